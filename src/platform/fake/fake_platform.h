@@ -1,0 +1,28 @@
+#pragma once
+
+#include "platform/fake/fake_clock.h"
+#include "platform/fake/fake_file_system.h"
+#include "platform/fake/fake_process_starter.h"
+#include "platform/fake/fake_services.h"
+#include "platform/platform.h"
+
+namespace zelkon {
+
+// One of each fake, and the bundle that hands them to the form.
+struct FakePlatform {
+    FakeFileSystem files;
+    FakeProcessStarter processes;
+    FakeClock clock;
+    FakeEventPump events;
+    FakeSettingsStore settings;
+    FakeDialogs dialogs;
+    FakeCurrentDirectory current_directory;
+    FakeComputerName computer_name;
+
+    Platform bundle() {
+        return Platform{files,    processes, clock,   clock, events, settings,
+                        dialogs, current_directory, computer_name};
+    }
+};
+
+}  // namespace zelkon

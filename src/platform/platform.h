@@ -1,0 +1,25 @@
+#pragma once
+
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "platform/file_system.h"
+#include "platform/process_starter.h"
+#include "platform/settings_store.h"
+#include "platform/system_info.h"
+
+namespace zelkon {
+
+// Everything outside the process, handed to the form when it is made.
+struct Platform {
+    FileSystem& files;
+    ProcessStarter& processes;
+    Clock& clock;
+    TimerFactory& timers;
+    EventPump& events;
+    SettingsStore& settings;
+    Dialogs& dialogs;
+    CurrentDirectory& current_directory;
+    ComputerName& computer_name;
+};
+
+}  // namespace zelkon
