@@ -3,6 +3,7 @@
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/file_system.h"
+#include "platform/management_service.h"
 #include "platform/process_starter.h"
 #include "platform/settings_store.h"
 #include "platform/system_info.h"
@@ -13,6 +14,7 @@ namespace zelkon {
 struct Platform {
     FileSystem& files;
     ProcessStarter& processes;
+    ManagementService& management;
     Clock& clock;
     TimerFactory& timers;
     EventPump& events;

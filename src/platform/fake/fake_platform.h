@@ -4,6 +4,7 @@
 #include "platform/fake/fake_file_system.h"
 #include "platform/fake/fake_process_starter.h"
 #include "platform/fake/fake_services.h"
+#include "platform/local_management_service.h"
 #include "platform/platform.h"
 
 namespace zelkon {
@@ -18,10 +19,12 @@ struct FakePlatform {
     FakeDialogs dialogs;
     FakeCurrentDirectory current_directory;
     FakeComputerName computer_name;
+    // Starts on this computer go to the fake process starter.
+    LocalManagementService management{processes, computer_name.name};
 
     Platform bundle() {
-        return Platform{files,    processes, clock,   clock, events, settings,
-                        dialogs, current_directory, computer_name};
+        return Platform{files,    processes, management,        clock,        clock, events,
+                        settings, dialogs,   current_directory, computer_name};
     }
 };
 

@@ -1,0 +1,135 @@
+#include <exception>
+
+#include "controller/Form_zelkon_cluster_controller.h"
+#include "controller/Module_zelkon_cluster.h"
+#include "platform/error.h"
+
+namespace zelkon {
+namespace {
+
+// The value a store returns for a key that is not there.
+const char* const kNoValue = "<no value>";
+
+// The folder named by a command line: the text between a leading double
+// quote and the next one, or the whole line when it does not start with one.
+std::string folder_of_command_line(const std::string& command_line) {
+    if (command_line.empty() || command_line[0] != '"') {
+        return command_line;
+    }
+    std::size_t closing = command_line.find('"', 1);
+    if (closing == std::string::npos) {
+        throw ZelkonError(5,
+                          "Invalid procedure call or argument: the folder's closing quote is "
+                          "missing");
+    }
+    return command_line.substr(1, closing - 1);
+}
+
+}  // namespace
+
+Form_zelkon_cluster_controller::Form_zelkon_cluster_controller(Platform platform_bundle)
+    : platform(platform_bundle), Timer_cluster_task(platform.timers.create_timer()) {}
+
+Form_zelkon_cluster_controller::~Form_zelkon_cluster_controller() = default;
+
+AutomaticStart Form_zelkon_cluster_controller::Form_Load(const std::string& command_line) {
+    try {
+        state.run_terminated = kTrue;
+        state.timer_stage = 0;
+        controls.caption =
+            "Zelkon Cluster Controller on " + get_computer_name(platform.computer_name);
+        state.num_pipes = 0;
+        state.exit_when_finished = 0;
+        bool all_found = true;
+        restore_stored_settings(all_found);
+        if (command_line.empty()) {
+            return AutomaticStart::not_asked;
+        }
+        if (!all_found) {
+            return AutomaticStart::settings_missing;
+        }
+        return start_from_command_line(command_line);
+    } catch (const std::exception& error) {
+        platform.dialogs.message("An error occurred while starting the program: " +
+                                 error_description(error));
+        return AutomaticStart::failed;
+    }
+}
+
+void Form_zelkon_cluster_controller::restore_stored_settings(bool& all_found) {
+    auto read = [this](const char* key) { return platform.settings.get(key, kNoValue); };
+    auto present = [](const std::string& value) { return value != kNoValue; };
+
+    std::string value = read("ServerList");
+    all_found = all_found && present(value);
+    if (present(value)) {
+        controls.Text_server.text = value;
+    }
+    value = read("WorkDrive");
+    all_found = all_found && present(value);
+    if (present(value)) {
+        controls.Text_work_drive.text = value;
+    }
+    value = read("WorkFolder");
+    all_found = all_found && present(value);
+    if (present(value)) {
+        controls.Text_work_folder.text = value;
+    }
+    value = read("JobID");
+    if (present(value) && is_numeric(value)) {
+        state.next_job_id = whole_number(number_of(value) + 1);
+        if (state.next_job_id < 0) {
+            state.next_job_id = 1;
+        }
+        controls.Text_jobID.text = format_number(state.next_job_id, "000000");
+    }
+    value = read("LocalPath");
+    if (present(value) && platform.files.folder_exists(value)) {
+        set_inversion_folder(value);
+    }
+    value = read("MaxTasks");
+    if (present(value) && is_numeric(value)) {
+        state.task_target = whole_number_of(value);
+        if (state.task_target < 1) {
+            state.task_target = 100;
+        }
+        controls.Text_max_tasks.text = format_number(state.task_target, "0");
+    }
+    value = read("UseRPC");
+    if (present(value)) {
+        controls.Check_use_RPC.value = value == "Yes" ? 1 : 0;
+    }
+    value = read("NetworkShare");
+    if (present(value)) {
+        controls.Text_network_share.text = value;
+    }
+}
+
+AutomaticStart Form_zelkon_cluster_controller::start_from_command_line(
+    const std::string& command_line) {
+    std::string folder = folder_of_command_line(command_line);
+    if (!platform.files.folder_exists(folder)) {
+        return AutomaticStart::folder_missing;
+    }
+    set_inversion_folder(folder);
+    if (on_show) {
+        on_show();
+    }
+    Command_start_cluster_run_Click(1);
+    state.exit_when_finished = 1;
+    return AutomaticStart::started;
+}
+
+void Form_zelkon_cluster_controller::append_run_log(const std::string& text) {
+    controls.TextBox_run_log.text += text;
+    if (on_run_log_appended) {
+        on_run_log_appended(text);
+    }
+}
+
+void Form_zelkon_cluster_controller::set_run_log(const std::string& text) {
+    controls.TextBox_run_log.text.clear();
+    append_run_log(text);
+}
+
+}  // namespace zelkon

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+namespace zelkon {
+
+// The process class of one machine's management service.
+class ProcessClass {
+  public:
+    virtual ~ProcessClass() = default;
+    // Starts a command line in a folder on that machine, detached. Returns 0
+    // and the process id on success, a non-zero code otherwise.
+    virtual int Create(const std::string& command_line, const std::string& folder,
+                       int& process_id) = 0;
+};
+
+// Reaches the process class of a machine; the local computer (its name, ".",
+// or "localhost") is served directly, others through the remote shell.
+class ManagementService {
+  public:
+    virtual ~ManagementService() = default;
+    // Throws ZelkonError when the machine cannot be reached.
+    virtual std::shared_ptr<ProcessClass> connect(const std::string& host) = 0;
+};
+
+}  // namespace zelkon
