@@ -1,0 +1,27 @@
+// File helpers: whole-file reads, crash-safe writes and durable appends.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace zelkon {
+
+std::string read_text_file(const std::filesystem::path& path);
+
+// Writes next to the target and renames, so a reader never sees half a file.
+void write_file_atomically(const std::filesystem::path& path, const std::string& content);
+
+// Lines joined with CR LF, as the controller's text files are.
+std::string crlf_lines(const std::vector<std::string>& lines);
+
+// Appends and flushes to the disk before returning: what is appended is durable.
+void append_durably(const std::filesystem::path& path, const std::string& bytes);
+
+std::uintmax_t file_size_or_zero(const std::filesystem::path& path);
+
+// Creates an empty file (or leaves an existing one) and throws on failure.
+void touch_file(const std::filesystem::path& path);
+
+}  // namespace zelkon
