@@ -1,0 +1,138 @@
+// zelkon-listener: the listener of a task server. It serves the controller's
+// pipe requests, and with --dial bridges a remote client's ssh session to the
+// local pipe.
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <iostream>
+#include <thread>
+
+#include "apps/listener/dial_bridge.h"
+#include "apps/listener/listener_service.h"
+#include "apps/listener/stop_signals.h"
+#include "piperpc/pipe_rpc.h"
+#include "platform/posix_process_starter.h"
+#include "platform/posix_system_info.h"
+#include "platform/qt_event_loop.h"
+#include "platform/system_clock.h"
+#include "platform/unix_pipe_transport.h"
+
+namespace {
+
+using zelkon::PipeRPC;
+
+constexpr int kUsageError = 2;
+
+struct Options {
+    std::string pipe_name = "Zelkon_Server";
+    int max_clients = 1;
+    std::string dial_name;
+};
+
+int default_max_clients() {
+    unsigned processors = std::thread::hardware_concurrency();
+    return processors == 0 ? 1 : static_cast<int>(std::min(processors, 254u));
+}
+
+bool parse_options(const QCoreApplication& app, Options& options) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        "Serves the Zelkon cluster controller's pipe requests on this task server.");
+    parser.addHelpOption();
+    parser.addOption({"pipe", "Listen on the pipe <name> (default Zelkon_Server).", "name"});
+    parser.addOption({"max-clients",
+                      "Serve at most <n> clients at once, 1 to 255, 255 meaning no limit "
+                      "(default: the number of processors).",
+                      "n"});
+    parser.addOption({"dial", "Join standard input and output to the local pipe <name>.", "name"});
+    parser.process(app);
+    options.max_clients = default_max_clients();
+    if (parser.isSet("pipe")) {
+        options.pipe_name = parser.value("pipe").toStdString();
+    }
+    if (parser.isSet("dial")) {
+        options.dial_name = parser.value("dial").toStdString();
+    }
+    if (parser.isSet("max-clients")) {
+        bool numeric = false;
+        options.max_clients = parser.value("max-clients").toInt(&numeric);
+        if (!numeric || options.max_clients < 1 || options.max_clients > 255) {
+            std::cerr << "zelkon-listener: --max-clients must be a whole number from 1 to 255"
+                      << std::endl;
+            return false;
+        }
+    }
+    return true;
+}
+
+int run_dial(const Options& options) {
+    std::string path;
+    auto config = zelkon::UnixPipeConfig::from_environment();
+    if (zelkon::pipe_socket_path(config.folder, options.dial_name, path) != 0) {
+        std::cerr << "zelkon-listener: --dial: \"" << options.dial_name << "\" is not a pipe name"
+                  << std::endl;
+        return 1;
+    }
+    return zelkon::run_dial_bridge(path, options.dial_name);
+}
+
+void connect_events(PipeRPC& pipe, zelkon::ListenerService& service) {
+    pipe.Called = [&service](int slot, zelkon::ByteArray& request, zelkon::ByteArray& response) {
+        response = zelkon::ByteArray::of(service.answer(slot, request.bytes));
+    };
+    pipe.Connected = [&service](int slot) {
+        service.log("pipe " + std::to_string(slot) + ": client connected");
+    };
+    pipe.Disconnected = [&service](int slot, int reason, int error) {
+        service.log("pipe " + std::to_string(slot) + ": client disconnected, reason " +
+                    std::to_string(reason) + ", system error " + std::to_string(error));
+    };
+    pipe.PollError = [&service](const zelkon::ZelkonError& error) {
+        service.log("warning: " + error.description() + " (the listener goes on)");
+    };
+}
+
+int listen(const Options& options) {
+    zelkon::UnixPipeTransport transport(zelkon::UnixPipeConfig::from_environment());
+    zelkon::QtTimerFactory timers;
+    zelkon::HostComputerName computer_name;
+    zelkon::PosixProcessStarter processes;
+    zelkon::SystemClock clock;
+    zelkon::ListenerService service(processes, computer_name, clock, std::cerr,
+                                    options.max_clients);
+    PipeRPC pipe(transport, timers, computer_name);
+    try {
+        pipe.SetPipeName(options.pipe_name);
+        pipe.SetMaxClients(static_cast<std::int16_t>(options.max_clients));
+        pipe.SetMaxRequest(65536);  // task command lines can be long
+        pipe.SetMultiPoll(true);
+        connect_events(pipe, service);
+        pipe.Listen();
+    } catch (const zelkon::ZelkonError& error) {
+        std::cerr << "zelkon-listener: cannot listen on pipe \"" << options.pipe_name
+                  << "\": " << error.description() << std::endl;
+        return 1;
+    }
+    service.log("listening on pipe " + options.pipe_name + " for at most " +
+                std::to_string(options.max_clients) + " clients");
+    zelkon::StopSignals stop;
+    QCoreApplication::exec();
+    pipe.ClosePipe();
+    service.log("stopped");
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    zelkon::block_stop_signals();
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName("zelkon-listener");
+    Options options;
+    if (!parse_options(app, options)) {
+        return kUsageError;
+    }
+    if (!options.dial_name.empty()) {
+        return run_dial(options);
+    }
+    return listen(options);
+}

@@ -1,0 +1,270 @@
+#include "platform/unix_pipe_client.h"
+
+#include <poll.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+#include "platform/pipe_frames.h"
+#include "platform/unix_pipe_paths.h"
+
+namespace zelkon {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A connection made is greeted soon by a live listener; this long at least is
+// allowed for it, whatever the wait for a free instance.
+constexpr int kGreetingMs = 2000;
+// ssh may take a while to log in before the remote greeting arrives.
+constexpr int kRemoteLoginMs = 15000;
+constexpr int kRetryPauseMs = 5;
+
+struct Deadline {
+    Clock::time_point end;
+    bool unlimited = false;
+
+    static Deadline after(int wait_ms) {
+        int limit = wait_ms == 0 ? kDefaultPipeWaitMs : wait_ms;
+        return Deadline{Clock::now() + std::chrono::milliseconds(std::max(limit, 0)), limit < 0};
+    }
+    bool passed() const { return !unlimited && Clock::now() >= end; }
+    // Milliseconds left, but never less than floor_ms; -1 when unlimited.
+    int left_at_least(int floor_ms) const {
+        if (unlimited) {
+            return -1;
+        }
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now());
+        return std::max(static_cast<int>(left.count()), floor_ms);
+    }
+};
+
+bool wait_readable(int fd, int timeout_ms) {
+    pollfd entry{fd, POLLIN, 0};
+    int ready;
+    do {
+        ready = poll(&entry, 1, timeout_ms);
+    } while (ready < 0 && errno == EINTR);
+    return ready > 0;
+}
+
+bool peer_has_closed(int fd) {
+    pollfd entry{fd, POLLIN | POLLRDHUP, 0};
+    return poll(&entry, 1, 0) > 0 && (entry.revents & (POLLHUP | POLLRDHUP | POLLERR)) != 0;
+}
+
+class LocalConnection : public PipeConnection {
+  public:
+    explicit LocalConnection(int fd) : fd_(fd) {}
+    ~LocalConnection() override { close(fd_); }
+
+    PipeIo transact(std::span<const std::uint8_t> request, std::span<std::uint8_t> reply) override {
+        ssize_t put;
+        do {
+            put = send(fd_, request.data(), request.size(), MSG_NOSIGNAL);
+        } while (put < 0 && errno == EINTR);
+        if (put < 0) {
+            return {pipe_error_from_errno(errno), 0};
+        }
+        return receive(reply);
+    }
+
+  private:
+    PipeIo receive(std::span<std::uint8_t> reply) {
+        iovec part{reply.data(), reply.size()};
+        msghdr message{};
+        message.msg_iov = &part;
+        message.msg_iovlen = 1;
+        ssize_t got;
+        do {
+            got = recvmsg(fd_, &message, 0);
+        } while (got < 0 && errno == EINTR);
+        if (got < 0) {
+            return {pipe_error_from_errno(errno), 0};
+        }
+        if ((message.msg_flags & MSG_TRUNC) != 0) {
+            return {kPipeMoreData, reply.size()};
+        }
+        if (got == 0 && peer_has_closed(fd_)) {
+            return {kPipeBrokenPipe, 0};
+        }
+        return {0, static_cast<std::size_t>(got)};
+    }
+
+    int fd_;
+};
+
+// One attempt: 0 with a greeted socket, kPipeBusy, or another error.
+int try_connect(const std::string& path, int greeting_ms, int& fd) {
+    fd = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        return pipe_error_from_errno(errno);
+    }
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    int code = 0;
+    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        code = errno == EAGAIN ? kPipeBusy : pipe_error_from_errno(errno);
+    } else if (!wait_readable(fd, greeting_ms)) {
+        code = kPipeTimeout;
+    } else {
+        char greeting[8] = {};
+        ssize_t got = recv(fd, greeting, sizeof greeting, 0);
+        code = got == 5 && std::memcmp(greeting, "READY", 5) == 0  ? 0
+               : got == 4 && std::memcmp(greeting, "BUSY", 4) == 0 ? kPipeBusy
+                                                                   : kPipeBrokenPipe;
+    }
+    if (code != 0) {
+        close(fd);
+        fd = -1;
+    }
+    return code;
+}
+
+// The child process of a remote pipe, joined to us by a stream socket.
+class RemoteConnection : public PipeConnection {
+  public:
+    RemoteConnection(int fd, pid_t child) : fd_(fd), child_(child) {}
+    ~RemoteConnection() override {
+        close(fd_);
+        end_child(child_);
+    }
+
+    PipeIo transact(std::span<const std::uint8_t> request, std::span<std::uint8_t> reply) override {
+        int code = write_frame(fd_, request);
+        if (code != 0) {
+            return {code, 0};
+        }
+        std::size_t received = 0;
+        code = read_frame_into(fd_, reply, received);
+        return {code, received};
+    }
+
+    // Closing our end lets ssh finish; one that does not is stopped.
+    static void end_child(pid_t child) {
+        for (int waited = 0; waited < 3000; waited += 10) {
+            if (waitpid(child, nullptr, WNOHANG) != 0) {
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+    }
+
+  private:
+    int fd_;
+    pid_t child_;
+};
+
+[[noreturn]] void exec_dial(int fd, const std::string& shell_command, const std::string& host,
+                            const std::string& remote) {
+    prctl(PR_SET_PDEATHSIG, SIGTERM);  // an ssh child never outlives us
+    dup2(fd, STDIN_FILENO);
+    dup2(fd, STDOUT_FILENO);
+    if (fd > STDERR_FILENO) {
+        close(fd);
+    }
+    signal(SIGPIPE, SIG_DFL);
+    execl("/bin/sh", "sh", "-c", shell_command.c_str(), "sh", host.c_str(), remote.c_str(),
+          static_cast<char*>(nullptr));
+    _exit(127);
+}
+
+// One attempt through ssh: 0 with a greeted connection, kPipeBusy, or another error.
+int try_remote(const std::string& shell_command, const std::string& host, const std::string& remote,
+               int greeting_ms, std::unique_ptr<PipeConnection>& connection) {
+    int pair[2];
+    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0) {
+        return pipe_error_from_errno(errno);
+    }
+    pid_t child = fork();
+    if (child < 0) {
+        int code = pipe_error_from_errno(errno);
+        close(pair[0]);
+        close(pair[1]);
+        return code;
+    }
+    if (child == 0) {
+        close(pair[0]);
+        exec_dial(pair[1], shell_command, host, remote);
+    }
+    close(pair[1]);
+    std::vector<std::uint8_t> greeting;
+    // A dial that cannot reach the pipe, or an ssh that cannot log in, ends
+    // without a greeting, having said why on standard error.
+    int code = !wait_readable(pair[0], greeting_ms)                             ? kPipeTimeout
+               : read_frame(pair[0], greeting, 16) != 0                         ? kPipeFileNotFound
+               : greeting == std::vector<std::uint8_t>{'R', 'E', 'A', 'D', 'Y'} ? 0
+               : greeting == std::vector<std::uint8_t>{'B', 'U', 'S', 'Y'}      ? kPipeBusy
+                                                                                : kPipeBrokenPipe;
+    if (code != 0) {
+        close(pair[0]);
+        kill(child, SIGTERM);
+        RemoteConnection::end_child(child);
+        return code;
+    }
+    connection = std::make_unique<RemoteConnection>(pair[0], child);
+    return 0;
+}
+
+}  // namespace
+
+std::unique_ptr<PipeConnection> open_unix_socket(const std::string& path, int wait_ms, int& error) {
+    Deadline deadline = Deadline::after(wait_ms);
+    while (true) {
+        int fd = -1;
+        error = try_connect(path, deadline.left_at_least(kGreetingMs), fd);
+        if (error == 0) {
+            return std::make_unique<LocalConnection>(fd);
+        }
+        if (error != kPipeBusy) {
+            return nullptr;
+        }
+        if (deadline.passed()) {
+            error = kPipeTimeout;
+            return nullptr;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(kRetryPauseMs));
+    }
+}
+
+std::unique_ptr<PipeConnection> open_remote_pipe(const std::string& ssh_command,
+                                                 const std::string& dial_command,
+                                                 const std::string& host, const std::string& name,
+                                                 int wait_ms, int& error) {
+    // A host name that ssh would read as an option is refused.
+    if (host.empty() || host[0] == '-' || name.empty()) {
+        error = kPipeInvalidName;
+        return nullptr;
+    }
+    // Host and remote command reach ssh as arguments, never through our shell.
+    std::string shell_command =
+        "exec " + ssh_command + " -T -o BatchMode=yes -o ConnectTimeout=10 -- \"$1\" \"$2\"";
+    std::string remote = dial_command + " " + shell_quote(name);
+    Deadline deadline = Deadline::after(wait_ms);
+    std::unique_ptr<PipeConnection> connection;
+    while (true) {
+        error = try_remote(shell_command, host, remote, deadline.left_at_least(kRemoteLoginMs),
+                           connection);
+        if (error != kPipeBusy) {
+            return connection;
+        }
+        if (deadline.passed()) {
+            error = kPipeTimeout;
+            return nullptr;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(kRetryPauseMs));
+    }
+}
+
+}  // namespace zelkon

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "platform/pipe_transport.h"
+#include "platform/unix_pipe_paths.h"
+
+namespace zelkon {
+
+// Pipes as SOCK_SEQPACKET Unix sockets in the user's private pipe folder; a
+// pipe on another computer is reached through ssh and the listener's --dial.
+class UnixPipeTransport : public PipeTransport {
+  public:
+    explicit UnixPipeTransport(UnixPipeConfig config) : config_(std::move(config)) {}
+
+    std::unique_ptr<PipeEndpoint> listen(const std::string& name,
+                                         const PipeEndpointOptions& options, int& error) override;
+    std::unique_ptr<PipeConnection> open(const std::string& server, const std::string& name,
+                                         int wait_ms, int& error) override;
+
+  private:
+    UnixPipeConfig config_;
+};
+
+}  // namespace zelkon
