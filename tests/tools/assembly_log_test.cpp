@@ -1,0 +1,112 @@
+#include "assembly_log.h"
+
+#include <gtest/gtest.h>
+
+#include "error.h"
+#include "run_program.h"
+#include "text.h"
+
+namespace zelkon {
+namespace {
+
+// Reads a field the way the controller does: fixed columns counted from 1.
+std::string columns(const std::string& line, size_t from, size_t to) {
+    return from - 1 < line.size() ? line.substr(from - 1, to - from + 1) : "";
+}
+
+double number_at(const std::string& line, size_t from, size_t to) {
+    auto v = parse_real(columns(line, from, to));
+    EXPECT_TRUE(v.has_value()) << "columns " << from << "-" << to << " of [" << line << "]";
+    return v.value_or(-1);
+}
+
+Survey survey_with(int components) {
+    Survey s;
+    for (int c = 0; c < components; ++c) {
+        s.components.push_back({"c" + std::to_string(c + 1), Kernel::gz, c});
+    }
+    return s;
+}
+
+AssemblyLine sample(int components) {
+    AssemblyLine l{1234567, 99999001, 99999999, 999, 12.345, "23:59:58", {}, {}, "nodeA/3"};
+    for (int c = 0; c < components; ++c) {
+        l.sizes.push_back(999999999999ull - c);
+        l.ratios.push_back(1.5 + c);
+    }
+    return l;
+}
+
+TEST(AssemblyLog, EveryFieldSitsInItsColumns) {
+    const std::string line = format_assembly_line(sample(6));
+    EXPECT_EQ(number_at(line, 1, 7), 1234567);
+    EXPECT_EQ(number_at(line, 8, 15), 99999001);
+    EXPECT_EQ(number_at(line, 16, 23), 99999999);
+    EXPECT_NEAR(number_at(line, 47, 56), 12.345, 1e-9);
+    for (size_t c = 1; c <= 6; ++c) {
+        EXPECT_EQ(number_at(line, 70 + 25 * (c - 1), 81 + 25 * (c - 1)), 999999999999.0 - (c - 1));
+    }
+    EXPECT_EQ(trim(columns(line, 24, 31)), "999");
+    EXPECT_EQ(line.substr(line.size() - 9), "  nodeA/3");
+}
+
+TEST(AssemblyLog, SmallValuesStayInTheirColumns) {
+    AssemblyLine l{1, 1, 10, 10, 0.004, "01:02:03", {16}, {1.0}, "x/1"};
+    const std::string line = format_assembly_line(l);
+    EXPECT_EQ(number_at(line, 1, 7), 1);
+    EXPECT_EQ(number_at(line, 8, 15), 1);
+    EXPECT_EQ(number_at(line, 16, 23), 10);
+    EXPECT_NEAR(number_at(line, 47, 56), 0.004, 1e-9);
+    EXPECT_EQ(number_at(line, 70, 81), 16);
+}
+
+TEST(AssemblyLog, HeaderIsRecognisedAndNotAData) {
+    std::string header = assembly_log_header(survey_with(2));
+    EXPECT_NE(header.find("TaskID"), std::string::npos);
+    EXPECT_FALSE(parse_integer(columns(header, 1, 7)).has_value());
+    EXPECT_EQ(trim(columns(header, 70, 81)), "Bytes_c1");
+    EXPECT_EQ(trim(columns(header, 95, 106)), "Bytes_c2");
+}
+
+TEST(AssemblyLog, ValuesTooWideForTheirColumnsAreRefused) {
+    AssemblyLine l = sample(1);
+    l.task = 10000000;
+    EXPECT_THROW(format_assembly_line(l), ZelkonError);
+    l = sample(1);
+    l.sizes[0] = 1000000000000ull;
+    EXPECT_THROW(format_assembly_line(l), ZelkonError);
+}
+
+TEST(AssemblyLog, CommitPointIsTheLastWholeDataLine) {
+    zelkon_test::TempFolder folder;
+    auto log = folder.path() / "a_assembly.dat";
+    AssemblyLine one{1, 1, 10, 10, 0.1, "01:00:00", {100, 200}, {1, 1}, "s/1"};
+    AssemblyLine two{2, 11, 20, 10, 0.1, "01:00:01", {300, 400}, {1, 1}, "s/1"};
+    std::string text = assembly_log_header(survey_with(2)) + "\r\n" + format_assembly_line(one) +
+                       "\r\n\r\n" + format_assembly_line(two) + "\r\n";
+    zelkon_test::write_file(log, text + "      3      21");  // a line cut short
+    CommittedState state = read_committed_state(log, 2);
+    EXPECT_TRUE(state.any);
+    EXPECT_EQ(state.task, 2);
+    EXPECT_EQ(state.last, 20);
+    EXPECT_EQ(state.sizes, (std::vector<std::uint64_t>{300, 400}));
+    EXPECT_EQ(state.whole_lines_bytes, text.size());
+}
+
+TEST(AssemblyLog, HeaderOnlyOrMissingLogHoldsNothing) {
+    zelkon_test::TempFolder folder;
+    auto log = folder.path() / "a_assembly.dat";
+    EXPECT_FALSE(read_committed_state(log, 1).any);
+    zelkon_test::write_file(log, assembly_log_header(survey_with(1)) + "\r\n");
+    EXPECT_FALSE(read_committed_state(log, 1).any);
+}
+
+TEST(AssemblyLog, ALastLineWithoutSizesIsAnError) {
+    zelkon_test::TempFolder folder;
+    auto log = folder.path() / "a_assembly.dat";
+    zelkon_test::write_file(log, "      1       1      10\r\n");
+    EXPECT_THROW(read_committed_state(log, 1), ZelkonError);
+}
+
+}  // namespace
+}  // namespace zelkon

@@ -1,0 +1,95 @@
+#include "matrix_format.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "error.h"
+
+namespace zelkon {
+namespace {
+
+std::vector<float> smooth_row(int n, float scale) {
+    std::vector<float> row(n);
+    for (int i = 0; i < n; ++i) {
+        row[i] = scale / (1.0f + 0.01f * static_cast<float>(i * i));
+    }
+    return row;
+}
+
+std::string piece(uint32_t first, uint32_t last, uint32_t cells) {
+    std::string bytes = piece_header({1, first, last, cells});
+    for (uint32_t d = first; d <= last; ++d) {
+        bytes += encode_row(d, smooth_row(cells, static_cast<float>(d)), 0);
+    }
+    return bytes;
+}
+
+std::string error_of(const std::string& bytes) {
+    try {
+        check_piece(bytes, "p.zpc");
+    } catch (const ZelkonError& e) {
+        return e.what();
+    }
+    return "";
+}
+
+TEST(MatrixFormat, RowsReadBackExactly) {
+    std::string file = matrix_header(300);
+    std::vector<float> a = smooth_row(300, 2.5f);
+    std::vector<float> b = smooth_row(300, -7.25e-6f);
+    b[17] = 0;
+    file += encode_row(1, a, 0) + encode_row(2, b, 0);
+    std::vector<MatrixRow> rows = read_matrix_rows(file, "m");
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].datum, 1u);
+    EXPECT_EQ(rows[0].values, a);
+    EXPECT_EQ(rows[1].datum, 2u);
+    EXPECT_EQ(rows[1].values, b);
+}
+
+TEST(MatrixFormat, RowsAreCompressedAndMoreSoWithAThreshold) {
+    const std::vector<float> row = smooth_row(4000, 1.0f);
+    const size_t lossless = encode_row(1, row, 0).size();
+    EXPECT_LT(lossless, 4000u * 4 * 3 / 4);
+    EXPECT_LT(encode_row(1, row, 0.01).size(), lossless / 2);
+}
+
+TEST(MatrixFormat, ThresholdZeroesOnlySmallEntries) {
+    std::vector<float> row = {10.0f, -0.5f, 0.05f, -2.0f, 0.0999f};
+    std::string file = matrix_header(5) + encode_row(3, row, 0.01);
+    std::vector<float> back = read_matrix_rows(file, "m")[0].values;
+    EXPECT_EQ(back, (std::vector<float>{10.0f, -0.5f, 0.0f, -2.0f, 0.0f}));
+}
+
+TEST(MatrixFormat, SameRowGivesSameBytes) {
+    EXPECT_EQ(encode_row(9, smooth_row(500, 3.0f), 0), encode_row(9, smooth_row(500, 3.0f), 0));
+}
+
+TEST(MatrixFormat, AGoodPieceIsAccepted) {
+    PieceHeader h = check_piece(piece(5, 9, 64), "p.zpc");
+    EXPECT_EQ(h.first, 5u);
+    EXPECT_EQ(h.last, 9u);
+    EXPECT_EQ(h.cells, 64u);
+    EXPECT_EQ(h.component, 1u);
+}
+
+TEST(MatrixFormat, DamagedPiecesAreRefusedWithTheReason) {
+    std::string good = piece(5, 9, 64);
+    EXPECT_NE(error_of(good.substr(0, good.size() - 3)).find("cut short"), std::string::npos);
+    EXPECT_NE(error_of(good + "x").find("after its last row"), std::string::npos);
+    EXPECT_NE(error_of("ZLKMATRX" + good.substr(8)).find("piece header"), std::string::npos);
+    std::string gap = piece_header({1, 5, 7, 64}) + encode_row(5, smooth_row(64, 1), 0) +
+                      encode_row(7, smooth_row(64, 1), 0);
+    EXPECT_NE(error_of(gap).find("data point 6 is missing"), std::string::npos);
+}
+
+TEST(MatrixFormat, DamagedMatrixIsRefused) {
+    std::string file = matrix_header(64) + encode_row(1, smooth_row(64, 1), 0);
+    file[kMatrixHeaderSize + 12] ^= 0x55;  // inside the compressed stream
+    EXPECT_THROW(read_matrix_rows(file, "m"), ZelkonError);
+    EXPECT_THROW(read_matrix_rows(file.substr(0, 10), "m"), ZelkonError);
+}
+
+}  // namespace
+}  // namespace zelkon

@@ -1,0 +1,140 @@
+// The prism field checked against physics it must agree with, not against its own formula.
+#include "prism.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace zelkon {
+namespace {
+
+// Attraction of a point mass of density 1 g/cm3 and volume v at c, seen from p, in mGal.
+double point_mass(Kernel kernel, const Point& p, const Point& c, double volume) {
+    double dx = c.x - p.x, dy = c.y - p.y, down = p.z - c.z;
+    double r = std::sqrt(dx * dx + dy * dy + down * down);
+    double along = kernel == Kernel::gx ? dx : kernel == Kernel::gy ? dy : down;
+    return kFieldScale * volume * along / (r * r * r);
+}
+
+Box centred_box(const Point& c, double half) {
+    return {c.x - half, c.x + half, c.y - half, c.y + half, c.z - half, c.z + half};
+}
+
+// Midpoint sum over n^3 small point masses: slow, simple, independent of the closed form.
+double subdivided(Kernel kernel, const Point& p, const Box& b, int n) {
+    double hx = (b.x2 - b.x1) / n, hy = (b.y2 - b.y1) / n, hz = (b.z_top - b.z_bottom) / n;
+    double sum = 0;
+    for (int i = 0; i < n; ++i) {
+        for (int j = 0; j < n; ++j) {
+            for (int k = 0; k < n; ++k) {
+                Point c{b.x1 + (i + 0.5) * hx, b.y1 + (j + 0.5) * hy, b.z_bottom + (k + 0.5) * hz};
+                sum += point_mass(kernel, p, c, hx * hy * hz);
+            }
+        }
+    }
+    return sum;
+}
+
+TEST(PrismField, SmallDistantPrismActsAsAPointMass) {
+    const Point station{0, 0, 0};
+    const Point centre{300, -200, -800};
+    const Box box = centred_box(centre, 5);
+    for (Kernel k : {Kernel::gz, Kernel::gx, Kernel::gy}) {
+        double expected = point_mass(k, station, centre, 1000);
+        EXPECT_NEAR(prism_field(k, station, box), expected, 1e-4 * std::fabs(expected))
+            << kernel_name(k);
+    }
+}
+
+TEST(PrismField, MassBelowPullsDownAndTowardsItself) {
+    const Box box = centred_box({100, 50, -300}, 20);
+    EXPECT_GT(prism_field(Kernel::gz, {0, 0, 0}, box), 0);
+    EXPECT_GT(prism_field(Kernel::gx, {0, 0, 0}, box), 0);
+    EXPECT_GT(prism_field(Kernel::gy, {0, 0, 0}, box), 0);
+    EXPECT_LT(prism_field(Kernel::gx, {200, 0, 0}, box), 0);
+}
+
+TEST(PrismField, StationGridIsSymmetricAboutACentredPrism) {
+    const Box box{-50, 50, -30, 30, -120, -20};
+    for (double x : {0.0, 25.0, 80.0, 300.0}) {
+        for (double y : {0.0, 10.0, 45.0, 200.0}) {
+            double gz = prism_field(Kernel::gz, {x, y, 10}, box);
+            double gx = prism_field(Kernel::gx, {x, y, 10}, box);
+            double gy = prism_field(Kernel::gy, {x, y, 10}, box);
+            double tolerance = 1e-9 * std::fabs(gz);
+            EXPECT_NEAR(prism_field(Kernel::gz, {-x, y, 10}, box), gz, tolerance);
+            EXPECT_NEAR(prism_field(Kernel::gz, {x, -y, 10}, box), gz, tolerance);
+            EXPECT_NEAR(prism_field(Kernel::gz, {-x, -y, 10}, box), gz, tolerance);
+            EXPECT_NEAR(prism_field(Kernel::gx, {-x, y, 10}, box), -gx, tolerance);
+            EXPECT_NEAR(prism_field(Kernel::gx, {x, -y, 10}, box), gx, tolerance);
+            EXPECT_NEAR(prism_field(Kernel::gy, {x, -y, 10}, box), -gy, tolerance);
+            EXPECT_NEAR(prism_field(Kernel::gy, {-x, y, 10}, box), gy, tolerance);
+        }
+    }
+    EXPECT_NEAR(prism_field(Kernel::gx, {0, 0, 10}, box), 0, 1e-12);
+    EXPECT_NEAR(prism_field(Kernel::gy, {0, 0, 10}, box), 0, 1e-12);
+}
+
+TEST(PrismField, NearbyFieldMatchesASumOfSmallMasses) {
+    const Box box{-40, 60, -25, 35, -90, -10};
+    // Above the prism (its own x and y inside the prism's range) and off to one side.
+    for (Point p : {Point{10, 5, 30}, Point{-90, 70, 15}}) {
+        for (Kernel k : {Kernel::gz, Kernel::gx, Kernel::gy}) {
+            double expected = subdivided(k, p, box, 40);
+            double scale = std::fabs(subdivided(Kernel::gz, p, box, 40));
+            EXPECT_NEAR(prism_field(k, p, box), expected, 2e-3 * scale) << kernel_name(k);
+        }
+    }
+}
+
+TEST(PrismField, HalvesAddUpToTheWholeEvenWithStationsOnTheirFaces) {
+    const Box whole{-30, 30, -20, 40, -70, -10};
+    const Box west{-30, 0, -20, 40, -70, -10};
+    const Box east{0, 30, -20, 40, -70, -10};
+    // x = 0 and y = 40 lie in face planes of the halves: the limits of the corner terms.
+    for (Point p : {Point{0, 0, 5}, Point{0, 40, 0}, Point{-30, 40, 1}}) {
+        for (Kernel k : {Kernel::gz, Kernel::gx, Kernel::gy}) {
+            double sum = prism_field(k, p, west) + prism_field(k, p, east);
+            double full = prism_field(k, p, whole);
+            EXPECT_TRUE(std::isfinite(sum));
+            EXPECT_NEAR(sum, full, 1e-9 * (std::fabs(full) + 1e-3)) << kernel_name(k);
+        }
+    }
+}
+
+TEST(RowKernel, EveryCellMatchesItsOwnPrism) {
+    Mesh mesh{-100, -80, 0, 40, 30, 20, 5, 4, 3};
+    RowKernel kernel(mesh);
+    const Point station{12.5, -20, 2};
+    for (Kernel k : {Kernel::gz, Kernel::gx, Kernel::gy}) {
+        std::vector<float> row;
+        kernel.compute(k, station, row);
+        ASSERT_EQ(row.size(), 60u);
+        for (int iz = 0; iz < 3; ++iz) {
+            for (int iy = 0; iy < 4; ++iy) {
+                for (int ix = 0; ix < 5; ++ix) {
+                    Box cell{-100 + 40.0 * ix, -60 + 40.0 * ix,  -80 + 30.0 * iy,
+                             -50 + 30.0 * iy,  -20.0 * (iz + 1), -20.0 * iz};
+                    double expected = prism_field(k, station, cell);
+                    float got = row[ix + 5 * (iy + 4 * iz)];
+                    EXPECT_NEAR(got, expected, 1e-5 * std::fabs(expected) + 1e-12)
+                        << kernel_name(k) << " cell " << ix << "," << iy << "," << iz;
+                }
+            }
+        }
+    }
+}
+
+TEST(StationPosition, DataPointsRunEastThenNorth) {
+    StationGrid s{100, 200, 10, 20, 3, 2, 7};
+    Point p = station_position(s, 1);
+    EXPECT_DOUBLE_EQ(p.x, 100);
+    EXPECT_DOUBLE_EQ(p.y, 200);
+    p = station_position(s, 5);
+    EXPECT_DOUBLE_EQ(p.x, 110);
+    EXPECT_DOUBLE_EQ(p.y, 220);
+    EXPECT_DOUBLE_EQ(p.z, 7);
+}
+
+}  // namespace
+}  // namespace zelkon

@@ -1,0 +1,134 @@
+#include "survey.h"
+
+#include <gtest/gtest.h>
+
+#include "cluster_job.h"
+#include "error.h"
+#include "key_values.h"
+#include "run_program.h"
+
+namespace zelkon {
+namespace {
+
+const char* kGood =
+    "# a comment\n"
+    "station_origin = 0 -5   # inline comment\n"
+    "station_spacing = 10 10\n"
+    "station_count = 4 3\n"
+    "station_height = 2\n"
+    "mesh_origin = -20 -20 0\n"
+    "cell_size = 10 10 5\n"
+    "cell_count = 6 5 4\n"
+    "component = gz gz 1\n"
+    "component = east gx 22\n";
+
+Survey parse(const std::string& text) {
+    return read_survey(parse_key_values(text, "zelkon.inp"), "zelkon.inp");
+}
+
+std::string error_of(const std::string& text) {
+    try {
+        parse(text);
+    } catch (const ZelkonError& e) {
+        return e.what();
+    }
+    return "";
+}
+
+TEST(Survey, ReadsAGoodInput) {
+    Survey s = parse(kGood);
+    EXPECT_EQ(s.stations.count(), 12);
+    EXPECT_DOUBLE_EQ(s.stations.y0, -5);
+    EXPECT_EQ(s.mesh.cells(), 120);
+    ASSERT_EQ(s.components.size(), 2u);
+    EXPECT_EQ(s.components[1].suffix, "east");
+    EXPECT_EQ(s.components[1].kernel, Kernel::gx);
+    EXPECT_EQ(s.components[1].type_code, 22);
+    EXPECT_EQ(s.threshold, 0);
+}
+
+TEST(Survey, TextReadsBackUnchanged) {
+    Survey s = parse(std::string(kGood) + "threshold = 0.001\ntitle = Test\n");
+    s.mesh.dx = 0.1;  // not exact in binary: the text must keep every digit
+    Survey back = parse(survey_text(s));
+    EXPECT_EQ(survey_text(back), survey_text(s));
+    EXPECT_EQ(back.mesh.dx, 0.1);
+    EXPECT_EQ(back.threshold, 0.001);
+}
+
+TEST(Survey, FaultsAreNamedWithTheirLine) {
+    std::string base = kGood;
+    EXPECT_NE(error_of(base + "cell_count = 1 2\n").find("given twice"), std::string::npos);
+    EXPECT_NE(error_of(base + "colour = red\n").find("line 11: unknown key \"colour\""),
+              std::string::npos);
+    EXPECT_NE(error_of(base + "just words\n").find("line 11: expected \"key = value\""),
+              std::string::npos);
+    EXPECT_NE(error_of(base + "component = gz gz 3\n").find("repeats the suffix"),
+              std::string::npos);
+    EXPECT_NE(error_of(base + "component = vv gq 3\n").find("gz, gx or gy"), std::string::npos);
+    EXPECT_NE(error_of(base + "component = Errors gz 3\n").find("suffix"), std::string::npos);
+    EXPECT_NE(error_of(base + "threshold = 1\n").find("below 1"), std::string::npos);
+}
+
+TEST(Survey, BadNumbersAreRefused) {
+    std::string text = kGood;
+    auto replaced = [&](const std::string& from, const std::string& to) {
+        std::string t = text;
+        t.replace(t.find(from), from.size(), to);
+        return error_of(t);
+    };
+    EXPECT_NE(replaced("station_count = 4 3", "station_count = 4 0").find("above 0"),
+              std::string::npos);
+    EXPECT_NE(replaced("cell_size = 10 10 5", "cell_size = 10 10").find("needs 3"),
+              std::string::npos);
+    EXPECT_NE(replaced("cell_size = 10 10 5", "cell_size = 10 10 nan").find("cell_size"),
+              std::string::npos);
+    EXPECT_NE(replaced("station_height = 2", "station_height = 0").find("above the top"),
+              std::string::npos);
+    EXPECT_NE(replaced("cell_count = 6 5 4", "cell_count = 6000 5000 4").find("too many"),
+              std::string::npos);
+    EXPECT_NE(replaced("mesh_origin = -20 -20 0\n", "").find("\"mesh_origin\" is missing"),
+              std::string::npos);
+}
+
+TEST(Survey, AtMostSixComponents) {
+    std::string text = kGood;
+    for (const char* s : {"c3", "c4", "c5", "c6"}) {
+        text += std::string("component = ") + s + " gy 1\n";
+    }
+    EXPECT_EQ(parse(text).components.size(), 6u);
+    EXPECT_NE(error_of(text + "component = c7 gy 1\n").find("at most 6"), std::string::npos);
+}
+
+TEST(ClusterJob, DataFileReadsBack) {
+    zelkon_test::TempFolder folder;
+    ClusterJob job{42, "/some/folder", parse(kGood)};
+    zelkon_test::write_file(folder.path() / "j.zcd", cluster_job_text(job));
+    ClusterJob back = read_cluster_job(folder.path() / "j.zcd");
+    EXPECT_EQ(back.job_id, 42);
+    EXPECT_EQ(back.inversion_folder, "/some/folder");
+    EXPECT_EQ(survey_text(back.survey), survey_text(job.survey));
+}
+
+TEST(ClusterJob, AnotherFileIsRefused) {
+    zelkon_test::TempFolder folder;
+    zelkon_test::write_file(folder.path() / "j.zcd", kGood);
+    EXPECT_THROW(read_cluster_job(folder.path() / "j.zcd"), ZelkonError);
+    EXPECT_THROW(read_cluster_job(folder.path() / "missing.zcd"), ZelkonError);
+}
+
+TEST(Names, FollowTheControllersRules) {
+    Survey one =
+        parse(std::string(kGood).replace(std::string(kGood).find("component = east"), 22, ""));
+    Survey two = parse(kGood);
+    EXPECT_EQ(matrix_file_name(one, 0), "parvex.mtx");
+    EXPECT_EQ(matrix_file_name(two, 1), "parvex_east.mtx");
+    EXPECT_EQ(task_name(12, 7), "Zelkon_job_000012_task_000007");
+    EXPECT_EQ(task_name(1234567, 12), "Zelkon_job_1234567_task_000012");
+    EXPECT_EQ(cluster_data_file_name(12), "zelkon_cluster_12.zcd");
+    EXPECT_EQ(assembly_log_name("zelkon_cluster_12.zcd"), "zelkon_cluster_12_assembly.dat");
+    EXPECT_EQ(init_log_name(12), "zelkon_cluster_init_12.log");
+}
+
+}  // namespace
+}  // namespace zelkon
