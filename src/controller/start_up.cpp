@@ -32,7 +32,8 @@ Form_zelkon_cluster_controller::Form_zelkon_cluster_controller(Platform platform
 
 Form_zelkon_cluster_controller::~Form_zelkon_cluster_controller() = default;
 
-AutomaticStart Form_zelkon_cluster_controller::Form_Load(const std::string& command_line) {
+AutomaticStart Form_zelkon_cluster_controller::Form_Load(const std::string& command_line,
+                                                         const std::string& settings_file) {
     try {
         state.run_terminated = kTrue;
         state.timer_stage = 0;
@@ -42,6 +43,11 @@ AutomaticStart Form_zelkon_cluster_controller::Form_Load(const std::string& comm
         state.exit_when_finished = 0;
         bool all_found = true;
         restore_stored_settings(all_found);
+        if (!settings_file.empty()) {
+            std::int32_t ierr = 0;
+            read_cluster_settings(settings_file, ierr);
+            all_found = ierr == 0;
+        }
         if (command_line.empty()) {
             return AutomaticStart::not_asked;
         }
@@ -115,7 +121,7 @@ AutomaticStart Form_zelkon_cluster_controller::start_from_command_line(
     if (on_show) {
         on_show();
     }
-    Command_start_cluster_run_Click(1);
+    Command_start_cluster_run_Click(automatic_start_index);
     state.exit_when_finished = 1;
     return AutomaticStart::started;
 }

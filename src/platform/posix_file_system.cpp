@@ -13,7 +13,7 @@ namespace fs = std::filesystem;
 namespace {
 
 class PosixTextWriter : public TextWriter {
-public:
+  public:
     explicit PosixTextWriter(std::ofstream stream) : stream_(std::move(stream)) {}
     bool write_line(const std::string& text) override {
         stream_ << text << "\r\n";
@@ -25,7 +25,7 @@ public:
     }
     void flush() override { stream_.flush(); }
 
-private:
+  private:
     std::ofstream stream_;
 };
 

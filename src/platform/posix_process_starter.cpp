@@ -38,8 +38,7 @@ namespace {
 
 }  // namespace
 
-StartResult PosixProcessStarter::start(const std::string& command_line,
-                                       const std::string& folder) {
+StartResult PosixProcessStarter::start(const std::string& command_line, const std::string& folder) {
     reap_finished();
     // A close-on-exec pipe tells the parent whether the exec itself failed.
     int pipe_fds[2];

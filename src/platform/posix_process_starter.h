@@ -8,12 +8,12 @@
 namespace zelkon {
 
 class PosixProcessStarter : public ProcessStarter {
-public:
+  public:
     StartResult start(const std::string& command_line, const std::string& folder) override;
     int wait(int process_id) override;
     bool is_running(int process_id) override;
 
-private:
+  private:
     // Collects the children that ended without being waited for.
     void reap_finished();
     std::set<int> children_;

@@ -11,8 +11,8 @@ class FakeTimer;
 // A simulated clock. advance() moves time forward and fires the timers that
 // fall due on the way, in time order; sleep_ms() advances it too.
 class FakeClock : public Clock, public TimerFactory {
-public:
-    explicit FakeClock(DateTime start = DateTime{1796558709});  // 06-Dec-2026 14:05:09 UTC
+  public:
+    explicit FakeClock(DateTime start = DateTime{1796565909});  // 06-Dec-2026 14:05:09 UTC
     ~FakeClock() override;
 
     DateTime now() const override;
@@ -23,7 +23,7 @@ public:
     void advance(std::int64_t milliseconds);
     void forget(FakeTimer* timer);
 
-private:
+  private:
     FakeTimer* next_due(std::int64_t until) const;
 
     DateTime start_;
@@ -32,7 +32,7 @@ private:
 };
 
 class FakeTimer : public Timer {
-public:
+  public:
     explicit FakeTimer(FakeClock& clock) : clock_(clock) {}
     ~FakeTimer() override { clock_.forget(this); }
 
@@ -45,7 +45,7 @@ public:
     std::int64_t due_ms() const { return due_ms_; }
     void fire();
 
-private:
+  private:
     FakeClock& clock_;
     std::function<void()> handler_;
     int interval_ = 0;
@@ -55,7 +55,7 @@ private:
 
 // Counts yields and runs a test's hook at each, to deliver "pending events".
 class FakeEventPump : public EventPump {
-public:
+  public:
     void yield() override {
         ++yields;
         if (on_yield) {

@@ -1,0 +1,71 @@
+#include "apps/controller/headless_run.h"
+
+#include <QCoreApplication>
+#include <iostream>
+
+#include "apps/controller/real_platform.h"
+#include "controller/Form_zelkon_cluster_controller.h"
+#include "platform/headless_dialogs.h"
+#include "platform/qt_event_loop.h"
+
+namespace zelkon {
+namespace {
+
+// Why a headless start-up starts no run.
+const char* refusal_of(AutomaticStart outcome) {
+    switch (outcome) {
+        case AutomaticStart::not_asked:
+            return "No inversion folder was given on the command line.";
+        case AutomaticStart::settings_missing:
+            return "No run was started: the settings ServerList, WorkDrive and WorkFolder are "
+                   "not all stored (use --settings FILE or save them from the window first).";
+        case AutomaticStart::folder_missing:
+            return "No run was started: the inversion folder does not exist.";
+        case AutomaticStart::failed:
+            return "No run was started: start-up failed.";
+        case AutomaticStart::started:
+            break;
+    }
+    return "";
+}
+
+// The run log's paragraphs start with a carriage return; a terminal wants
+// line feeds.
+std::string as_terminal_text(const std::string& text) {
+    std::string out = text;
+    for (char& c : out) {
+        if (c == '\r') {
+            c = '\n';
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+int run_headless(int argc, char** argv, const ControllerOptions& options) {
+    QCoreApplication application(argc, argv);
+    QtEventPump events;
+    HeadlessDialogs dialogs(std::cerr);
+    RealPlatform real(events, dialogs);
+    Form_zelkon_cluster_controller form(real.bundle());
+    form.on_run_log_appended = [](const std::string& text) {
+        std::cout << as_terminal_text(text) << std::flush;
+    };
+    form.on_exit_requested = [](int code) { QCoreApplication::exit(code); };
+    form.automatic_start_index = options.test_setup ? 0 : 1;
+
+    AutomaticStart outcome = form.Form_Load(options.folder_text, options.settings_file);
+    if (outcome != AutomaticStart::started) {
+        std::cerr << refusal_of(outcome) << std::endl;
+        return 1;
+    }
+    if (!form.Timer_cluster_task->enabled()) {
+        // The set-up stopped (its message is on standard error) or only tested.
+        return form.last_setup_succeeded ? 0 : 1;
+    }
+    std::cout << std::endl;
+    return QCoreApplication::exec();
+}
+
+}  // namespace zelkon

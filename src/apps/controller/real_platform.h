@@ -1,0 +1,39 @@
+#pragma once
+
+#include "platform/local_management_service.h"
+#include "platform/platform.h"
+#include "platform/posix_file_system.h"
+#include "platform/posix_process_starter.h"
+#include "platform/posix_system_info.h"
+#include "platform/process_environment.h"
+#include "platform/qt_event_loop.h"
+#include "platform/qt_settings_store.h"
+#include "platform/system_clock.h"
+
+namespace zelkon {
+
+// The real operating system, for the controller program. The event pump and
+// the dialogs depend on whether there is a window.
+struct RealPlatform {
+    RealPlatform(EventPump& event_pump, Dialogs& user_dialogs)
+        : events(event_pump), dialogs(user_dialogs) {}
+
+    PosixFileSystem files;
+    PosixProcessStarter processes;
+    HostComputerName computer_name;
+    LocalManagementService management{processes, computer_name.get()};
+    SystemClock clock;
+    QtTimerFactory timers;
+    EventPump& events;
+    QtSettingsStore settings;
+    Dialogs& dialogs;
+    PosixCurrentDirectory current_directory;
+    ProcessEnvironment environment;
+
+    Platform bundle() {
+        return Platform{files,    processes, management,        clock,         timers,     events,
+                        settings, dialogs,   current_directory, computer_name, environment};
+    }
+};
+
+}  // namespace zelkon

@@ -1,0 +1,32 @@
+#include "apps/controller/window_run.h"
+
+#include <QApplication>
+
+#include "apps/controller/real_platform.h"
+#include "controller/Form_zelkon_cluster_controller.h"
+#include "platform/qt_widget_dialogs.h"
+#include "ui/main_window.h"
+
+namespace zelkon {
+
+int run_with_window(int argc, char** argv, const ControllerOptions& options) {
+    QApplication application(argc, argv);
+    QApplication::setApplicationDisplayName("Zelkon Cluster Controller");
+    RefreshingEventPump events;
+    QtWidgetDialogs dialogs;
+    RealPlatform real(events, dialogs);
+    Form_zelkon_cluster_controller form(real.bundle());
+    MainWindow window(form);
+    events.attach(&window);
+    dialogs.set_parent(&window);
+    form.on_show = [&window] { window.show(); };
+    form.on_exit_requested = [](int code) { QApplication::exit(code); };
+    form.automatic_start_index = options.test_setup ? 0 : 1;
+
+    window.show();
+    form.Form_Load(options.folder_text, options.settings_file);
+    window.refresh();
+    return QApplication::exec();
+}
+
+}  // namespace zelkon

@@ -1,0 +1,109 @@
+#include "assembly/assembly_log.h"
+
+#include <exception>
+
+#include "controller/Form_zelkon_cluster_controller.h"
+#include "controller/Module_zelkon_cluster.h"
+#include "platform/error.h"
+
+namespace zelkon {
+namespace {
+
+constexpr int kErrorSubscriptOutOfRange = 9;
+
+// Writes a field's whole number into target when the field is numeric.
+void read_whole_field(const std::string& field, std::int32_t& target) {
+    if (is_numeric(field)) {
+        target = whole_number_of(field);
+    }
+}
+
+}  // namespace
+
+std::string columns_of(const std::string& line, std::size_t first, std::size_t width) {
+    if (first - 1 >= line.size()) {
+        return "";
+    }
+    return line.substr(first - 1, width);
+}
+
+void decode_cluster_assembly_line(const std::string& line, std::int32_t& task_id,
+                                  std::int32_t& first_data, std::int32_t& last_data,
+                                  std::int32_t num_components, std::array<double, 7>& component_mb,
+                                  std::int32_t& ierr) {
+    ierr = -1;
+    try {
+        if (trim(line).empty()) {
+            return;
+        }
+        std::string task_field = columns_of(line, 1, 7);
+        if (!is_numeric(task_field)) {
+            return;
+        }
+        task_id = whole_number_of(task_field);
+        read_whole_field(columns_of(line, 8, 8), first_data);
+        read_whole_field(columns_of(line, 16, 8), last_data);
+        for (std::int32_t c = 1; c <= num_components; ++c) {
+            if (c >= static_cast<std::int32_t>(component_mb.size())) {
+                return;  // more components than the table holds ends the decoding
+            }
+            std::string size_field =
+                columns_of(line, 70 + 25 * static_cast<std::size_t>(c - 1), 12);
+            if (is_numeric(size_field)) {
+                component_mb[static_cast<std::size_t>(c)] = number_of(size_field) / 1024 / 1024;
+                ierr = 0;
+            }
+        }
+    } catch (const std::exception&) {
+        // A number too large ends the decoding silently; what was decoded stays.
+    }
+}
+
+void Form_zelkon_cluster_controller::load_assembly_dat_file(std::int32_t& ierr) {
+    ierr = 0;
+    if (!platform.files.file_exists(state.assembly_log_file)) {
+        return;
+    }
+    try {
+        std::vector<std::string> lines;
+        if (!platform.files.read_lines(state.assembly_log_file, lines)) {
+            throw ZelkonError(kErrorFileNotFound, "File not found");
+        }
+        for (const std::string& line : lines) {
+            store_assembly_log_line(line);
+        }
+    } catch (const std::exception& error) {
+        platform.dialogs.message("An error occurred while loading the assembly log file: " +
+                                 error_description(error));
+        ierr = -1;
+    }
+}
+
+void Form_zelkon_cluster_controller::store_assembly_log_line(const std::string& line) {
+    if (trim(line).empty()) {
+        return;
+    }
+    if (line.find("TaskID") != std::string::npos) {
+        state.assembly_log_header = line;
+        return;
+    }
+    std::string task_field = columns_of(line, 1, 7);
+    if (!is_numeric(task_field)) {
+        return;
+    }
+    std::int32_t task = whole_number_of(task_field);
+    if (task < 0 || task > kMaxAssemblyTaskNumber) {
+        throw ZelkonError(kErrorSubscriptOutOfRange, "Subscript out of range");
+    }
+    // The table grows in steps of 5120 until it holds the task, so that a
+    // log that skips ahead still loads.
+    auto upper_index = static_cast<std::int32_t>(state.assembly_log_lines.size()) - 1;
+    while (task > upper_index) {
+        upper_index += kAssemblyLogGrowth;
+    }
+    state.assembly_log_lines.resize(static_cast<std::size_t>(upper_index) + 1);
+    state.assembly_log_lines[static_cast<std::size_t>(task)] = line;
+    state.assembly_log_last_task = task;
+}
+
+}  // namespace zelkon

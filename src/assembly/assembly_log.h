@@ -1,0 +1,30 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace zelkon {
+
+// Upper index of a fresh in-memory assembly log, and the step it grows by.
+inline constexpr std::int32_t kAssemblyLogGrowth = 5120;
+// No run has this many tasks; a larger task number in a log is damage, and
+// growing the table to it would exhaust memory.
+inline constexpr std::int32_t kMaxAssemblyTaskNumber = 1'000'000;
+
+// Decodes one data line of the assembly log by its fixed columns: the task
+// number (1-7), first data point (8-15), last data point held (16-23) and,
+// for each component c, its matrix size in bytes (12 columns from
+// 70 + 25(c - 1)) as megabytes into component_mb[c]. Each output is written
+// only when its field is numeric. ierr is 0 when a component size was
+// decoded, -1 otherwise. Shows nothing and never throws.
+void decode_cluster_assembly_line(const std::string& line, std::int32_t& task_id,
+                                  std::int32_t& first_data, std::int32_t& last_data,
+                                  std::int32_t num_components, std::array<double, 7>& component_mb,
+                                  std::int32_t& ierr);
+
+// Columns first..first+width-1 (counted from 1) of a line; what lies beyond
+// its end is left out.
+std::string columns_of(const std::string& line, std::size_t first, std::size_t width);
+
+}  // namespace zelkon

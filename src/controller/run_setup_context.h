@@ -1,0 +1,31 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/file_system.h"
+
+namespace zelkon {
+
+// What one click of a start button keeps while it walks the set-up stages.
+struct RunSetup {
+    int index = 1;  // 1 starts a run, 0 tests the set-up
+    std::int32_t setup_stage = 0;
+    std::string setup_action;
+    std::unique_ptr<TextWriter> info_file;
+    std::string init_log_file;
+    std::int32_t opened_task_servers = 0;
+    std::int32_t failed_task_servers = 0;
+    std::array<std::string, 7> mtx_files;  // 1..6
+    bool mtx_files_exist = false;
+    std::int32_t next_task = 1;
+    // The values decoded from the assembly log of an earlier run.
+    std::int32_t last_task = 0;
+    std::int32_t first_data = 0;
+    std::int32_t last_data = 0;
+    std::array<double, 7> component_mb{};
+};
+
+}  // namespace zelkon

@@ -1,0 +1,191 @@
+#include "assembly/assembly_log.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "controller/Form_zelkon_cluster_controller.h"
+#include "platform/fake/fake_platform.h"
+
+namespace zelkon {
+namespace {
+
+// A data line in the assembly log's fixed columns: task (7), first (8),
+// last (8), 23 unread, seconds (10), 13 unread, then 25 columns per
+// component whose first 12 hold the size in bytes.
+std::string data_line(int task, int first, int last, double seconds,
+                      const std::vector<long long>& sizes) {
+    char head[128];
+    std::snprintf(head, sizeof head, "%7d%8d%8d%23s%10.3f%13s", task, first, last, "", seconds, "");
+    std::string line = head;
+    for (long long size : sizes) {
+        char block[32];
+        std::snprintf(block, sizeof block, "%12lld%13s", size, "");
+        line += block;
+    }
+    return line;
+}
+
+struct Decoded {
+    std::int32_t task = -5, first = -5, last = -5, ierr = 99;
+    std::array<double, 7> mb{};
+};
+
+Decoded decode(const std::string& line, int components) {
+    Decoded out;
+    decode_cluster_assembly_line(line, out.task, out.first, out.last, components, out.mb, out.ierr);
+    return out;
+}
+
+TEST(DecodeAssemblyLine, ReadsTheFixedColumns) {
+    Decoded d = decode(data_line(12, 111, 120, 3.5, {1048576, 3145728}), 2);
+    EXPECT_EQ(d.task, 12);
+    EXPECT_EQ(d.first, 111);
+    EXPECT_EQ(d.last, 120);
+    EXPECT_DOUBLE_EQ(d.mb[1], 1.0);
+    EXPECT_DOUBLE_EQ(d.mb[2], 3.0);
+    EXPECT_EQ(d.ierr, 0);
+    EXPECT_EQ(data_line(1, 1, 1, 0, {0}).size(), 94u);
+}
+
+TEST(DecodeAssemblyLine, BlankComponentFieldsGiveMinusOneButKeepTheIntegers) {
+    Decoded d = decode(data_line(3, 21, 30, 1.0, {}), 1);
+    EXPECT_EQ(d.task, 3);
+    EXPECT_EQ(d.first, 21);
+    EXPECT_EQ(d.last, 30);
+    EXPECT_EQ(d.ierr, -1);
+}
+
+TEST(DecodeAssemblyLine, ASecondBlankComponentStillGivesZero) {
+    std::string line = data_line(3, 21, 30, 1.0, {2097152});
+    line += std::string(25, ' ');
+    Decoded d = decode(line, 2);
+    EXPECT_DOUBLE_EQ(d.mb[1], 2.0);
+    EXPECT_DOUBLE_EQ(d.mb[2], 0.0);
+    EXPECT_EQ(d.ierr, 0);
+}
+
+TEST(DecodeAssemblyLine, NonNumericFieldsKeepTheCallersValues) {
+    std::string line = data_line(4, 31, 40, 1.0, {1048576});
+    line.replace(7, 8, "  abc   ");
+    Decoded d = decode(line, 1);
+    EXPECT_EQ(d.task, 4);
+    EXPECT_EQ(d.first, -5);
+    EXPECT_EQ(d.last, 40);
+    EXPECT_EQ(decode("   x   rest", 1).task, -5);
+    EXPECT_EQ(decode("", 1).ierr, -1);
+}
+
+TEST(DecodeAssemblyLine, SevenComponentsDecodeSixAndStopSilently) {
+    Decoded d = decode(
+        data_line(1, 1, 10, 1, {1048576, 1048576, 1048576, 1048576, 1048576, 1048576, 1048576}), 7);
+    EXPECT_EQ(d.ierr, 0);
+    EXPECT_DOUBLE_EQ(d.mb[6], 1.0);
+}
+
+TEST(DecodeAssemblyLine, ATooLargeNumberEndsTheDecodingSilently) {
+    std::string line = data_line(1, 1, 10, 1, {1048576});
+    line.replace(8, 8, "9e99    ");
+    Decoded d = decode(line, 1);
+    EXPECT_EQ(d.task, 1);
+    EXPECT_EQ(d.first, -5);
+    EXPECT_EQ(d.ierr, -1);
+}
+
+class LoadAssemblyLog : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        form.state.assembly_log_file = "/inv/job_assembly.dat";
+        form.state.assembly_log_lines.assign(kAssemblyLogGrowth + 1, "");
+    }
+    void write_log(const std::string& content) {
+        fake.files.add_file(form.state.assembly_log_file, content);
+    }
+    std::int32_t load() {
+        std::int32_t ierr = 99;
+        form.load_assembly_dat_file(ierr);
+        return ierr;
+    }
+
+    FakePlatform fake;
+    Form_zelkon_cluster_controller form{fake.bundle()};
+};
+
+TEST_F(LoadAssemblyLog, AMissingLogIsNoErrorAndChangesNothing) {
+    form.state.assembly_log_last_task = 7;
+    EXPECT_EQ(load(), 0);
+    EXPECT_EQ(form.state.assembly_log_last_task, 7);
+    EXPECT_TRUE(fake.dialogs.messages.empty());
+}
+
+TEST_F(LoadAssemblyLog, KeepsTheHeaderAndTheLastLineOfEachTask) {
+    std::string header = "TaskID  First   Last   ...";
+    std::string second_2 = data_line(2, 11, 20, 9.0, {2});
+    write_log(header + "\r\n" + data_line(1, 1, 10, 1, {1}) + "\r\n   \r\n" +
+              data_line(2, 11, 20, 1, {2}) + "\r\n" + data_line(3, 21, 30, 1, {3}) + "\r\n" +
+              second_2 + "\r\n");
+    EXPECT_EQ(load(), 0);
+    EXPECT_EQ(form.state.assembly_log_header, header);
+    EXPECT_EQ(form.state.assembly_log_last_task, 2);
+    EXPECT_EQ(form.state.assembly_log_lines[2], second_2);
+    EXPECT_FALSE(form.state.assembly_log_lines[3].empty());
+}
+
+TEST_F(LoadAssemblyLog, OnlyAHeaderLeavesTheLastTaskAlone) {
+    form.state.assembly_log_last_task = 4;
+    write_log("  TaskID\r\n");
+    EXPECT_EQ(load(), 0);
+    EXPECT_EQ(form.state.assembly_log_last_task, 4);
+    EXPECT_EQ(form.state.assembly_log_header, "  TaskID");
+}
+
+TEST_F(LoadAssemblyLog, GrowsInStepsOf5120) {
+    write_log(data_line(6000, 1, 2, 0, {1}) + "\r\n");
+    EXPECT_EQ(load(), 0);
+    EXPECT_EQ(form.state.assembly_log_lines.size(), 10241u);
+    write_log(data_line(30000, 1, 2, 0, {1}) + "\r\n");
+    EXPECT_EQ(load(), 0);
+    EXPECT_EQ(form.state.assembly_log_lines.size(), 30721u);
+    EXPECT_FALSE(form.state.assembly_log_lines[6000].empty()) << "earlier entries are kept";
+}
+
+TEST_F(LoadAssemblyLog, ANegativeOrHugeTaskNumberIsReportedAndKeepsEarlierLines) {
+    write_log(data_line(1, 1, 10, 1, {1}) + "\r\n" + "-000001" + "\r\n" +
+              data_line(2, 11, 20, 1, {1}) + "\r\n");
+    EXPECT_EQ(load(), -1);
+    ASSERT_EQ(fake.dialogs.messages.size(), 1u);
+    EXPECT_EQ(fake.dialogs.messages[0],
+              "An error occurred while loading the assembly log file: Subscript out of range");
+    EXPECT_EQ(form.state.assembly_log_last_task, 1);
+
+    write_log("9999999999 rest\r\n");
+    EXPECT_EQ(load(), -1);
+    write_log("1999999 rest\r\n");
+    EXPECT_EQ(load(), -1) << "a task number no run has";
+}
+
+TEST(AssemblyLogReaders, RandomInputNeverCrashes) {
+    std::mt19937 random(20261206);
+    const std::string alphabet = "0123456789 .-+eE\tTaskID\r\nxyz\x01\xff";
+    for (int round = 0; round < 3000; ++round) {
+        std::string content;
+        int length = static_cast<int>(random() % 400);
+        for (int i = 0; i < length; ++i) {
+            content.push_back(alphabet[random() % alphabet.size()]);
+        }
+        FakePlatform fake;
+        Form_zelkon_cluster_controller form(fake.bundle());
+        form.state.assembly_log_file = "/a.dat";
+        fake.files.add_file("/a.dat", content);
+        std::int32_t ierr = 0;
+        form.load_assembly_dat_file(ierr);
+        EXPECT_TRUE(ierr == 0 || ierr == -1);
+        EXPECT_LE(form.state.assembly_log_lines.size(),
+                  static_cast<std::size_t>(kMaxAssemblyTaskNumber + kAssemblyLogGrowth + 1));
+        Decoded d = decode(content, static_cast<int>(random() % 9));
+        EXPECT_TRUE(d.ierr == 0 || d.ierr == -1);
+    }
+}
+
+}  // namespace
+}  // namespace zelkon
