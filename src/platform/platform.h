@@ -2,6 +2,7 @@
 
 #include "platform/clock.h"
 #include "platform/dialogs.h"
+#include "platform/environment.h"
 #include "platform/file_system.h"
 #include "platform/management_service.h"
 #include "platform/process_starter.h"
@@ -22,6 +23,7 @@ struct Platform {
     Dialogs& dialogs;
     CurrentDirectory& current_directory;
     ComputerName& computer_name;
+    Environment& environment;
 };
 
 }  // namespace zelkon

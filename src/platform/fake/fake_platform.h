@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/fake/fake_clock.h"
+#include "platform/fake/fake_environment.h"
 #include "platform/fake/fake_file_system.h"
 #include "platform/fake/fake_process_starter.h"
 #include "platform/fake/fake_services.h"
@@ -19,12 +20,13 @@ struct FakePlatform {
     FakeDialogs dialogs;
     FakeCurrentDirectory current_directory;
     FakeComputerName computer_name;
+    FakeEnvironment environment;
     // Starts on this computer go to the fake process starter.
     LocalManagementService management{processes, computer_name.name};
 
     Platform bundle() {
-        return Platform{files,    processes, management,        clock,        clock, events,
-                        settings, dialogs,   current_directory, computer_name};
+        return Platform{files,    processes, management,        clock,         clock,      events,
+                        settings, dialogs,   current_directory, computer_name, environment};
     }
 };
 
