@@ -1,27 +1,81 @@
+#include <algorithm>
+#include <exception>
+
 #include "controller/Form_zelkon_cluster_controller.h"
+#include "controller/Module_zelkon_cluster.h"
+#include "platform/error.h"
+#include "settings/drive_roots.h"
 
 namespace zelkon {
+namespace {
+
+// The kernel's table of what is mounted where.
+const char* const kMountTable = "/proc/mounts";
+
+void add_drive(std::vector<std::string>& drives, const std::string& folder) {
+    if (std::find(drives.begin(), drives.end(), folder) == drives.end()) {
+        drives.push_back(folder);
+    }
+}
+
+}  // namespace
 
 std::vector<std::string> Form_zelkon_cluster_controller::drive_list() const {
-    return {"/"};
+    std::vector<std::string> drives = {"/"};
+    std::string home = platform.environment.get("HOME");
+    if (!home.empty() && home[0] == '/' && platform.files.folder_exists(home)) {
+        add_drive(drives, normal_folder_path(home, "/"));
+    }
+    std::vector<std::string> mounts;
+    if (platform.files.read_lines(kMountTable, mounts)) {
+        for (const auto& mount_point : real_mount_points(mounts)) {
+            if (platform.files.folder_exists(mount_point)) {
+                add_drive(drives, mount_point);
+            }
+        }
+    }
+    return drives;
 }
 
 void Form_zelkon_cluster_controller::set_inversion_folder(const std::string& folder) {
-    std::string path = folder;
-    while (path.size() > 1 && path.back() == '/') {
-        path.pop_back();
+    std::string path = normal_folder_path(folder, platform.current_directory.get());
+    std::string drive = drive_of(path, drive_list());
+    if (!drive.empty() && drive != controls.Drive1) {
+        controls.Drive1 = drive;
+        Drive1_Change();
     }
     controls.Dir1 = path;
-    controls.Drive1 = "/";
 }
 
 void Form_zelkon_cluster_controller::Drive1_Change() {
     controls.Dir1 = controls.Drive1;
 }
 
-void Form_zelkon_cluster_controller::Command_set_folder_Click() {}
+void Form_zelkon_cluster_controller::Command_set_folder_Click() {
+    try {
+        std::string folder = trim(controls.Text_set_folder.text);
+        if (!folder.empty() && platform.files.folder_exists(folder)) {
+            set_inversion_folder(folder);
+        }
+    } catch (const std::exception& error) {
+        platform.dialogs.message("An error occurred while setting the folder: " +
+                                 error_description(error));
+    }
+}
 
 void Form_zelkon_cluster_controller::Dir1_OLEDragDrop(
-    const std::optional<std::vector<std::string>>&) {}
+    const std::optional<std::vector<std::string>>& dropped_paths) {
+    try {
+        // Only the first item counts: a file there changes nothing, even
+        // with folders after it.
+        if (dropped_paths && !dropped_paths->empty() &&
+            platform.files.folder_exists(dropped_paths->front())) {
+            set_inversion_folder(dropped_paths->front());
+        }
+    } catch (const std::exception& error) {
+        platform.dialogs.message("An error occurred while setting the folder: " +
+                                 error_description(error));
+    }
+}
 
 }  // namespace zelkon

@@ -1,15 +1,74 @@
+#include <exception>
+
 #include "controller/Form_zelkon_cluster_controller.h"
+#include "controller/Module_zelkon_cluster.h"
+#include "platform/error.h"
+#include "settings/settings_file_format.h"
 
 namespace zelkon {
+namespace {
 
-void Form_zelkon_cluster_controller::save_cluster_settings(const std::string&) {}
+constexpr int kErrorFileAccess = 75;
+// Far above any real settings file: anything larger is the wrong file, and
+// reading it whole could exhaust memory.
+constexpr std::int64_t kMaxSettingsFileBytes = 16 * 1024 * 1024;
 
-void Form_zelkon_cluster_controller::read_cluster_settings(const std::string&, std::int32_t& ierr) {
-    ierr = -1;
+std::vector<std::string> read_settings_lines(const FileSystem& files, const std::string& fname) {
+    if (!files.file_exists(fname)) {
+        throw ZelkonError(kErrorFileNotFound, "File not found: " + fname);
+    }
+    if (files.file_size(fname) > kMaxSettingsFileBytes) {
+        throw ZelkonError(kErrorFileAccess,
+                          "The file is too large to be a settings file: " + fname);
+    }
+    std::vector<std::string> lines;
+    if (!files.read_lines(fname, lines)) {
+        throw ZelkonError(kErrorFileAccess, "Path/File access error: " + fname);
+    }
+    return lines;
 }
 
-void Form_zelkon_cluster_controller::menu_read_setup_Click() {}
+void fill_form(const SettingsFileValues& values, FormControls& controls) {
+    controls.Text_jobID.text = format_number(values.job_id, "000000");
+    controls.Text_work_drive.text = values.work_drive;
+    controls.Text_work_folder.text = values.work_folder;
+    controls.Text_network_share.text = values.network_share;
+    controls.Text_max_tasks.text = format_number(values.max_tasks, "0");
+    controls.Check_use_RPC.value = values.use_rpc ? 1 : 0;
+    controls.Text_server.text = values.server_list;
+}
 
-void Form_zelkon_cluster_controller::menu_save_setup_Click() {}
+}  // namespace
+
+void Form_zelkon_cluster_controller::save_cluster_settings(const std::string& fname) {
+    // Opening the file empties it, so an older file of that name is replaced.
+    auto writer = platform.files.open_writer(fname, false);
+    if (!writer) {
+        throw ZelkonError(kErrorFileAccess, "Path/File access error: " + fname);
+    }
+    for (const auto& line : settings_file_lines(state, controls.Text_server.text)) {
+        if (!writer->write_line(line)) {
+            throw ZelkonError(kErrorFileAccess, "Path/File access error: " + fname);
+        }
+    }
+    writer->flush();
+}
+
+void Form_zelkon_cluster_controller::read_cluster_settings(const std::string& fname,
+                                                           std::int32_t& ierr) {
+    ierr = -1;
+    try {
+        SettingsFileValues values;
+        if (!parse_settings_file(read_settings_lines(platform.files, fname), values)) {
+            platform.dialogs.message("The specified file does not have the correct format");
+            return;
+        }
+        fill_form(values, controls);
+        ierr = 0;
+    } catch (const std::exception& error) {
+        platform.dialogs.message("An error occurred while reading the settings: " +
+                                 error_description(error));
+    }
+}
 
 }  // namespace zelkon

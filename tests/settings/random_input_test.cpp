@@ -1,0 +1,114 @@
+#include <random>
+
+#include "platform/error.h"
+#include "settings/server_list.h"
+#include "settings/settings_fixture.h"
+
+namespace zelkon {
+namespace {
+
+// Random text drawn mostly from the characters that matter to the parsers,
+// with any byte now and then.
+std::string random_text(std::mt19937& random, std::size_t max_length) {
+    static const std::string alphabet = "AbC/ /\r\n\r\n\t0123456789.-+eE/x";
+    std::size_t length = std::uniform_int_distribution<std::size_t>(0, max_length)(random);
+    std::string text;
+    for (std::size_t i = 0; i < length; ++i) {
+        if (random() % 10 == 0) {
+            text.push_back(static_cast<char>(random() % 256));
+        } else {
+            text.push_back(alphabet[random() % alphabet.size()]);
+        }
+    }
+    return text;
+}
+
+// The tables a passed check leaves must hang together.
+void expect_consistent_tables(const RunState& s) {
+    ASSERT_GE(s.num_servers, 1);
+    ASSERT_GE(s.num_task_servers, 1);
+    ASSERT_EQ(s.task_servers.size(), static_cast<std::size_t>(s.num_task_servers) + 1);
+    ASSERT_GE(s.server_first_task_server.size(), static_cast<std::size_t>(s.num_servers) + 2);
+    EXPECT_EQ(s.server_first_task_server[s.num_servers + 1], s.num_task_servers + 1);
+    for (std::int32_t i = 1; i <= s.num_servers; ++i) {
+        EXPECT_FALSE(s.server_name[i].empty());
+        EXPECT_GE(s.server_count[i], 0);
+        EXPECT_GE(s.server_threads[i], 0);
+        for (std::int32_t k = s.server_first_task_server[i]; k < s.server_first_task_server[i + 1];
+             ++k) {
+            EXPECT_EQ(s.task_servers[k].machine, i);
+            EXPECT_EQ(s.task_servers[k].instance, k - s.server_first_task_server[i]);
+        }
+    }
+}
+
+bool is_check_message(const std::string& message) {
+    static const std::vector<std::string> messages = {
+        "No server names have been specified",
+        "No server names have been decoded from the list",
+        "No Task Servers have been decoded from the list",
+    };
+    return std::find(messages.begin(), messages.end(), message) != messages.end() ||
+           message.starts_with("An error occured while checking the settings: ");
+}
+
+using RandomInput = SettingsFixture;
+
+TEST_F(RandomInput, AnyServerListEndsInAMessageOrAValidTable) {
+    std::mt19937 random(20261206);
+    for (int round = 0; round < 3000; ++round) {
+        std::string list = random_text(random, 80);
+        fake.dialogs.messages.clear();
+        form.controls.Text_server.text = list;
+        if (check() == 0) {
+            EXPECT_TRUE(fake.dialogs.messages.empty());
+            expect_consistent_tables(form.state);
+            // A rewritten list decodes to the same tables.
+            ServerList again;
+            EXPECT_EQ(decode_server_list(form.controls.Text_server.text, again), "");
+            EXPECT_EQ(again.num_task_servers, form.state.num_task_servers);
+        } else {
+            ASSERT_EQ(fake.dialogs.messages.size(), 1u) << list;
+            EXPECT_TRUE(is_check_message(fake.dialogs.messages[0])) << fake.dialogs.messages[0];
+        }
+    }
+}
+
+// A settings file with random values, random extra lines, or cut short.
+std::string random_settings_file(std::mt19937& random) {
+    std::string file = random() % 4 == 0 ? random_text(random, 20) : "Nimbal_Controller";
+    int lines = std::uniform_int_distribution<int>(0, 40)(random);
+    for (int i = 0; i < lines; ++i) {
+        file += "\r\n" + random_text(random, random() % 8 == 0 ? 400 : 12);
+    }
+    return file;
+}
+
+TEST_F(RandomInput, AnySettingsFileLoadsOrChangesNothing) {
+    std::mt19937 random(4123);
+    for (int round = 0; round < 2000; ++round) {
+        std::string content = random_settings_file(random);
+        fake.files.add_file("/cfg/random.inp", content);
+        FormControls before = form.controls;
+        fake.dialogs.messages.clear();
+        std::int32_t ierr = 99;
+        form.read_cluster_settings("/cfg/random.inp", ierr);
+        if (ierr == 0) {
+            EXPECT_TRUE(fake.dialogs.messages.empty());
+            continue;
+        }
+        ASSERT_EQ(ierr, -1);
+        ASSERT_EQ(fake.dialogs.messages.size(), 1u);
+        const std::string& message = fake.dialogs.messages[0];
+        EXPECT_TRUE(message == "The specified file does not have the correct format" ||
+                    message.starts_with("An error occurred while reading the settings: "))
+            << message;
+        EXPECT_EQ(form.controls.Text_jobID.text, before.Text_jobID.text);
+        EXPECT_EQ(form.controls.Text_server.text, before.Text_server.text);
+        EXPECT_EQ(form.controls.Text_max_tasks.text, before.Text_max_tasks.text);
+        EXPECT_EQ(form.controls.Check_use_RPC.value, before.Check_use_RPC.value);
+    }
+}
+
+}  // namespace
+}  // namespace zelkon
