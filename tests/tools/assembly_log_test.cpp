@@ -37,7 +37,7 @@ AssemblyLine sample(int components) {
     return l;
 }
 
-TEST(AssemblyLog, EveryFieldSitsInItsColumns) {
+TEST(ZelkonAssemblyLog, EveryFieldSitsInItsColumns) {
     const std::string line = format_assembly_line(sample(6));
     EXPECT_EQ(number_at(line, 1, 7), 1234567);
     EXPECT_EQ(number_at(line, 8, 15), 99999001);
@@ -50,7 +50,7 @@ TEST(AssemblyLog, EveryFieldSitsInItsColumns) {
     EXPECT_EQ(line.substr(line.size() - 9), "  nodeA/3");
 }
 
-TEST(AssemblyLog, SmallValuesStayInTheirColumns) {
+TEST(ZelkonAssemblyLog, SmallValuesStayInTheirColumns) {
     AssemblyLine l{1, 1, 10, 10, 0.004, "01:02:03", {16}, {1.0}, "x/1"};
     const std::string line = format_assembly_line(l);
     EXPECT_EQ(number_at(line, 1, 7), 1);
@@ -60,7 +60,7 @@ TEST(AssemblyLog, SmallValuesStayInTheirColumns) {
     EXPECT_EQ(number_at(line, 70, 81), 16);
 }
 
-TEST(AssemblyLog, HeaderIsRecognisedAndNotAData) {
+TEST(ZelkonAssemblyLog, HeaderIsRecognisedAndNotAData) {
     std::string header = assembly_log_header(survey_with(2));
     EXPECT_NE(header.find("TaskID"), std::string::npos);
     EXPECT_FALSE(parse_integer(columns(header, 1, 7)).has_value());
@@ -68,7 +68,7 @@ TEST(AssemblyLog, HeaderIsRecognisedAndNotAData) {
     EXPECT_EQ(trim(columns(header, 95, 106)), "Bytes_c2");
 }
 
-TEST(AssemblyLog, ValuesTooWideForTheirColumnsAreRefused) {
+TEST(ZelkonAssemblyLog, ValuesTooWideForTheirColumnsAreRefused) {
     AssemblyLine l = sample(1);
     l.task = 10000000;
     EXPECT_THROW(format_assembly_line(l), ZelkonError);
@@ -77,7 +77,7 @@ TEST(AssemblyLog, ValuesTooWideForTheirColumnsAreRefused) {
     EXPECT_THROW(format_assembly_line(l), ZelkonError);
 }
 
-TEST(AssemblyLog, CommitPointIsTheLastWholeDataLine) {
+TEST(ZelkonAssemblyLog, CommitPointIsTheLastWholeDataLine) {
     zelkon_test::TempFolder folder;
     auto log = folder.path() / "a_assembly.dat";
     AssemblyLine one{1, 1, 10, 10, 0.1, "01:00:00", {100, 200}, {1, 1}, "s/1"};
@@ -93,7 +93,7 @@ TEST(AssemblyLog, CommitPointIsTheLastWholeDataLine) {
     EXPECT_EQ(state.whole_lines_bytes, text.size());
 }
 
-TEST(AssemblyLog, HeaderOnlyOrMissingLogHoldsNothing) {
+TEST(ZelkonAssemblyLog, HeaderOnlyOrMissingLogHoldsNothing) {
     zelkon_test::TempFolder folder;
     auto log = folder.path() / "a_assembly.dat";
     EXPECT_FALSE(read_committed_state(log, 1).any);
@@ -101,7 +101,7 @@ TEST(AssemblyLog, HeaderOnlyOrMissingLogHoldsNothing) {
     EXPECT_FALSE(read_committed_state(log, 1).any);
 }
 
-TEST(AssemblyLog, ALastLineWithoutSizesIsAnError) {
+TEST(ZelkonAssemblyLog, ALastLineWithoutSizesIsAnError) {
     zelkon_test::TempFolder folder;
     auto log = folder.path() / "a_assembly.dat";
     zelkon_test::write_file(log, "      1       1      10\r\n");

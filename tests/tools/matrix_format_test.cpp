@@ -34,7 +34,7 @@ std::string error_of(const std::string& bytes) {
     return "";
 }
 
-TEST(MatrixFormat, RowsReadBackExactly) {
+TEST(ZelkonMatrixFormat, RowsReadBackExactly) {
     std::string file = matrix_header(300);
     std::vector<float> a = smooth_row(300, 2.5f);
     std::vector<float> b = smooth_row(300, -7.25e-6f);
@@ -48,25 +48,25 @@ TEST(MatrixFormat, RowsReadBackExactly) {
     EXPECT_EQ(rows[1].values, b);
 }
 
-TEST(MatrixFormat, RowsAreCompressedAndMoreSoWithAThreshold) {
+TEST(ZelkonMatrixFormat, RowsAreCompressedAndMoreSoWithAThreshold) {
     const std::vector<float> row = smooth_row(4000, 1.0f);
     const size_t lossless = encode_row(1, row, 0).size();
     EXPECT_LT(lossless, 4000u * 4 * 3 / 4);
     EXPECT_LT(encode_row(1, row, 0.01).size(), lossless / 2);
 }
 
-TEST(MatrixFormat, ThresholdZeroesOnlySmallEntries) {
+TEST(ZelkonMatrixFormat, ThresholdZeroesOnlySmallEntries) {
     std::vector<float> row = {10.0f, -0.5f, 0.05f, -2.0f, 0.0999f};
     std::string file = matrix_header(5) + encode_row(3, row, 0.01);
     std::vector<float> back = read_matrix_rows(file, "m")[0].values;
     EXPECT_EQ(back, (std::vector<float>{10.0f, -0.5f, 0.0f, -2.0f, 0.0f}));
 }
 
-TEST(MatrixFormat, SameRowGivesSameBytes) {
+TEST(ZelkonMatrixFormat, SameRowGivesSameBytes) {
     EXPECT_EQ(encode_row(9, smooth_row(500, 3.0f), 0), encode_row(9, smooth_row(500, 3.0f), 0));
 }
 
-TEST(MatrixFormat, AGoodPieceIsAccepted) {
+TEST(ZelkonMatrixFormat, AGoodPieceIsAccepted) {
     PieceHeader h = check_piece(piece(5, 9, 64), "p.zpc");
     EXPECT_EQ(h.first, 5u);
     EXPECT_EQ(h.last, 9u);
@@ -74,7 +74,7 @@ TEST(MatrixFormat, AGoodPieceIsAccepted) {
     EXPECT_EQ(h.component, 1u);
 }
 
-TEST(MatrixFormat, DamagedPiecesAreRefusedWithTheReason) {
+TEST(ZelkonMatrixFormat, DamagedPiecesAreRefusedWithTheReason) {
     std::string good = piece(5, 9, 64);
     EXPECT_NE(error_of(good.substr(0, good.size() - 3)).find("cut short"), std::string::npos);
     EXPECT_NE(error_of(good + "x").find("after its last row"), std::string::npos);
@@ -84,7 +84,7 @@ TEST(MatrixFormat, DamagedPiecesAreRefusedWithTheReason) {
     EXPECT_NE(error_of(gap).find("data point 6 is missing"), std::string::npos);
 }
 
-TEST(MatrixFormat, DamagedMatrixIsRefused) {
+TEST(ZelkonMatrixFormat, DamagedMatrixIsRefused) {
     std::string file = matrix_header(64) + encode_row(1, smooth_row(64, 1), 0);
     file[kMatrixHeaderSize + 12] ^= 0x55;  // inside the compressed stream
     EXPECT_THROW(read_matrix_rows(file, "m"), ZelkonError);

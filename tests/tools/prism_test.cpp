@@ -35,7 +35,7 @@ double subdivided(Kernel kernel, const Point& p, const Box& b, int n) {
     return sum;
 }
 
-TEST(PrismField, SmallDistantPrismActsAsAPointMass) {
+TEST(ZelkonPrism, SmallDistantPrismActsAsAPointMass) {
     const Point station{0, 0, 0};
     const Point centre{300, -200, -800};
     const Box box = centred_box(centre, 5);
@@ -46,7 +46,7 @@ TEST(PrismField, SmallDistantPrismActsAsAPointMass) {
     }
 }
 
-TEST(PrismField, MassBelowPullsDownAndTowardsItself) {
+TEST(ZelkonPrism, MassBelowPullsDownAndTowardsItself) {
     const Box box = centred_box({100, 50, -300}, 20);
     EXPECT_GT(prism_field(Kernel::gz, {0, 0, 0}, box), 0);
     EXPECT_GT(prism_field(Kernel::gx, {0, 0, 0}, box), 0);
@@ -54,7 +54,7 @@ TEST(PrismField, MassBelowPullsDownAndTowardsItself) {
     EXPECT_LT(prism_field(Kernel::gx, {200, 0, 0}, box), 0);
 }
 
-TEST(PrismField, StationGridIsSymmetricAboutACentredPrism) {
+TEST(ZelkonPrism, StationGridIsSymmetricAboutACentredPrism) {
     const Box box{-50, 50, -30, 30, -120, -20};
     for (double x : {0.0, 25.0, 80.0, 300.0}) {
         for (double y : {0.0, 10.0, 45.0, 200.0}) {
@@ -75,7 +75,7 @@ TEST(PrismField, StationGridIsSymmetricAboutACentredPrism) {
     EXPECT_NEAR(prism_field(Kernel::gy, {0, 0, 10}, box), 0, 1e-12);
 }
 
-TEST(PrismField, NearbyFieldMatchesASumOfSmallMasses) {
+TEST(ZelkonPrism, NearbyFieldMatchesASumOfSmallMasses) {
     const Box box{-40, 60, -25, 35, -90, -10};
     // Above the prism (its own x and y inside the prism's range) and off to one side.
     for (Point p : {Point{10, 5, 30}, Point{-90, 70, 15}}) {
@@ -87,7 +87,7 @@ TEST(PrismField, NearbyFieldMatchesASumOfSmallMasses) {
     }
 }
 
-TEST(PrismField, HalvesAddUpToTheWholeEvenWithStationsOnTheirFaces) {
+TEST(ZelkonPrism, HalvesAddUpToTheWholeEvenWithStationsOnTheirFaces) {
     const Box whole{-30, 30, -20, 40, -70, -10};
     const Box west{-30, 0, -20, 40, -70, -10};
     const Box east{0, 30, -20, 40, -70, -10};
@@ -102,7 +102,7 @@ TEST(PrismField, HalvesAddUpToTheWholeEvenWithStationsOnTheirFaces) {
     }
 }
 
-TEST(RowKernel, EveryCellMatchesItsOwnPrism) {
+TEST(ZelkonRowKernel, EveryCellMatchesItsOwnPrism) {
     Mesh mesh{-100, -80, 0, 40, 30, 20, 5, 4, 3};
     RowKernel kernel(mesh);
     const Point station{12.5, -20, 2};
@@ -125,7 +125,7 @@ TEST(RowKernel, EveryCellMatchesItsOwnPrism) {
     }
 }
 
-TEST(StationPosition, DataPointsRunEastThenNorth) {
+TEST(ZelkonStationPosition, DataPointsRunEastThenNorth) {
     StationGrid s{100, 200, 10, 20, 3, 2, 7};
     Point p = station_position(s, 1);
     EXPECT_DOUBLE_EQ(p.x, 100);

@@ -35,7 +35,7 @@ std::string error_of(const std::string& text) {
     return "";
 }
 
-TEST(Survey, ReadsAGoodInput) {
+TEST(ZelkonSurvey, ReadsAGoodInput) {
     Survey s = parse(kGood);
     EXPECT_EQ(s.stations.count(), 12);
     EXPECT_DOUBLE_EQ(s.stations.y0, -5);
@@ -47,7 +47,7 @@ TEST(Survey, ReadsAGoodInput) {
     EXPECT_EQ(s.threshold, 0);
 }
 
-TEST(Survey, TextReadsBackUnchanged) {
+TEST(ZelkonSurvey, TextReadsBackUnchanged) {
     Survey s = parse(std::string(kGood) + "threshold = 0.001\ntitle = Test\n");
     s.mesh.dx = 0.1;  // not exact in binary: the text must keep every digit
     Survey back = parse(survey_text(s));
@@ -56,7 +56,7 @@ TEST(Survey, TextReadsBackUnchanged) {
     EXPECT_EQ(back.threshold, 0.001);
 }
 
-TEST(Survey, FaultsAreNamedWithTheirLine) {
+TEST(ZelkonSurvey, FaultsAreNamedWithTheirLine) {
     std::string base = kGood;
     EXPECT_NE(error_of(base + "cell_count = 1 2\n").find("given twice"), std::string::npos);
     EXPECT_NE(error_of(base + "colour = red\n").find("line 11: unknown key \"colour\""),
@@ -70,7 +70,7 @@ TEST(Survey, FaultsAreNamedWithTheirLine) {
     EXPECT_NE(error_of(base + "threshold = 1\n").find("below 1"), std::string::npos);
 }
 
-TEST(Survey, BadNumbersAreRefused) {
+TEST(ZelkonSurvey, BadNumbersAreRefused) {
     std::string text = kGood;
     auto replaced = [&](const std::string& from, const std::string& to) {
         std::string t = text;
@@ -91,7 +91,7 @@ TEST(Survey, BadNumbersAreRefused) {
               std::string::npos);
 }
 
-TEST(Survey, AtMostSixComponents) {
+TEST(ZelkonSurvey, AtMostSixComponents) {
     std::string text = kGood;
     for (const char* s : {"c3", "c4", "c5", "c6"}) {
         text += std::string("component = ") + s + " gy 1\n";
@@ -100,7 +100,7 @@ TEST(Survey, AtMostSixComponents) {
     EXPECT_NE(error_of(text + "component = c7 gy 1\n").find("at most 6"), std::string::npos);
 }
 
-TEST(ClusterJob, DataFileReadsBack) {
+TEST(ZelkonClusterJob, DataFileReadsBack) {
     zelkon_test::TempFolder folder;
     ClusterJob job{42, "/some/folder", parse(kGood)};
     zelkon_test::write_file(folder.path() / "j.zcd", cluster_job_text(job));
@@ -110,14 +110,14 @@ TEST(ClusterJob, DataFileReadsBack) {
     EXPECT_EQ(survey_text(back.survey), survey_text(job.survey));
 }
 
-TEST(ClusterJob, AnotherFileIsRefused) {
+TEST(ZelkonClusterJob, AnotherFileIsRefused) {
     zelkon_test::TempFolder folder;
     zelkon_test::write_file(folder.path() / "j.zcd", kGood);
     EXPECT_THROW(read_cluster_job(folder.path() / "j.zcd"), ZelkonError);
     EXPECT_THROW(read_cluster_job(folder.path() / "missing.zcd"), ZelkonError);
 }
 
-TEST(Names, FollowTheControllersRules) {
+TEST(ZelkonNames, FollowTheControllersRules) {
     Survey one =
         parse(std::string(kGood).replace(std::string(kGood).find("component = east"), 22, ""));
     Survey two = parse(kGood);
