@@ -1,0 +1,189 @@
+#include <random>
+
+#include "run_setup_fixture.h"
+
+namespace zelkon {
+namespace {
+
+TEST_F(RunSetupTest, ReadsTheFiguresOfTheInitLog) {
+    start();
+    EXPECT_EQ(form.state.num_data, 1004);
+    EXPECT_EQ(form.state.num_x_cells, 100);
+    EXPECT_EQ(form.state.num_components, 1);
+    EXPECT_EQ(form.state.component_data_type[1], 1);
+    EXPECT_EQ(form.state.component_suffix[1], "gz");
+    EXPECT_EQ(form.state.cluster_data_file, kClusterFile);
+    EXPECT_DOUBLE_EQ(form.state.mtx_mb_per_datum, 1.9073486328125);
+    EXPECT_EQ(form.controls.Text_mtx_ndata.text, "1004");
+    EXPECT_EQ(form.controls.Text_mtx_mz.text, "50");
+}
+
+TEST_F(RunSetupTest, AMissingCellCountLeavesTheMatrixSizeAtZero) {
+    set_init_line("Number of z cells", "Number of z cells: none");
+    start();
+    EXPECT_DOUBLE_EQ(form.state.mtx_mb_per_datum, 0.0);
+    EXPECT_EQ(form.controls.Text_mtx_mx.text, "0");
+}
+
+TEST_F(RunSetupTest, AnEqualsSignInPlaceOfTheColonStops) {
+    set_init_line("Number of observed data", "Number of observed data = 500");
+    start();
+    EXPECT_EQ(only_message(),
+              "The Zelkon cluster initialisation stage did not read the observed data correctly");
+    EXPECT_FALSE(form.Timer_cluster_task->enabled());
+    EXPECT_FALSE(form.controls.busy_pointer);
+}
+
+TEST_F(RunSetupTest, AnyLineContainingErrorStopsWithThatLine) {
+    init_log.insert(init_log.begin() + 1, "  Reading mesh: MeshError in cell 4  ");
+    start();
+    EXPECT_EQ(only_message(),
+              "The Zelkon cluster initialisation stage encountered an error: Reading mesh: "
+              "MeshError in cell 4");
+}
+
+TEST_F(RunSetupTest, LowerCaseErrorIsNotAnError) {
+    init_log.insert(init_log.begin() + 1, "no error found");
+    start();
+    EXPECT_TRUE(fake.dialogs.messages.empty());
+}
+
+TEST_F(RunSetupTest, ComponentChecksNameTheFailingComponent) {
+    set_init_line("Number of Components", "Number of Components: 2");
+    set_init_line("Data type, restart", "Data type, restart: 1 x");
+    start();
+    EXPECT_EQ(only_message(),
+              "The Zelkon cluster initialisation stage did not correctly specify the data type "
+              "for component 2 correctly");
+}
+
+TEST_F(RunSetupTest, ARestartValueWithASecondColonUsesWhatFollowsIt) {
+    set_init_line("Number of Components", "Number of Components: 2");
+    set_init_line("Data type, restart", "Data type, restart: codes: 3 4");
+    set_init_line("Data type:", "Data type: gz gx");
+    start();
+    EXPECT_EQ(form.state.component_data_type[1], 3);
+    EXPECT_EQ(form.state.component_data_type[2], 4);
+}
+
+TEST_F(RunSetupTest, AMissingSuffixOrOneThatLeavesTheFolderStops) {
+    set_init_line("Number of Components", "Number of Components: 2");
+    set_init_line("Data type, restart", "Data type, restart: 1 2");
+    set_init_line("Data type:", "Data type: gz");
+    start();
+    EXPECT_EQ(only_message(),
+              "The Zelkon cluster initialisation stage did not correctly specify the data suffix "
+              "for component 2");
+    fake.dialogs.messages.clear();
+    set_init_line("Data type:", "Data type: gz ../../etc/x");
+    start();
+    EXPECT_EQ(only_message(),
+              "The Zelkon cluster initialisation stage did not correctly specify the data suffix "
+              "for component 2");
+}
+
+TEST_F(RunSetupTest, SevenComponentsAreAnErrorOfTheLogReading) {
+    set_init_line("Number of Components", "Number of Components: 7");
+    set_init_line("Data type, restart", "Data type, restart: 1 2 3 4 5 6 7");
+    start();
+    EXPECT_TRUE(
+        only_message().ends_with("at stage 16 while performing action: Read the init "
+                                 "log file"));
+}
+
+TEST_F(RunSetupTest, NoComponentsStops) {
+    set_init_line("Number of Components", "Number of Components: 0");
+    start();
+    EXPECT_EQ(only_message(),
+              "The Zelkon cluster initialisation stage did not read the Number of Components "
+              "correctly");
+}
+
+TEST_F(RunSetupTest, TheClusterFileMustBeNamedAndExist) {
+    set_init_line("Cluster File", "Cluster File:   ");
+    start();
+    EXPECT_EQ(only_message(), "The Zelkon cluster cluster data file was not generated correctly");
+    fake.dialogs.messages.clear();
+    set_init_line("Cluster File", "Cluster File: other.zcd");
+    start();
+    EXPECT_EQ(only_message(), "The Zelkon cluster cluster data file does not exist");
+}
+
+TEST_F(RunSetupTest, NoObservedDataStops) {
+    set_init_line("Number of observed data", "Number of observed data: 0");
+    start();
+    EXPECT_EQ(only_message(), "The Zelkon cluster cluster data file was not generated correctly");
+}
+
+TEST_F(RunSetupTest, AnInitWithoutALogIsReported) {
+    fake.processes.on_start = nullptr;
+    start();
+    EXPECT_EQ(only_message(),
+              "The Zelkon cluster initialisation stage did not generate a log file");
+}
+
+TEST_F(RunSetupTest, WithUseRpcTheInitStartsAsALocalProcessInTheInversionFolder) {
+    form.controls.Check_use_RPC.value = 1;
+    start();
+    ASSERT_EQ(fake.processes.started.size(), 1u);
+    EXPECT_EQ(fake.processes.started[0].folder, "") << "it inherits the current directory";
+    EXPECT_EQ(fake.current_directory.path, kInversion);
+    EXPECT_TRUE(form.Timer_cluster_task->enabled());
+}
+
+TEST(InitLogReader, RandomLogsEndInAMessageOrARunNeverACrash) {
+    std::mt19937 random(7);
+    const std::vector<std::string> pieces = {"Number of observed data",
+                                             "Number of x cells",
+                                             "Number of Components",
+                                             "Data type",
+                                             "Data type, restart",
+                                             "Cluster File",
+                                             "Error",
+                                             ":",
+                                             " ",
+                                             "1",
+                                             "7",
+                                             "-3",
+                                             "1e40",
+                                             "x",
+                                             "zelkon_cluster_000012.zcd",
+                                             "\r\n",
+                                             "\t",
+                                             "..",
+                                             "/",
+                                             "\x01",
+                                             "99999999999"};
+    for (int round = 0; round < 400; ++round) {
+        FakePlatform fake;
+        Form_zelkon_cluster_controller form(fake.bundle());
+        form.controls.Text_server.text = "nodeA";
+        form.controls.Text_work_drive.text = "/data";
+        form.controls.Text_work_folder.text = "Work";
+        form.controls.Text_jobID.text = "12";
+        form.controls.Text_max_tasks.text = "10";
+        form.controls.Dir1 = "/inv/demo";
+        fake.files.add_folder("/data");
+        fake.files.add_file("/inv/demo/zelkon.inp", "");
+        fake.files.add_file("/inv/demo/zelkon_cluster_000012.zcd", "");
+        std::string log;
+        int count = static_cast<int>(random() % 60);
+        for (int i = 0; i < count; ++i) {
+            log += pieces[random() % pieces.size()];
+        }
+        fake.processes.on_start = [&](const FakeProcessStarter::Started&) {
+            fake.files.add_file("/inv/demo/zelkon_cluster_init_12.log", log);
+        };
+        form.Command_start_cluster_run_Click(1);
+        bool started = form.Timer_cluster_task->enabled();
+        EXPECT_TRUE(started || fake.dialogs.messages.size() == 1u) << log;
+        if (started) {
+            EXPECT_GE(form.state.num_tasks, 1);
+            EXPECT_EQ(form.state.cluster_task.at(form.state.num_tasks).last_datum,
+                      form.state.num_data);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace zelkon
