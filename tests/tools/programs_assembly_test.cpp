@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "cluster_job.h"
+#include "files.h"
 #include "inversion_fixture.h"
 #include "matrix_format.h"
 #include "prism.h"
@@ -186,6 +187,16 @@ TEST(ZelkonAssemble, FreshRunSetsAnEarlierLogAside) {
     EXPECT_EQ(data_lines(inv.file("zelkon_cluster_12_assembly.dat")).size(), 1u);
     ASSERT_EQ(inv.assemble(2, 5).exit_code, 0);
     expect_matches_reference(inv);
+}
+
+TEST(ZelkonAssemble, SecondAssemblyInTheSameFolderIsRefused) {
+    Inversion inv;
+    inv.run_tasks({{1, 30}});
+    zelkon::FolderLock held(inv.folder());  // as a running assembly holds it
+    ProgramRun run = inv.assemble(1, 1);
+    EXPECT_EQ(run.exit_code, 1);
+    EXPECT_NE(run.err.find("another assembly is working"), std::string::npos) << run.err;
+    EXPECT_FALSE(fs::exists(inv.folder() / "parvex_gz.mtx"));
 }
 
 TEST(ZelkonAssemble, OneComponentWritesParvexMtx) {

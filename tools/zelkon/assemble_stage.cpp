@@ -119,45 +119,55 @@ CommittedState restore_commit_point(const Batch& b, const Paths& p, const Cluste
     return state;
 }
 
-std::string read_piece(const ClusterJob& job, const Paths& p, long long task, size_t c,
-                       long long expected_first) {
+struct Piece {
+    PieceHeader header;
+    std::string bytes;
+};
+
+Piece read_piece(const ClusterJob& job, const Paths& p, long long task, size_t c,
+                 long long expected_first) {
     fs::path path = p.job_folder / piece_name(job, task, c);
     if (!fs::exists(path)) {
         throw ZelkonError("the piece " + path.string() + " of task " + std::to_string(task) +
                           " does not exist");
     }
-    std::string bytes = read_text_file(path);
-    PieceHeader h = check_piece(bytes, path.string());
-    if (h.component != c + 1 || h.cells != job.survey.mesh.cells()) {
+    Piece piece{{}, read_text_file(path)};
+    piece.header = check_piece(piece.bytes, path.string());
+    if (piece.header.component != c + 1 || piece.header.cells != job.survey.mesh.cells()) {
         throw ZelkonError(path.string() + " belongs to another component or mesh");
     }
-    if (h.first != expected_first) {
-        throw ZelkonError(path.string() + " starts at data point " + std::to_string(h.first) +
-                          " but the matrix ends at data point " +
-                          std::to_string(expected_first - 1));
+    if (piece.header.first != expected_first) {
+        throw ZelkonError(
+            path.string() + " starts at data point " + std::to_string(piece.header.first) +
+            " but the matrix ends at data point " + std::to_string(expected_first - 1));
     }
-    return bytes;
+    return piece;
 }
 
-AssemblyLine merge_task(const ClusterJob& job, const Paths& p, const Batch& b, long long task,
-                        CommittedState& state, const AssembleCrash& crash) {
-    const auto start = std::chrono::steady_clock::now();
-    std::vector<std::string> pieces;
+// Every piece is read and checked before the first byte is appended.
+std::vector<Piece> read_pieces(const ClusterJob& job, const Paths& p, long long task,
+                               long long expected_first) {
+    std::vector<Piece> pieces;
     for (size_t c = 0; c < p.matrices.size(); ++c) {
-        pieces.push_back(read_piece(job, p, task, c, state.last + 1));
-    }
-    const long long last = check_piece(pieces[0], "").last;
-    for (const std::string& piece : pieces) {
-        if (check_piece(piece, "").last != last) {
+        pieces.push_back(read_piece(job, p, task, c, expected_first));
+        if (pieces[c].header.last != pieces[0].header.last) {
             throw ZelkonError("the pieces of task " + std::to_string(task) +
                               " cover different data points");
         }
     }
+    return pieces;
+}
+
+AssemblyLine merge_task(const ClusterJob& job, const Paths& p, const Batch& b, long long task,
+                        const CommittedState& state, const AssembleCrash& crash) {
+    const auto start = std::chrono::steady_clock::now();
+    const std::vector<Piece> pieces = read_pieces(job, p, task, state.last + 1);
+    const long long last = pieces[0].header.last;
     AssemblyLine line{task, state.last + 1, last, last - state.last, 0, time_of_day(), {},
                       {},   b.server_label};
     const double row_bytes = 4.0 * static_cast<double>(job.survey.mesh.cells());
     for (size_t c = 0; c < pieces.size(); ++c) {
-        std::string body = pieces[c].substr(kPieceHeaderSize);
+        std::string body = pieces[c].bytes.substr(kPieceHeaderSize);
         if (crash.task == task && !crash.after_log) {
             append_durably(p.matrices[c], body.substr(0, body.size() / 2));
             std::_Exit(71);
@@ -188,6 +198,7 @@ int assemble(const Batch& b, const fs::path& folder, std::ostream& out) {
         p.matrices.push_back(folder / matrix_file_name(job.survey, c));
     }
     AssembleCrash crash = read_assemble_crash();
+    FolderLock lock(folder);
     CommittedState state = restore_commit_point(b, p, job, out);
     for (long long task = b.first_task; task < b.first_task + b.count; ++task) {
         if (task > state.task) {

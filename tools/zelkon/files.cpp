@@ -1,6 +1,7 @@
 #include "files.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -97,6 +98,25 @@ void touch_file(const std::filesystem::path& path) {
         fail("create", path);
     }
     ::close(fd);
+}
+
+}  // namespace zelkon
+
+namespace zelkon {
+
+FolderLock::FolderLock(const std::filesystem::path& folder) {
+    fd_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd_ < 0) {
+        fail("open the folder", folder);
+    }
+    if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd_);
+        throw ZelkonError("another assembly is working in " + folder.string());
+    }
+}
+
+FolderLock::~FolderLock() {
+    ::close(fd_);
 }
 
 }  // namespace zelkon

@@ -25,3 +25,20 @@ std::uintmax_t file_size_or_zero(const std::filesystem::path& path);
 void touch_file(const std::filesystem::path& path);
 
 }  // namespace zelkon
+
+namespace zelkon {
+
+// Holds an exclusive lock on a folder for as long as it lives; throws ZelkonError when
+// another process holds it. The lock goes with the process, however it ends.
+class FolderLock {
+  public:
+    explicit FolderLock(const std::filesystem::path& folder);
+    ~FolderLock();
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+  private:
+    int fd_ = -1;
+};
+
+}  // namespace zelkon

@@ -71,6 +71,9 @@ int run_init(const std::vector<std::string>& args, const std::filesystem::path& 
     }
     std::filesystem::path log = folder / init_log_name(*job_id);
     std::string title = "Zelkon cluster initialisation, job " + std::to_string(*job_id);
+    // A log left by an earlier run must not be read as this run's outcome.
+    std::error_code ignored;
+    std::filesystem::remove(log, ignored);
     try {
         ClusterJob job = prepare(folder / args[0], *job_id, folder);
         std::string data_file = cluster_data_file_name(*job_id);

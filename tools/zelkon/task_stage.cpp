@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <iostream>
 #include <thread>
 
 #include "cluster_job.h"
@@ -40,6 +41,22 @@ std::optional<int> thread_count(const std::string& text) {
     return static_cast<int>(*n);
 }
 
+// Without a count on the command line, the usual environment variable decides, as it
+// would for the real program; otherwise one thread.
+int default_threads() {
+    const char* env = std::getenv("OMP_NUM_THREADS");
+    if (env == nullptr) {
+        return 1;
+    }
+    std::optional<int> threads = thread_count(env);
+    if (!threads) {
+        std::cerr << "zelkon_cluster_task: OMP_NUM_THREADS=\"" << env
+                  << "\" is not a thread count from 1 to " << kMostThreads
+                  << "; using one thread\n";
+    }
+    return threads.value_or(1);
+}
+
 std::optional<TaskRequest> parse_request(const std::vector<std::string>& args) {
     if (args.size() != 4 && args.size() != 5) {
         return std::nullopt;
@@ -51,10 +68,7 @@ std::optional<TaskRequest> parse_request(const std::vector<std::string>& args) {
         return std::nullopt;
     }
     TaskRequest r{args[0], *task, *first, *last, 1};
-    // Without an explicit count, honour the usual environment variable, as the real program
-    // does; otherwise one thread.
-    const char* env = std::getenv("OMP_NUM_THREADS");
-    std::optional<int> threads = env ? thread_count(env) : std::optional<int>(1);
+    std::optional<int> threads = default_threads();
     if (args.size() == 5) {
         const std::string prefix = "OMP_NUM_THREADS=";
         threads = args[4].rfind(prefix, 0) == 0 ? thread_count(args[4].substr(prefix.size()))
