@@ -106,6 +106,21 @@ TEST(ZelkonAssemble, MatrixHoldsEveryRowOfTheKernelInOrder) {
     }
 }
 
+TEST(ZelkonAssemble, CheckerReadsTheMatrixBackAndFindsDamage) {
+    const Inversion& inv = reference().inv;
+    ProgramRun good = run_program("zelkon_matrix_check", {"parvex_gz.mtx"}, inv.folder());
+    EXPECT_EQ(good.exit_code, 0) << good.err;
+    EXPECT_NE(good.out.find("30 rows of 120 cells"), std::string::npos) << good.out;
+
+    TempFolder folder;
+    std::string damaged = reference().gz;
+    damaged.resize(damaged.size() - 5);
+    write_file(folder.path() / "cut.mtx", damaged);
+    ProgramRun bad = run_program("zelkon_matrix_check", {"cut.mtx"}, folder.path());
+    EXPECT_EQ(bad.exit_code, 1);
+    EXPECT_NE(bad.err.find("cut short"), std::string::npos) << bad.err;
+}
+
 TEST(ZelkonAssemble, KilledMidAppendAndRestartedGivesTheSameBytes) {
     Inversion inv;
     inv.run_tasks(kSplit);
