@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <limits>
 
 #include "error.h"
 #include "files.h"
@@ -14,7 +15,8 @@ namespace {
 std::string summary(const std::string& path) {
     const std::string bytes = read_text_file(path);
     const std::vector<MatrixRow> rows = read_matrix_rows(bytes, path);
-    float low = 0, high = 0;
+    float low = std::numeric_limits<float>::max();
+    float high = std::numeric_limits<float>::lowest();
     size_t cells = 0, zeros = 0;
     for (size_t i = 0; i < rows.size(); ++i) {
         if (rows[i].datum != i + 1) {
@@ -27,6 +29,9 @@ std::string summary(const std::string& path) {
             high = std::max(high, v);
             zeros += v == 0 ? 1 : 0;
         }
+    }
+    if (cells == 0 || rows.empty()) {
+        low = high = 0;
     }
     const double raw = 4.0 * static_cast<double>(cells) * static_cast<double>(rows.size());
     char buffer[512];
