@@ -10,10 +10,27 @@ namespace {
 
 // The controller offers 256 bytes for a reply: 128 UTF-16 characters.
 constexpr std::size_t kLongestReply = 128;
-constexpr char kReplacement[] = "\xEF\xBF\xBD";
 
 std::string shorten(const std::string& text) {
     return text.size() <= kLongestReply ? text : text.substr(0, kLongestReply);
+}
+
+// Whole UTF-16LE code units, every surrogate in a pair.
+bool is_utf16le(const std::vector<std::uint8_t>& bytes) {
+    if (bytes.size() % 2 != 0) {
+        return false;
+    }
+    bool expect_low = false;
+    for (std::size_t i = 0; i < bytes.size(); i += 2) {
+        unsigned unit = bytes[i] | (bytes[i + 1] << 8);
+        bool high = unit >= 0xD800 && unit <= 0xDBFF;
+        bool low = unit >= 0xDC00 && unit <= 0xDFFF;
+        if (low != expect_low) {
+            return false;
+        }
+        expect_low = high;
+    }
+    return !expect_low;
 }
 
 // Text that a shell should never see: not UTF-16LE, or holding control characters.
@@ -21,7 +38,7 @@ std::string why_unfit(const std::vector<std::uint8_t>& request, const std::strin
     if (request.empty()) {
         return "empty request";
     }
-    if (request.size() % 2 != 0 || text.find(kReplacement) != std::string::npos) {
+    if (!is_utf16le(request)) {
         return "the request is not UTF-16LE text";
     }
     for (unsigned char c : text) {

@@ -1,0 +1,70 @@
+#include "apps/listener/listener_service.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "piperpc/utf16.h"
+#include "platform/fake/fake_clock.h"
+#include "platform/fake/fake_process_starter.h"
+#include "platform/fake/fake_services.h"
+
+namespace zelkon {
+namespace {
+
+class ListenerServiceTest : public ::testing::Test {
+  protected:
+    std::string ask(const std::vector<std::uint8_t>& request) {
+        return from_utf16le(service.answer(2, request));
+    }
+
+    FakeProcessStarter processes;
+    FakeComputerName name;
+    FakeClock clock;
+    std::ostringstream log;
+    ListenerService service{processes, name, clock, log, 6};
+};
+
+TEST_F(ListenerServiceTest, NumPipesGivesTheNameAndHowManyClientsItServes) {
+    EXPECT_EQ(ask(to_utf16le("Num pipes:")), "Server: CONTROL1 Max pipes: 6");
+    EXPECT_TRUE(processes.started.empty());
+}
+
+TEST_F(ListenerServiceTest, OtherTextIsStartedAsACommandLine) {
+    std::string command = "zelkon_cluster_task /w/job 1 \"a b\"";
+    std::string reply = ask(to_utf16le(command));
+    ASSERT_EQ(processes.started.size(), 1u);
+    EXPECT_EQ(processes.started[0].command_line, command);
+    EXPECT_EQ(reply, "Started process " + std::to_string(processes.started[0].process_id));
+}
+
+TEST_F(ListenerServiceTest, AFailedStartIsReportedInAReplyTheControllerCanHold) {
+    processes.fail_starts = true;
+    std::vector<std::uint8_t> reply = service.answer(0, to_utf16le(std::string(400, 'x')));
+    EXPECT_EQ(from_utf16le(reply).rfind("Error: ", 0), 0u);
+    EXPECT_LE(reply.size(), 256u);
+}
+
+TEST_F(ListenerServiceTest, BytesThatAreNotTextNeverReachTheShell) {
+    std::vector<std::vector<std::uint8_t>> bad = {
+        {},                                         // nothing
+        {'l', 0, 's'},                              // an odd number of bytes
+        {0x00, 0xD8, 'x', 0},                       // a lone surrogate
+        {'l', 0, 's', 0, '\n', 0, 'r', 0, 'm', 0},  // a second line
+        {'a', 0, 0, 0, 'b', 0}};                    // a NUL character
+    for (const auto& request : bad) {
+        EXPECT_EQ(ask(request).rfind("Error: ", 0), 0u);
+    }
+    EXPECT_TRUE(processes.started.empty());
+}
+
+TEST_F(ListenerServiceTest, EachRequestIsLoggedWithItsTimeAndReply) {
+    ask(to_utf16le("Num pipes:"));
+    std::string line = log.str();
+    EXPECT_EQ(line.rfind("2026-12-0", 0), 0u) << line;
+    EXPECT_NE(line.find("pipe 2: Num pipes: -> Server: CONTROL1 Max pipes: 6\n"), std::string::npos)
+        << line;
+}
+
+}  // namespace
+}  // namespace zelkon
