@@ -87,6 +87,28 @@ std::vector<float> inflate_row(const std::string& bytes, size_t at, uint32_t sto
     return unshuffled_values(raw);
 }
 
+// Run-length matching only: on regrouped float bytes it packs nearly as well as full
+// deflate at about a third of the time, and the rows of zeros a threshold makes cost
+// next to nothing.
+std::string deflate_row(const std::string& raw) {
+    z_stream z{};
+    if (deflateInit2(&z, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 15, 8, Z_RLE) != Z_OK) {
+        throw ZelkonError("zlib could not start compressing a matrix row");
+    }
+    std::string packed(deflateBound(&z, static_cast<uLong>(raw.size())), '\0');
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(raw.data()));
+    z.avail_in = static_cast<uInt>(raw.size());
+    z.next_out = reinterpret_cast<Bytef*>(packed.data());
+    z.avail_out = static_cast<uInt>(packed.size());
+    int status = deflate(&z, Z_FINISH);
+    packed.resize(z.total_out);
+    deflateEnd(&z);
+    if (status != Z_STREAM_END) {
+        throw ZelkonError("zlib could not compress a matrix row");
+    }
+    return packed;
+}
+
 }  // namespace
 
 std::string matrix_header(uint32_t cells) {
@@ -106,20 +128,12 @@ std::string piece_header(const PieceHeader& h) {
 
 std::string encode_row(uint32_t datum, std::vector<float> values, double threshold) {
     apply_threshold(values, threshold);
-    std::string raw = shuffled_bytes(values);
-    std::string packed(compressBound(static_cast<uLong>(raw.size())), '\0');
-    uLongf length = static_cast<uLongf>(packed.size());
-    if (compress2(reinterpret_cast<Bytef*>(packed.data()), &length,
-                  reinterpret_cast<const Bytef*>(raw.data()), static_cast<uLong>(raw.size()),
-                  Z_DEFAULT_COMPRESSION) != Z_OK) {
-        throw ZelkonError("zlib could not compress a matrix row");
-    }
+    std::string packed = deflate_row(shuffled_bytes(values));
     std::string record;
-    record.reserve(8 + length);
+    record.reserve(8 + packed.size());
     put_u32(record, datum);
-    put_u32(record, static_cast<uint32_t>(length));
-    record.append(packed.data(), length);
-    return record;
+    put_u32(record, static_cast<uint32_t>(packed.size()));
+    return record + packed;
 }
 
 PieceHeader check_piece(const std::string& bytes, const std::string& source) {
