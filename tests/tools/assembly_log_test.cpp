@@ -50,16 +50,6 @@ TEST(ZelkonAssemblyLog, EveryFieldSitsInItsColumns) {
     EXPECT_EQ(line.substr(line.size() - 9), "  nodeA/3");
 }
 
-TEST(ZelkonAssemblyLog, SmallValuesStayInTheirColumns) {
-    AssemblyLine l{1, 1, 10, 10, 0.004, "01:02:03", {16}, {1.0}, "x/1"};
-    const std::string line = format_assembly_line(l);
-    EXPECT_EQ(number_at(line, 1, 7), 1);
-    EXPECT_EQ(number_at(line, 8, 15), 1);
-    EXPECT_EQ(number_at(line, 16, 23), 10);
-    EXPECT_NEAR(number_at(line, 47, 56), 0.004, 1e-9);
-    EXPECT_EQ(number_at(line, 70, 81), 16);
-}
-
 TEST(ZelkonAssemblyLog, HeaderIsRecognisedAndNotAData) {
     std::string header = assembly_log_header(survey_with(2));
     EXPECT_NE(header.find("TaskID"), std::string::npos);

@@ -66,16 +66,6 @@ TEST(ZelkonTask, LogIsWrittenAndSemaphoreRemoved) {
     EXPECT_EQ(log_value(log, "Kernel evaluations:"), 30 * 120 * 2);
 }
 
-TEST(ZelkonTask, ThreadCountDoesNotChangeThePieces) {
-    Inversion inv;
-    ASSERT_EQ(inv.task(1, 3, 28, {}, 1).exit_code, 0);
-    ASSERT_EQ(inv.task(2, 3, 28, {}, 3).exit_code, 0);
-    std::string a = read_file(inv.job_folder() / (inv.task_name(1) + "_gz.zpc"));
-    std::string b = read_file(inv.job_folder() / (inv.task_name(2) + "_gz.zpc"));
-    EXPECT_FALSE(a.empty());
-    EXPECT_EQ(a, b);
-}
-
 TEST(ZelkonTask, LeastDurationPadsTheClockTime) {
     Inversion inv;
     auto start = std::chrono::steady_clock::now();
