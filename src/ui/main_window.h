@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QTimer>
+#include <functional>
+
+#include "ui/form_widgets.h"
+
+namespace zelkon {
+
+class Form_zelkon_cluster_controller;
+
+// The controller's window: shows the form's model in widgets and turns
+// clicks, edits and drops into calls of the form's handlers. It decides
+// nothing itself. It refreshes after every handler and every 100 ms, so that
+// what the task timer changes appears too.
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+
+  public:
+    explicit MainWindow(Form_zelkon_cluster_controller& form, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Copies the model into the widgets; cheap when nothing changed.
+    void refresh();
+
+    static constexpr int kRefreshIntervalMs = 100;
+
+  private:
+    void connect_commands();
+    void connect_menu();
+    void connect_folder_selection();
+    // Calls a handler of the form, then shows what it changed.
+    void run(const std::function<void()>& handler);
+    void show_busy_pointer(bool busy);
+
+    Form_zelkon_cluster_controller& form_;
+    FormWidgets widgets_;
+    QTimer refresh_timer_;
+    bool busy_pointer_shown_ = false;
+};
+
+}  // namespace zelkon

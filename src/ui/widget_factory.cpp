@@ -1,0 +1,66 @@
+#include "ui/widget_factory.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "controller/form_controls.h"
+
+namespace zelkon {
+
+QString static_label_text(StaticLabel label) {
+    return QString::fromStdString(static_label_texts().at(static_cast<std::size_t>(label)));
+}
+
+QLineEdit* make_text_box(const QString& name, QWidget* parent) {
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(name);
+    return box;
+}
+
+QLineEdit* make_figure_box(const QString& name, QWidget* parent) {
+    QLineEdit* box = make_text_box(name, parent);
+    box->setReadOnly(true);
+    box->setAlignment(Qt::AlignRight);
+    box->setMinimumWidth(70);
+    return box;
+}
+
+QLabel* make_value_label(const QString& name, QWidget* parent) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(name);
+    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    label->setMinimumWidth(150);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return label;
+}
+
+QPushButton* make_button(const QString& name, QWidget* parent) {
+    auto* button = new QPushButton(parent);
+    button->setObjectName(name);
+    button->setMinimumHeight(30);
+    return button;
+}
+
+QPushButton* make_stacked_button(const QString& name, QWidget* parent) {
+    QPushButton* button = make_button(name, parent);
+    QSizePolicy policy = button->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    button->setSizePolicy(policy);
+    return button;
+}
+
+QLabel* make_static_label(StaticLabel label, QWidget* parent) {
+    return new QLabel(static_label_text(label), parent);
+}
+
+QLabel* make_heading(StaticLabel label, QWidget* parent) {
+    QLabel* heading = make_static_label(label, parent);
+    QFont font = heading->font();
+    font.setBold(true);
+    heading->setFont(font);
+    return heading;
+}
+
+}  // namespace zelkon
