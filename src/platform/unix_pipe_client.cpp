@@ -174,7 +174,11 @@ class RemoteConnection : public PipeConnection {
     if (fd > STDERR_FILENO) {
         close(fd);
     }
+    // Whatever the host blocked, ssh must still end on the signal above.
     signal(SIGPIPE, SIG_DFL);
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
     execl("/bin/sh", "sh", "-c", shell_command.c_str(), "sh", host.c_str(), remote.c_str(),
           static_cast<char*>(nullptr));
     _exit(127);

@@ -45,6 +45,15 @@ TEST_F(ListenerProgram, RunsOtherRequestsAsDetachedCommandLines) {
     EXPECT_NE(read_text_file(log_path()).find("echo"), std::string::npos);
 }
 
+TEST_F(ListenerProgram, CommandsStartWithNoSignalBlocked) {
+    start(1);
+    auto client = make_client();
+    std::string mask = folder + "/mask";
+    call(*client, "grep SigBlk /proc/self/status > '" + mask + "'");
+    ASSERT_TRUE(eventually([&] { return read_text_file(mask).size() > 8; }));
+    EXPECT_EQ(read_text_file(mask), "SigBlk:\t0000000000000000\n");
+}
+
 TEST_F(ListenerProgram, OnlyItsOwnerCanReachThePipe) {
     start(1);
     struct stat info {};
