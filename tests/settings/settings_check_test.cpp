@@ -171,6 +171,17 @@ TEST_F(SettingsCheck, ARepeatedNameBuildsTheTablesAndRewritesTheList) {
     EXPECT_EQ(form.controls.Text_server.text, "A/3/4\r\nB/1/0");
 }
 
+TEST_F(SettingsCheck, AMachineWithCountZeroKeepsItsPlaceButNoTaskServer) {
+    form.controls.Text_server.text = "A/0\r\nB/2";
+    EXPECT_EQ(check(), 0);
+    EXPECT_EQ(form.state.num_servers, 2);
+    EXPECT_EQ(form.state.num_task_servers, 2);
+    EXPECT_EQ(form.state.server_first_task_server[1], 1);
+    EXPECT_EQ(form.state.server_first_task_server[2], 1);
+    EXPECT_EQ(form.state.server_first_task_server[3], 3);
+    EXPECT_EQ(form.state.task_servers[1].machine, 2);
+}
+
 TEST_F(SettingsCheck, WithoutARepeatTheListIsLeftAsTyped) {
     form.controls.Text_server.text = "A/2/4\r\nB\r\n\r\n";
     EXPECT_EQ(check(), 0);

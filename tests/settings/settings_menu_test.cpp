@@ -119,10 +119,7 @@ TEST_F(SettingsMenu, AFailedWriteIsReportedAndTheProgramGoesOn) {
     expect_directory_restored();
 }
 
-TEST(SettingsPaths, ExtensionOfTheLastComponentOnly) {
-    EXPECT_EQ(extension_of("/a/b.inp"), "inp");
-    EXPECT_EQ(extension_of("/a.d/b"), "");
-    EXPECT_EQ(extension_of("b"), "");
+TEST(SettingsPaths, ADotInAFolderIsNoExtension) {
     EXPECT_EQ(with_default_extension("/a.d/b", "inp"), "/a.d/b.inp");
     EXPECT_EQ(with_default_extension("/a/b.txt", "inp"), "/a/b.txt");
 }
