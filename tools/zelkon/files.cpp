@@ -49,17 +49,24 @@ std::string read_text_file(const std::filesystem::path& path) {
 }
 
 void write_file_atomically(const std::filesystem::path& path, const std::string& content) {
+    // A task that was given up for hung may still finish while its retry runs: each
+    // process needs its own temporary file.
     std::filesystem::path temporary = path;
-    temporary += ".part";
+    temporary += ".part" + std::to_string(::getpid());
     int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) {
         fail("create", temporary);
     }
-    write_all(fd, content, temporary);
-    ::fsync(fd);
-    ::close(fd);
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        fail("rename to", path);
+    try {
+        write_all(fd, content, temporary);
+        ::fsync(fd);
+        ::close(fd);
+        if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+            fail("rename to", path);
+        }
+    } catch (const ZelkonError&) {
+        ::unlink(temporary.c_str());  // a full disk should not also keep half a file
+        throw;
     }
 }
 
