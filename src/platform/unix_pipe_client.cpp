@@ -27,6 +27,8 @@ constexpr int kGreetingMs = 2000;
 // ssh may take a while to log in before the remote greeting arrives.
 constexpr int kRemoteLoginMs = 15000;
 constexpr int kRetryPauseMs = 5;
+// Each remote attempt is a new login, so a busy remote pipe is asked less often.
+constexpr int kRemoteRetryPauseMs = 100;
 
 struct Deadline {
     Clock::time_point end;
@@ -267,7 +269,7 @@ std::unique_ptr<PipeConnection> open_remote_pipe(const std::string& ssh_command,
             error = kPipeTimeout;
             return nullptr;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(kRetryPauseMs));
+        std::this_thread::sleep_for(std::chrono::milliseconds(kRemoteRetryPauseMs));
     }
 }
 

@@ -107,6 +107,17 @@ TEST_F(ListenerProgram, BadClientsLeaveItServingWithNoDescriptorLost) {
         << listener->open_descriptors() << " descriptors, " << baseline << " before";
 }
 
+TEST_F(ListenerProgram, AnEmptyRequestIsAnsweredNotTakenForAGoneClient) {
+    start(1);
+    auto client = make_client();
+    ASSERT_EQ(client->OpenPipe(), 0);
+    ByteArray request;
+    ByteArray response = ByteArray::with_bounds(0, 255);
+    ASSERT_EQ(client->PipeCall(request, response), 0);
+    EXPECT_EQ(from_utf16le(response.bytes), "Error: empty request");
+    EXPECT_EQ(call(*client, "Num pipes:").substr(0, 8), "Server: ");
+}
+
 TEST_F(ListenerProgram, ARequestOverItsLimitClosesOnlyThatClient) {
     start(2);
     auto big = make_client();

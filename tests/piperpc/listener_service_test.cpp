@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 #include "piperpc/utf16.h"
@@ -56,6 +57,12 @@ TEST_F(ListenerServiceTest, BytesThatAreNotTextNeverReachTheShell) {
         EXPECT_EQ(ask(request).rfind("Error: ", 0), 0u);
     }
     EXPECT_TRUE(processes.started.empty());
+}
+
+TEST_F(ListenerServiceTest, ARequestCannotForgeLinesOfTheLog) {
+    ask(to_utf16le("x\n2026-12-06 00:00:00 forged"));
+    std::string text = log.str();
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << text;
 }
 
 TEST_F(ListenerServiceTest, EachRequestIsLoggedWithItsTimeAndReply) {

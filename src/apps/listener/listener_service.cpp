@@ -49,6 +49,17 @@ std::string why_unfit(const std::vector<std::uint8_t>& request, const std::strin
     return "";
 }
 
+// The request as one line of the log, whatever characters it holds.
+std::string printable(const std::string& text) {
+    std::string line = text;
+    for (char& c : line) {
+        if (static_cast<unsigned char>(c) < 0x20) {
+            c = '?';
+        }
+    }
+    return line;
+}
+
 }  // namespace
 
 ListenerService::ListenerService(ProcessStarter& processes, const ComputerName& computer_name,
@@ -62,7 +73,7 @@ ListenerService::ListenerService(ProcessStarter& processes, const ComputerName& 
 std::vector<std::uint8_t> ListenerService::answer(int pipe,
                                                   const std::vector<std::uint8_t>& request) {
     std::string reply = reply_to(request);
-    log("pipe " + std::to_string(pipe) + ": " + from_utf16le(request) + " -> " + reply);
+    log("pipe " + std::to_string(pipe) + ": " + printable(from_utf16le(request)) + " -> " + reply);
     return to_utf16le(shorten(reply));
 }
 
