@@ -24,6 +24,10 @@ FolderList::FolderList(const FileSystem& files, QWidget* parent)
     : QTreeWidget(parent), files_(files) {
     setHeaderHidden(true);
     setColumnCount(1);
+    // The chain is always open: it shows where the folder is, not a tree to browse.
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setStyleSheet("QTreeView::branch { image: none; }");
     setAcceptDrops(true);
     viewport()->setAcceptDrops(true);
     setDropIndicatorShown(false);

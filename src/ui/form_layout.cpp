@@ -211,7 +211,11 @@ QWidget* build_results(QWidget* parent, FormWidgets& w) {
     w.Grid_server_stats = new QTableWidget(splitter);
     w.Grid_server_stats->setObjectName("Grid_server_stats");
     w.Grid_server_stats->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // A selection highlight would hide the green and red of the Enabled column.
+    w.Grid_server_stats->setSelectionMode(QAbstractItemView::NoSelection);
     w.Grid_server_stats->verticalHeader()->hide();
+    QHeaderView* rows = w.Grid_server_stats->verticalHeader();
+    rows->setDefaultSectionSize(rows->fontMetrics().height() + 8);
     w.TextBox_run_log = new RunLogView(splitter);
     w.TextBox_run_log->setObjectName("TextBox_run_log");
     splitter->addWidget(w.Grid_server_stats);

@@ -4,6 +4,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <optional>
 
 #include "window_fixture.h"
 
@@ -76,6 +77,25 @@ TEST_F(WindowEditsTest, SaveSetupRunsTheSaveHandler) {
     for (const std::string& title : fake.dialogs.dialog_titles) {
         EXPECT_EQ(title, "Select the parameter file to create");
     }
+}
+
+// With the design-time settings (no work drive) each set-up stops at the
+// settings check, which says why.
+TEST_F(WindowEditsTest, StartButtonsRunTheSetUp) {
+    control<QPushButton>("Command_start_cluster_run_0").click();
+    EXPECT_EQ(fake.dialogs.messages.size(), 1u);
+    control<QPushButton>("Command_start_cluster_run_1").click();
+    EXPECT_EQ(fake.dialogs.messages.size(), 2u);
+}
+
+// Done closes the form: through the form's handler when it has one (which
+// asks the program to end), or by closing the window itself.
+TEST_F(WindowEditsTest, DoneClosesTheForm) {
+    std::optional<int> exit_code;
+    form.on_exit_requested = [&exit_code](int code) { exit_code = code; };
+    show_window();
+    control<QPushButton>("Command_done").click();
+    EXPECT_TRUE(!window.isVisible() || exit_code == 0);
 }
 
 }  // namespace

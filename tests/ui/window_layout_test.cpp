@@ -61,8 +61,20 @@ TEST_F(WindowLayoutTest, GrowingTheWindowGrowsTheRunLogAndTheGrid) {
 
 // Leaves a picture of the form in the test's folder, to look at.
 TEST_F(WindowLayoutTest, WindowCanBePicturedAtItsDesignedSize) {
+    fake.files.add_folder("/data/inversion/grid");
     form.controls.caption = "Zelkon Cluster Controller on CONTROL1";
+    form.controls.Dir1 = "/data/inversion";
     form.append_run_log("\rZelkon Cluster Controller\r\rReady");
+    GridControl& grid = form.controls.Grid_server_stats;
+    grid.set_cols(6);
+    grid.set_rows(3);
+    grid.cell(0, 0).text = "Server Name";
+    grid.cell(1, 0).text = "node1/0/4";
+    grid.cell(1, 1).back_color = kColorGreen;
+    grid.cell(2, 0).text = "node2/0/4";
+    grid.cell(2, 1).back_color = kColorRed;
+    grid.col_widths = {2000, 900, 2000, 2000, 2000, 2000};
+    window.refresh();
     show_window();
     QPixmap picture = window.grab();
     EXPECT_EQ(picture.size(), QSize(1280, 800));
