@@ -118,6 +118,18 @@ TEST_F(ListenerProgram, AnEmptyRequestIsAnsweredNotTakenForAGoneClient) {
     EXPECT_EQ(call(*client, "Num pipes:").substr(0, 8), "Server: ");
 }
 
+TEST_F(ListenerProgram, AReplyLongerThanTheResponseGives234AndTheNextIsWhole) {
+    start(1);
+    auto client = make_client();
+    ASSERT_EQ(client->OpenPipe(), 0);
+    ByteArray request = ByteArray::of(to_utf16le("Num pipes:"));
+    ByteArray response = ByteArray::with_bounds(1, 16);
+    EXPECT_EQ(client->PipeCall(request, response), kPipeMoreData);
+    EXPECT_EQ(response.lbound(), 1);
+    EXPECT_EQ(from_utf16le(response.bytes), "Server: ");
+    EXPECT_EQ(call(*client, "Num pipes:"), "Server: " + computer_name.get() + " Max pipes: 1");
+}
+
 TEST_F(ListenerProgram, ARequestOverItsLimitClosesOnlyThatClient) {
     start(2);
     auto big = make_client();
