@@ -5,8 +5,10 @@
 namespace zelkon {
 
 void RefreshingEventPump::yield() {
-    if (window_) {
+    bool due = !since_refresh_.isValid() || since_refresh_.elapsed() >= kMinRefreshIntervalMs;
+    if (window_ && due) {
         window_->refresh();
+        since_refresh_.start();
     }
     QCoreApplication::processEvents();
 }

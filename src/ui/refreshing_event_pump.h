@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QPointer>
 
 #include "platform/clock.h"
@@ -18,8 +19,12 @@ class RefreshingEventPump : public EventPump {
     void attach(MainWindow* window) { window_ = window; }
     void yield() override;
 
+    // The form may yield many times a second; the eye needs far fewer refreshes.
+    static constexpr int kMinRefreshIntervalMs = 40;
+
   private:
     QPointer<MainWindow> window_;
+    QElapsedTimer since_refresh_;
 };
 
 }  // namespace zelkon

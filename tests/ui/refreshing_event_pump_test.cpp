@@ -2,6 +2,7 @@
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QThread>
 #include <QTimer>
 #include <memory>
 
@@ -20,6 +21,16 @@ TEST_F(RefreshingEventPumpTest, YieldShowsTheModelAsItStands) {
     pump.yield();
     EXPECT_EQ(control<QLineEdit>("Text_tasks_done").text(), "3");
     EXPECT_EQ(control<QPlainTextEdit>("TextBox_run_log").toPlainText(), "\nTask 3 complete");
+}
+
+TEST_F(RefreshingEventPumpTest, LaterYieldShowsLaterChanges) {
+    RefreshingEventPump pump;
+    pump.attach(&window);
+    pump.yield();
+    form.controls.Text_tasks_done.text = "4";
+    QThread::msleep(RefreshingEventPump::kMinRefreshIntervalMs + 10);
+    pump.yield();
+    EXPECT_EQ(control<QLineEdit>("Text_tasks_done").text(), "4");
 }
 
 TEST_F(RefreshingEventPumpTest, YieldLetsPendingEventsRun) {
