@@ -214,6 +214,18 @@ TEST(ZelkonAssemble, SecondAssemblyInTheSameFolderIsRefused) {
     EXPECT_FALSE(fs::exists(inv.folder() / "parvex_gz.mtx"));
 }
 
+TEST(ZelkonAssemble, ShortenedMatrixIsNotContinued) {
+    Inversion inv;
+    inv.run_tasks(kSplit);
+    ASSERT_EQ(inv.assemble(1, 2).exit_code, 0);
+    fs::resize_file(inv.folder() / "parvex_gx.mtx", 100);
+    ProgramRun run = inv.assemble(3, 1);
+    EXPECT_EQ(run.exit_code, 1);
+    EXPECT_NE(run.err.find("parvex_gx.mtx is missing or shorter than"), std::string::npos)
+        << run.err;
+    EXPECT_EQ(data_lines(inv.file("zelkon_cluster_12_assembly.dat")).size(), 2u);
+}
+
 TEST(ZelkonAssemble, OneComponentWritesParvexMtx) {
     Inversion inv(kOneComponentInput, 7);
     ASSERT_EQ(inv.task(1, 1, 5).exit_code, 0);

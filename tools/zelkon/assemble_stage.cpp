@@ -57,57 +57,60 @@ std::string time_of_day() {
     return buffer;
 }
 
-// An old log next to missing or shorter matrix files belongs to an earlier run: keep it
-// under a free name rather than lose it.
-void set_aside(const fs::path& log, std::ostream& out) {
+// A fresh run deletes the matrix files but not the log: a first batch that finds a log
+// without its matrix files keeps that log under a free name rather than lose it.
+void set_aside_orphan_log(const Batch& b, const Paths& p, std::ostream& out) {
+    bool matrices_exist = true;
+    for (const fs::path& m : p.matrices) {
+        matrices_exist = matrices_exist && fs::exists(m);
+    }
+    if (b.first_task != 1 || matrices_exist || !fs::exists(p.log)) {
+        return;
+    }
     for (int n = 1;; ++n) {
-        fs::path kept = log;
+        fs::path kept = p.log;
         kept += "." + std::to_string(n);
         if (!fs::exists(kept)) {
-            fs::rename(log, kept);
+            fs::rename(p.log, kept);
             out << "Earlier assembly log kept as " << kept.string() << "\n";
             return;
         }
     }
 }
 
-bool matrices_hold(const Paths& p, const CommittedState& state) {
+void check_matrices_hold(const Paths& p, const CommittedState& state) {
     for (size_t c = 0; c < p.matrices.size(); ++c) {
         if (!fs::exists(p.matrices[c]) || fs::file_size(p.matrices[c]) < state.sizes[c]) {
-            return false;
+            throw ZelkonError(p.matrices[c].string() + " is missing or shorter than " +
+                              p.log.string() + " records");
         }
     }
-    return true;
+}
+
+void start_matrices(const Batch& b, const Paths& p, const ClusterJob& job) {
+    if (b.first_task != 1) {
+        throw ZelkonError(p.log.string() + " holds no assembled task; the first batch must " +
+                          "start at task 1, not " + std::to_string(b.first_task));
+    }
+    const std::string header = matrix_header(static_cast<uint32_t>(job.survey.mesh.cells()));
+    for (const fs::path& m : p.matrices) {
+        write_file_atomically(m, header);
+    }
 }
 
 // Brings the log and matrix files back to the last committed task and returns it.
 CommittedState restore_commit_point(const Batch& b, const Paths& p, const ClusterJob& job,
                                     std::ostream& out) {
+    set_aside_orphan_log(b, p, out);
     CommittedState state = read_committed_state(p.log, p.matrices.size());
-    if (state.any && !matrices_hold(p, state)) {
-        if (b.first_task != 1) {
-            throw ZelkonError("the matrix files are shorter than " + p.log.string() +
-                              " records; cannot continue at task " + std::to_string(b.first_task));
-        }
-        set_aside(p.log, out);
-        state = CommittedState{};
-    }
     if (fs::exists(p.log) && file_size_or_zero(p.log) > state.whole_lines_bytes) {
         fs::resize_file(p.log, state.whole_lines_bytes);  // drop a line cut short
     }
     if (!state.any) {
-        if (b.first_task != 1) {
-            throw ZelkonError(p.log.string() +
-                              " holds no assembled task; the first batch must "
-                              "start at task 1, not " +
-                              std::to_string(b.first_task));
-        }
-        const std::string header = matrix_header(static_cast<uint32_t>(job.survey.mesh.cells()));
-        for (const fs::path& m : p.matrices) {
-            write_file_atomically(m, header);
-        }
+        start_matrices(b, p, job);
         return state;
     }
+    check_matrices_hold(p, state);
     if (state.task < b.first_task - 1) {
         throw ZelkonError("task " + std::to_string(state.task + 1) +
                           " is not assembled yet; cannot assemble task " +
