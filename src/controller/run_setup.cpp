@@ -210,6 +210,7 @@ void Form_zelkon_cluster_controller::save_settings_to_store() {
 }
 
 void Form_zelkon_cluster_controller::finish_test(RunSetup& setup) {
+    setup.info_file.reset();  // the clean-up appends its total to the closed file
     cluster_cleanup();
     std::string summary;
     if (setup.opened_task_servers == 0) {

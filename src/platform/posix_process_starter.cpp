@@ -29,7 +29,11 @@ namespace {
         (void)!write(error_pipe, &code, sizeof code);
         _exit(127);
     }
+    // The child starts with default signal handling whatever the controller blocked.
     signal(SIGPIPE, SIG_DFL);
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
     execl("/bin/sh", "sh", "-c", command, static_cast<char*>(nullptr));
     int code = errno;
     (void)!write(error_pipe, &code, sizeof code);

@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "apps/controller/real_platform.h"
+#include "apps/controller/stop_signals.h"
 #include "controller/Form_zelkon_cluster_controller.h"
 #include "platform/headless_dialogs.h"
 #include "platform/qt_event_loop.h"
@@ -65,6 +66,12 @@ int run_headless(int argc, char** argv, const ControllerOptions& options) {
         return form.last_setup_succeeded ? 0 : 1;
     }
     std::cout << std::endl;
+    // A signal ends the run the way an error does: clean up, exit 1.
+    StopSignals stop_signals([&form](int) {
+        form.state.run_terminated = kTrue;
+        form.cluster_cleanup();
+        QCoreApplication::exit(1);
+    });
     return QCoreApplication::exec();
 }
 

@@ -6,6 +6,7 @@
 #include "controller/Form_zelkon_cluster_controller.h"
 #include "platform/qt_widget_dialogs.h"
 #include "ui/main_window.h"
+#include "ui/refreshing_event_pump.h"
 
 namespace zelkon {
 
