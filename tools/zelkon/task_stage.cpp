@@ -68,11 +68,13 @@ std::optional<TaskRequest> parse_request(const std::vector<std::string>& args) {
         return std::nullopt;
     }
     TaskRequest r{args[0], *task, *first, *last, 1};
-    std::optional<int> threads = default_threads();
+    const std::string prefix = "OMP_NUM_THREADS=";
+    std::optional<int> threads;
     if (args.size() == 5) {
-        const std::string prefix = "OMP_NUM_THREADS=";
         threads = args[4].rfind(prefix, 0) == 0 ? thread_count(args[4].substr(prefix.size()))
                                                 : std::nullopt;
+    } else {
+        threads = default_threads();
     }
     if (!threads) {
         return std::nullopt;
