@@ -9,6 +9,7 @@
 #include "apps/listener/dial_bridge.h"
 #include "apps/listener/listener_service.h"
 #include "apps/listener/stop_signals.h"
+#include "piperpc/pipe_error_text.h"
 #include "piperpc/pipe_rpc.h"
 #include "platform/posix_process_starter.h"
 #include "platform/posix_system_info.h"
@@ -92,7 +93,8 @@ void connect_events(PipeRPC& pipe, zelkon::ListenerService& service) {
 }
 
 int listen(const Options& options) {
-    zelkon::UnixPipeTransport transport(zelkon::UnixPipeConfig::from_environment());
+    auto config = zelkon::UnixPipeConfig::from_environment();
+    zelkon::UnixPipeTransport transport(config);
     zelkon::QtTimerFactory timers;
     zelkon::HostComputerName computer_name;
     zelkon::PosixProcessStarter processes;
@@ -108,8 +110,10 @@ int listen(const Options& options) {
         connect_events(pipe, service);
         pipe.Listen();
     } catch (const zelkon::ZelkonError& error) {
-        std::cerr << "zelkon-listener: cannot listen on pipe \"" << options.pipe_name
-                  << "\": " << error.description() << std::endl;
+        int code = zelkon::trailing_error_code(error.description());
+        std::cerr << "zelkon-listener: cannot listen on pipe \"" << options.pipe_name << "\" in "
+                  << config.folder << ": " << error.description() << " ("
+                  << zelkon::pipe_error_text(code) << ")" << std::endl;
         return 1;
     }
     service.log("listening on pipe " + options.pipe_name + " for at most " +
