@@ -8,11 +8,11 @@
 
 namespace {
 
-zelkon::Survey demo_survey() {
-    zelkon::Survey s;
+zelkon_ref::Survey demo_survey() {
+    zelkon_ref::Survey s;
     s.stations = {25, 25, 50, 50, 20, 20, 5};
     s.mesh = {-200, -200, 0, 43.75, 43.75, 25, 32, 32, 12};
-    s.components = {{"gz", zelkon::Kernel::gz, 1}};
+    s.components = {{"gz", zelkon_ref::Kernel::gz, 1}};
     return s;
 }
 
@@ -22,10 +22,10 @@ void set_rate(benchmark::State& state, double evaluations) {
 
 // The field of each cell from its own eight corners, as a single prism.
 void BM_SinglePrism(benchmark::State& state) {
-    const zelkon::Box box{-20, 20, -30, 10, -60, -35};
+    const zelkon_ref::Box box{-20, 20, -30, 10, -60, -35};
     double x = 0;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(prism_field(zelkon::Kernel::gz, {x, 7, 3}, box));
+        benchmark::DoNotOptimize(prism_field(zelkon_ref::Kernel::gz, {x, 7, 3}, box));
         x += 1e-3;
     }
     set_rate(state, static_cast<double>(state.iterations()));
@@ -34,13 +34,13 @@ BENCHMARK(BM_SinglePrism);
 
 // A whole row, sharing corners between neighbouring cells.
 void BM_Row(benchmark::State& state) {
-    const zelkon::Survey s = demo_survey();
-    const auto kernel_kind = static_cast<zelkon::Kernel>(state.range(0));
-    zelkon::RowKernel kernel(s.mesh);
+    const zelkon_ref::Survey s = demo_survey();
+    const auto kernel_kind = static_cast<zelkon_ref::Kernel>(state.range(0));
+    zelkon_ref::RowKernel kernel(s.mesh);
     std::vector<float> row;
     long long datum = 1;
     for (auto _ : state) {
-        kernel.compute(kernel_kind, zelkon::station_position(s.stations, datum), row);
+        kernel.compute(kernel_kind, zelkon_ref::station_position(s.stations, datum), row);
         benchmark::DoNotOptimize(row.data());
         datum = datum % s.stations.count() + 1;
     }
@@ -49,13 +49,13 @@ void BM_Row(benchmark::State& state) {
 BENCHMARK(BM_Row)->Arg(0)->Arg(1)->ArgName("kernel(0=gz,1=gx)");
 
 void BM_CompressRow(benchmark::State& state) {
-    const zelkon::Survey s = demo_survey();
-    zelkon::RowKernel kernel(s.mesh);
+    const zelkon_ref::Survey s = demo_survey();
+    zelkon_ref::RowKernel kernel(s.mesh);
     std::vector<float> row;
-    kernel.compute(zelkon::Kernel::gz, zelkon::station_position(s.stations, 150), row);
+    kernel.compute(zelkon_ref::Kernel::gz, zelkon_ref::station_position(s.stations, 150), row);
     size_t stored = 0;
     for (auto _ : state) {
-        stored = zelkon::encode_row(150, row, 0).size();
+        stored = zelkon_ref::encode_row(150, row, 0).size();
     }
     state.SetBytesProcessed(state.iterations() * row.size() * 4);
     state.counters["ratio"] = static_cast<double>(row.size() * 4) / static_cast<double>(stored);
@@ -64,13 +64,13 @@ BENCHMARK(BM_CompressRow);
 
 // What a task does for 40 data points: compute and compress, on the given threads.
 void BM_TaskRows(benchmark::State& state) {
-    const zelkon::Survey s = demo_survey();
+    const zelkon_ref::Survey s = demo_survey();
     const int threads = static_cast<int>(state.range(0));
     const long long rows = 40;
     for (auto _ : state) {
         size_t bytes = 0;
-        zelkon::encode_rows(s, 0, 1, rows, threads,
-                            [&bytes](std::string&& record) { bytes += record.size(); });
+        zelkon_ref::encode_rows(s, 0, 1, rows, threads,
+                                [&bytes](std::string&& record) { bytes += record.size(); });
         benchmark::DoNotOptimize(bytes);
     }
     set_rate(state, static_cast<double>(state.iterations() * rows * s.mesh.cells()));

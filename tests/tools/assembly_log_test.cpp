@@ -6,7 +6,7 @@
 #include "run_program.h"
 #include "text.h"
 
-namespace zelkon {
+namespace zelkon_ref {
 namespace {
 
 // Reads a field the way the controller does: fixed columns counted from 1.
@@ -68,13 +68,13 @@ TEST(ZelkonAssemblyLog, ValuesTooWideForTheirColumnsAreRefused) {
 }
 
 TEST(ZelkonAssemblyLog, CommitPointIsTheLastWholeDataLine) {
-    zelkon_test::TempFolder folder;
+    zelkon_ref_test::TempFolder folder;
     auto log = folder.path() / "a_assembly.dat";
     AssemblyLine one{1, 1, 10, 10, 0.1, "01:00:00", {100, 200}, {1, 1}, "s/1"};
     AssemblyLine two{2, 11, 20, 10, 0.1, "01:00:01", {300, 400}, {1, 1}, "s/1"};
     std::string text = assembly_log_header(survey_with(2)) + "\r\n" + format_assembly_line(one) +
                        "\r\n\r\n" + format_assembly_line(two) + "\r\n";
-    zelkon_test::write_file(log, text + "      3      21");  // a line cut short
+    zelkon_ref_test::write_file(log, text + "      3      21");  // a line cut short
     CommittedState state = read_committed_state(log, 2);
     EXPECT_TRUE(state.any);
     EXPECT_EQ(state.task, 2);
@@ -84,19 +84,19 @@ TEST(ZelkonAssemblyLog, CommitPointIsTheLastWholeDataLine) {
 }
 
 TEST(ZelkonAssemblyLog, HeaderOnlyOrMissingLogHoldsNothing) {
-    zelkon_test::TempFolder folder;
+    zelkon_ref_test::TempFolder folder;
     auto log = folder.path() / "a_assembly.dat";
     EXPECT_FALSE(read_committed_state(log, 1).any);
-    zelkon_test::write_file(log, assembly_log_header(survey_with(1)) + "\r\n");
+    zelkon_ref_test::write_file(log, assembly_log_header(survey_with(1)) + "\r\n");
     EXPECT_FALSE(read_committed_state(log, 1).any);
 }
 
 TEST(ZelkonAssemblyLog, ALastLineWithoutSizesIsAnError) {
-    zelkon_test::TempFolder folder;
+    zelkon_ref_test::TempFolder folder;
     auto log = folder.path() / "a_assembly.dat";
-    zelkon_test::write_file(log, "      1       1      10\r\n");
+    zelkon_ref_test::write_file(log, "      1       1      10\r\n");
     EXPECT_THROW(read_committed_state(log, 1), ZelkonError);
 }
 
 }  // namespace
-}  // namespace zelkon
+}  // namespace zelkon_ref

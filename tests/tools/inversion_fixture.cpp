@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace zelkon_test {
+namespace zelkon_ref_test {
 
 namespace fs = std::filesystem;
 
@@ -85,4 +85,4 @@ bool Inversion::job_file_exists(const std::string& name) const {
     return fs::exists(job_ / name);
 }
 
-}  // namespace zelkon_test
+}  // namespace zelkon_ref_test

@@ -8,7 +8,7 @@
 
 #include "run_program.h"
 
-namespace zelkon_test {
+namespace zelkon_ref_test {
 
 // 30 stations over a 6 x 5 x 4 mesh, two components.
 extern const char* const kSmallInput;
@@ -43,4 +43,4 @@ class Inversion {
     std::string data_file_;
 };
 
-}  // namespace zelkon_test
+}  // namespace zelkon_ref_test

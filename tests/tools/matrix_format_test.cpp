@@ -6,7 +6,7 @@
 
 #include "error.h"
 
-namespace zelkon {
+namespace zelkon_ref {
 namespace {
 
 std::vector<float> smooth_row(int n, float scale) {
@@ -88,4 +88,4 @@ TEST(ZelkonMatrixFormat, DamagedMatrixIsRefused) {
 }
 
 }  // namespace
-}  // namespace zelkon
+}  // namespace zelkon_ref

@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-namespace zelkon {
+namespace zelkon_ref {
 namespace {
 
 // Attraction of a point mass of density 1 g/cm3 and volume v at c, seen from p, in mGal.
@@ -137,4 +137,4 @@ TEST(ZelkonStationPosition, DataPointsRunEastThenNorth) {
 }
 
 }  // namespace
-}  // namespace zelkon
+}  // namespace zelkon_ref

@@ -11,7 +11,7 @@
 #include "prism.h"
 #include "text.h"
 
-namespace zelkon_test {
+namespace zelkon_ref_test {
 namespace {
 
 namespace fs = std::filesystem;
@@ -31,11 +31,11 @@ std::vector<LogLine> data_lines(const std::string& text) {
     std::istringstream in(text);
     std::string line;
     while (std::getline(in, line)) {
-        if (zelkon::trim(line).empty() || line.find("TaskID") != std::string::npos) {
+        if (zelkon_ref::trim(line).empty() || line.find("TaskID") != std::string::npos) {
             continue;
         }
         auto field = [&](size_t from, size_t to) {
-            auto v = zelkon::parse_real(line.substr(from - 1, to - from + 1));
+            auto v = zelkon_ref::parse_real(line.substr(from - 1, to - from + 1));
             EXPECT_TRUE(v.has_value()) << line;
             return v.value_or(-1);
         };
@@ -93,14 +93,14 @@ TEST(ZelkonAssemble, SplitJobAssembledInBatchesEqualsOneTask) {
 
 TEST(ZelkonAssemble, MatrixHoldsEveryRowOfTheKernelInOrder) {
     const Inversion& inv = reference().inv;
-    zelkon::ClusterJob job = zelkon::read_cluster_job(inv.job_data_file());
-    zelkon::RowKernel kernel(job.survey.mesh);
-    std::vector<zelkon::MatrixRow> rows = zelkon::read_matrix_rows(reference().gx, "gx");
+    zelkon_ref::ClusterJob job = zelkon_ref::read_cluster_job(inv.job_data_file());
+    zelkon_ref::RowKernel kernel(job.survey.mesh);
+    std::vector<zelkon_ref::MatrixRow> rows = zelkon_ref::read_matrix_rows(reference().gx, "gx");
     ASSERT_EQ(rows.size(), 30u);
     for (size_t i = 0; i < rows.size(); ++i) {
         std::vector<float> expected;
-        kernel.compute(zelkon::Kernel::gx, zelkon::station_position(job.survey.stations, i + 1),
-                       expected);
+        kernel.compute(zelkon_ref::Kernel::gx,
+                       zelkon_ref::station_position(job.survey.stations, i + 1), expected);
         EXPECT_EQ(rows[i].datum, i + 1);
         EXPECT_EQ(rows[i].values, expected);
     }
@@ -207,7 +207,7 @@ TEST(ZelkonAssemble, FreshRunSetsAnEarlierLogAside) {
 TEST(ZelkonAssemble, SecondAssemblyInTheSameFolderIsRefused) {
     Inversion inv;
     inv.run_tasks({{1, 30}});
-    zelkon::FolderLock held(inv.folder());  // as a running assembly holds it
+    zelkon_ref::FolderLock held(inv.folder());  // as a running assembly holds it
     ProgramRun run = inv.assemble(1, 1);
     EXPECT_EQ(run.exit_code, 1);
     EXPECT_NE(run.err.find("another assembly is working"), std::string::npos) << run.err;
@@ -232,8 +232,8 @@ TEST(ZelkonAssemble, OneComponentWritesParvexMtx) {
     ASSERT_EQ(inv.task(2, 6, 12).exit_code, 0);
     ProgramRun run = inv.assemble(1, 2);
     ASSERT_EQ(run.exit_code, 0) << run.err;
-    std::vector<zelkon::MatrixRow> rows =
-        zelkon::read_matrix_rows(inv.file("parvex.mtx"), "parvex.mtx");
+    std::vector<zelkon_ref::MatrixRow> rows =
+        zelkon_ref::read_matrix_rows(inv.file("parvex.mtx"), "parvex.mtx");
     EXPECT_EQ(rows.size(), 12u);
     EXPECT_TRUE(fs::exists(inv.folder() / "zelkon_cluster_7_assembly.dat"));
 }
@@ -251,4 +251,4 @@ TEST(ZelkonAssemble, BadCommandLineShowsUsage) {
 }
 
 }  // namespace
-}  // namespace zelkon_test
+}  // namespace zelkon_ref_test

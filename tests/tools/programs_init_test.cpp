@@ -9,7 +9,7 @@
 #include "run_program.h"
 #include "text.h"
 
-namespace zelkon_test {
+namespace zelkon_ref_test {
 namespace {
 
 namespace fs = std::filesystem;
@@ -20,7 +20,7 @@ std::vector<std::string> log_lines(const std::string& text) {
     std::string line;
     while (std::getline(in, line)) {
         EXPECT_TRUE(!line.empty() && line.back() == '\r') << "not a CR LF line: " << line;
-        lines.push_back(zelkon::trim(line));
+        lines.push_back(zelkon_ref::trim(line));
     }
     return lines;
 }
@@ -28,7 +28,7 @@ std::vector<std::string> log_lines(const std::string& text) {
 // The value after a line's first ":".
 std::string value_of(const std::string& line) {
     size_t colon = line.find(':');
-    return colon == std::string::npos ? line : zelkon::trim(line.substr(colon + 1));
+    return colon == std::string::npos ? line : zelkon_ref::trim(line.substr(colon + 1));
 }
 
 std::vector<std::string> error_lines(const std::string& text) {
@@ -67,13 +67,14 @@ TEST(ZelkonInit, LogHoldsWhatTheControllerReads) {
     }
     EXPECT_EQ(values.count("Error"), 0u);
     EXPECT_EQ(values["Number of observed data"], "30");
-    EXPECT_EQ(zelkon::split_items(values["Number of x cells"])[0], "6");
-    EXPECT_EQ(zelkon::split_items(values["Number of y cells"])[0], "5");
-    EXPECT_EQ(zelkon::split_items(values["Number of z cells"])[0], "4");
+    EXPECT_EQ(zelkon_ref::split_items(values["Number of x cells"])[0], "6");
+    EXPECT_EQ(zelkon_ref::split_items(values["Number of y cells"])[0], "5");
+    EXPECT_EQ(zelkon_ref::split_items(values["Number of z cells"])[0], "4");
     EXPECT_EQ(values["Number of Components"], "2");
-    EXPECT_EQ(zelkon::split_items(values["Data type, restart:"]),
+    EXPECT_EQ(zelkon_ref::split_items(values["Data type, restart:"]),
               (std::vector<std::string>{"1", "2"}));
-    EXPECT_EQ(zelkon::split_items(values["Data type:"]), (std::vector<std::string>{"gz", "gx"}));
+    EXPECT_EQ(zelkon_ref::split_items(values["Data type:"]),
+              (std::vector<std::string>{"gz", "gx"}));
     // "Number of Components" must come before the two data-type lines.
     auto at = [&](const std::string& key) {
         return std::find(order.begin(), order.end(), key) - order.begin();
@@ -148,4 +149,4 @@ TEST(ZelkonInit, BadCommandLineShowsUsage) {
 }
 
 }  // namespace
-}  // namespace zelkon_test
+}  // namespace zelkon_ref_test

@@ -10,7 +10,7 @@
 #include "prism.h"
 #include "text.h"
 
-namespace zelkon_test {
+namespace zelkon_ref_test {
 namespace {
 
 namespace fs = std::filesystem;
@@ -21,34 +21,34 @@ double clock_minutes(const std::string& log) {
     EXPECT_NE(at, std::string::npos);
     size_t colon = log.find(':', at);
     size_t end = log.find('\r', colon);
-    return zelkon::parse_real(log.substr(colon + 1, end - colon - 1)).value_or(-1);
+    return zelkon_ref::parse_real(log.substr(colon + 1, end - colon - 1)).value_or(-1);
 }
 
 double log_value(const std::string& log, const std::string& key) {
     size_t at = log.find(key);
     size_t end = log.find('\r', at);
-    return zelkon::parse_real(log.substr(at + key.size(), end - at - key.size())).value_or(-1);
+    return zelkon_ref::parse_real(log.substr(at + key.size(), end - at - key.size())).value_or(-1);
 }
 
 TEST(ZelkonTask, PiecesHoldThePrismFieldOfEachStation) {
     Inversion inv;
     ProgramRun run = inv.task(2, 5, 9, {}, 2);
     ASSERT_EQ(run.exit_code, 0) << run.err;
-    zelkon::ClusterJob job = zelkon::read_cluster_job(inv.job_data_file());
-    zelkon::RowKernel kernel(job.survey.mesh);
+    zelkon_ref::ClusterJob job = zelkon_ref::read_cluster_job(inv.job_data_file());
+    zelkon_ref::RowKernel kernel(job.survey.mesh);
     for (size_t c = 0; c < 2; ++c) {
-        std::string bytes = read_file(inv.job_folder() / zelkon::piece_name(job, 2, c));
-        zelkon::PieceHeader h = zelkon::check_piece(bytes, "piece");
+        std::string bytes = read_file(inv.job_folder() / zelkon_ref::piece_name(job, 2, c));
+        zelkon_ref::PieceHeader h = zelkon_ref::check_piece(bytes, "piece");
         EXPECT_EQ(h.first, 5u);
         EXPECT_EQ(h.last, 9u);
         EXPECT_EQ(h.component, c + 1);
-        std::string as_matrix = zelkon::matrix_header(h.cells) + bytes.substr(32);
-        std::vector<zelkon::MatrixRow> rows = zelkon::read_matrix_rows(as_matrix, "piece");
+        std::string as_matrix = zelkon_ref::matrix_header(h.cells) + bytes.substr(32);
+        std::vector<zelkon_ref::MatrixRow> rows = zelkon_ref::read_matrix_rows(as_matrix, "piece");
         ASSERT_EQ(rows.size(), 5u);
-        for (const zelkon::MatrixRow& row : rows) {
+        for (const zelkon_ref::MatrixRow& row : rows) {
             std::vector<float> expected;
             kernel.compute(job.survey.components[c].kernel,
-                           zelkon::station_position(job.survey.stations, row.datum), expected);
+                           zelkon_ref::station_position(job.survey.stations, row.datum), expected);
             EXPECT_EQ(row.values, expected) << "data point " << row.datum;
         }
     }
@@ -155,4 +155,4 @@ TEST(ZelkonTask, BadCommandLineShowsUsage) {
 }
 
 }  // namespace
-}  // namespace zelkon_test
+}  // namespace zelkon_ref_test

@@ -10,7 +10,7 @@
 #include <sstream>
 #include <thread>
 
-namespace zelkon_test {
+namespace zelkon_ref_test {
 
 namespace fs = std::filesystem;
 
@@ -109,4 +109,4 @@ void write_file(const fs::path& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
 
-}  // namespace zelkon_test
+}  // namespace zelkon_ref_test

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace zelkon_test {
+namespace zelkon_ref_test {
 
 struct ProgramRun {
     int exit_code = -1;  // -1 when it was still running at the time limit (and was killed)
@@ -42,4 +42,4 @@ class TempFolder {
 std::string read_file(const std::filesystem::path& path);
 void write_file(const std::filesystem::path& path, const std::string& text);
 
-}  // namespace zelkon_test
+}  // namespace zelkon_ref_test

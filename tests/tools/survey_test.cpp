@@ -7,7 +7,7 @@
 #include "key_values.h"
 #include "run_program.h"
 
-namespace zelkon {
+namespace zelkon_ref {
 namespace {
 
 const char* kGood =
@@ -101,9 +101,9 @@ TEST(ZelkonSurvey, AtMostSixComponents) {
 }
 
 TEST(ZelkonClusterJob, DataFileReadsBack) {
-    zelkon_test::TempFolder folder;
+    zelkon_ref_test::TempFolder folder;
     ClusterJob job{42, "/some/folder", parse(kGood)};
-    zelkon_test::write_file(folder.path() / "j.zcd", cluster_job_text(job));
+    zelkon_ref_test::write_file(folder.path() / "j.zcd", cluster_job_text(job));
     ClusterJob back = read_cluster_job(folder.path() / "j.zcd");
     EXPECT_EQ(back.job_id, 42);
     EXPECT_EQ(back.inversion_folder, "/some/folder");
@@ -111,8 +111,8 @@ TEST(ZelkonClusterJob, DataFileReadsBack) {
 }
 
 TEST(ZelkonClusterJob, AnotherFileIsRefused) {
-    zelkon_test::TempFolder folder;
-    zelkon_test::write_file(folder.path() / "j.zcd", kGood);
+    zelkon_ref_test::TempFolder folder;
+    zelkon_ref_test::write_file(folder.path() / "j.zcd", kGood);
     EXPECT_THROW(read_cluster_job(folder.path() / "j.zcd"), ZelkonError);
     EXPECT_THROW(read_cluster_job(folder.path() / "missing.zcd"), ZelkonError);
 }
@@ -131,4 +131,4 @@ TEST(ZelkonNames, FollowTheControllersRules) {
 }
 
 }  // namespace
-}  // namespace zelkon
+}  // namespace zelkon_ref

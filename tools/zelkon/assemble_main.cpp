@@ -6,5 +6,5 @@
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
-    return zelkon::run_assemble(args, std::filesystem::current_path(), std::cout, std::cerr);
+    return zelkon_ref::run_assemble(args, std::filesystem::current_path(), std::cout, std::cerr);
 }

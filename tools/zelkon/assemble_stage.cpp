@@ -12,7 +12,7 @@
 #include "matrix_format.h"
 #include "text.h"
 
-namespace zelkon {
+namespace zelkon_ref {
 
 namespace {
 
@@ -249,4 +249,4 @@ int run_assemble(const std::vector<std::string>& args, const fs::path& folder, s
     return 1;
 }
 
-}  // namespace zelkon
+}  // namespace zelkon_ref

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace zelkon {
+namespace zelkon_ref {
 
 // Run in the inversion folder. For each task of the batch, in order: appends its pieces to
 // the matrix files, appends its assembly-log line, then creates "<task name>.old" in the job
@@ -16,4 +16,4 @@ namespace zelkon {
 int run_assemble(const std::vector<std::string>& args, const std::filesystem::path& folder,
                  std::ostream& out, std::ostream& err);
 
-}  // namespace zelkon
+}  // namespace zelkon_ref

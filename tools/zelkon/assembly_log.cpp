@@ -7,7 +7,7 @@
 #include "files.h"
 #include "text.h"
 
-namespace zelkon {
+namespace zelkon_ref {
 
 namespace {
 
@@ -108,4 +108,4 @@ CommittedState read_committed_state(const std::filesystem::path& log, size_t com
     return state;
 }
 
-}  // namespace zelkon
+}  // namespace zelkon_ref

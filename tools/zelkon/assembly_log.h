@@ -15,7 +15,7 @@
 
 #include "survey.h"
 
-namespace zelkon {
+namespace zelkon_ref {
 
 struct AssemblyLine {
     long long task = 0;
@@ -47,4 +47,4 @@ std::string format_assembly_line(const AssemblyLine& line);
 // the last data line cannot be read by its columns.
 CommittedState read_committed_state(const std::filesystem::path& log, size_t components);
 
-}  // namespace zelkon
+}  // namespace zelkon_ref

@@ -4,7 +4,7 @@
 #include "files.h"
 #include "text.h"
 
-namespace zelkon {
+namespace zelkon_ref {
 
 namespace {
 
@@ -78,4 +78,4 @@ ClusterJob read_cluster_job(const std::filesystem::path& path) {
     return job;
 }
 
-}  // namespace zelkon
+}  // namespace zelkon_ref

@@ -6,7 +6,7 @@
 
 #include "survey.h"
 
-namespace zelkon {
+namespace zelkon_ref {
 
 struct ClusterJob {
     long long job_id = 0;
@@ -28,4 +28,4 @@ std::string assembly_log_name(const std::string& cluster_data_file);
 std::string cluster_job_text(const ClusterJob& job);
 ClusterJob read_cluster_job(const std::filesystem::path& path);
 
-}  // namespace zelkon
+}  // namespace zelkon_ref

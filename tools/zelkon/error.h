@@ -4,11 +4,11 @@
 #include <stdexcept>
 #include <string>
 
-namespace zelkon {
+namespace zelkon_ref {
 
 class ZelkonError : public std::runtime_error {
   public:
     explicit ZelkonError(const std::string& message) : std::runtime_error(message) {}
 };
 
-}  // namespace zelkon
+}  // namespace zelkon_ref

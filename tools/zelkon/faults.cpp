@@ -10,7 +10,7 @@
 #include "error.h"
 #include "text.h"
 
-namespace zelkon {
+namespace zelkon_ref {
 
 namespace {
 
@@ -120,4 +120,4 @@ void hang_while_exists(const std::filesystem::path& folder) {
     }
 }
 
-}  // namespace zelkon
+}  // namespace zelkon_ref

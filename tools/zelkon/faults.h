@@ -17,7 +17,7 @@
 #include <optional>
 #include <string>
 
-namespace zelkon {
+namespace zelkon_ref {
 
 struct TaskFaults {
     double min_seconds = 0;
@@ -39,4 +39,4 @@ AssembleCrash read_assemble_crash();
 // Sleeps while the folder exists: a hung task goes away when its job folder does.
 void hang_while_exists(const std::filesystem::path& folder);
 
-}  // namespace zelkon
+}  // namespace zelkon_ref

@@ -11,7 +11,7 @@
 
 #include "error.h"
 
-namespace zelkon {
+namespace zelkon_ref {
 
 namespace {
 
@@ -107,9 +107,9 @@ void touch_file(const std::filesystem::path& path) {
     ::close(fd);
 }
 
-}  // namespace zelkon
+}  // namespace zelkon_ref
 
-namespace zelkon {
+namespace zelkon_ref {
 
 FolderLock::FolderLock(const std::filesystem::path& folder) {
     fd_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -126,4 +126,4 @@ FolderLock::~FolderLock() {
     ::close(fd_);
 }
 
-}  // namespace zelkon
+}  // namespace zelkon_ref

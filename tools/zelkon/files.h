@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace zelkon {
+namespace zelkon_ref {
 
 std::string read_text_file(const std::filesystem::path& path);
 
@@ -24,9 +24,9 @@ std::uintmax_t file_size_or_zero(const std::filesystem::path& path);
 // Creates an empty file (or leaves an existing one) and throws on failure.
 void touch_file(const std::filesystem::path& path);
 
-}  // namespace zelkon
+}  // namespace zelkon_ref
 
-namespace zelkon {
+namespace zelkon_ref {
 
 // Holds an exclusive lock on a folder for as long as it lives; throws ZelkonError when
 // another process holds it. The lock goes with the process, however it ends.
@@ -41,4 +41,4 @@ class FolderLock {
     int fd_ = -1;
 };
 
-}  // namespace zelkon
+}  // namespace zelkon_ref

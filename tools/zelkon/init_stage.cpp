@@ -6,7 +6,7 @@
 #include "files.h"
 #include "text.h"
 
-namespace zelkon {
+namespace zelkon_ref {
 
 namespace {
 
@@ -95,4 +95,4 @@ int run_init(const std::vector<std::string>& args, const std::filesystem::path& 
     }
 }
 
-}  // namespace zelkon
+}  // namespace zelkon_ref

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace zelkon {
+namespace zelkon_ref {
 
 // Writes the cluster data file and the init log into folder (the inversion folder).
 // On bad input the log holds one line containing "Error" that says what is wrong.
@@ -14,4 +14,4 @@ namespace zelkon {
 int run_init(const std::vector<std::string>& args, const std::filesystem::path& folder,
              std::ostream& out, std::ostream& err);
 
-}  // namespace zelkon
+}  // namespace zelkon_ref

@@ -5,7 +5,7 @@
 #include "error.h"
 #include "text.h"
 
-namespace zelkon {
+namespace zelkon_ref {
 
 namespace {
 
@@ -42,4 +42,4 @@ std::vector<KeyValue> parse_key_values(const std::string& text, const std::strin
     return entries;
 }
 
-}  // namespace zelkon
+}  // namespace zelkon_ref

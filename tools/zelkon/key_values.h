@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace zelkon {
+namespace zelkon_ref {
 
 struct KeyValue {
     std::string key;
@@ -16,4 +16,4 @@ struct KeyValue {
 // A line without "=" or with an empty key throws ZelkonError naming the source and line.
 std::vector<KeyValue> parse_key_values(const std::string& text, const std::string& source);
 
-}  // namespace zelkon
+}  // namespace zelkon_ref

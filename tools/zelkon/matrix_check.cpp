@@ -8,7 +8,7 @@
 #include "files.h"
 #include "matrix_format.h"
 
-namespace zelkon {
+namespace zelkon_ref {
 
 namespace {
 
@@ -63,4 +63,4 @@ int run_matrix_check(const std::vector<std::string>& args, std::ostream& out, st
     return code;
 }
 
-}  // namespace zelkon
+}  // namespace zelkon_ref

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-namespace zelkon {
+namespace zelkon_ref {
 
 // Every row must decompress and the rows must run 1, 2, 3... Returns the exit code.
 int run_matrix_check(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
-}  // namespace zelkon
+}  // namespace zelkon_ref

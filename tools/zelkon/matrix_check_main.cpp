@@ -5,5 +5,5 @@
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
-    return zelkon::run_matrix_check(args, std::cout, std::cerr);
+    return zelkon_ref::run_matrix_check(args, std::cout, std::cerr);
 }

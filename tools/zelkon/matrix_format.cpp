@@ -8,7 +8,7 @@
 
 #include "error.h"
 
-namespace zelkon {
+namespace zelkon_ref {
 
 namespace {
 
@@ -185,4 +185,4 @@ std::vector<MatrixRow> read_matrix_rows(const std::string& bytes, const std::str
     return rows;
 }
 
-}  // namespace zelkon
+}  // namespace zelkon_ref

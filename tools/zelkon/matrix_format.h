@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-namespace zelkon {
+namespace zelkon_ref {
 
 inline constexpr size_t kMatrixHeaderSize = 16;
 inline constexpr size_t kPieceHeaderSize = 32;
@@ -45,4 +45,4 @@ PieceHeader check_piece(const std::string& bytes, const std::string& source);
 // Every row of a matrix file, decompressed; throws ZelkonError on any fault.
 std::vector<MatrixRow> read_matrix_rows(const std::string& bytes, const std::string& source);
 
-}  // namespace zelkon
+}  // namespace zelkon_ref

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-namespace zelkon {
+namespace zelkon_ref {
 
 namespace {
 
@@ -110,4 +110,4 @@ void RowKernel::compute(Kernel kernel, const Point& p, std::vector<float>& row) 
     }
 }
 
-}  // namespace zelkon
+}  // namespace zelkon_ref

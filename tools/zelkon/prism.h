@@ -8,7 +8,7 @@
 
 #include "survey.h"
 
-namespace zelkon {
+namespace zelkon_ref {
 
 inline constexpr double kGravitationalConstant = 6.674e-11;  // m3 / (kg s2)
 // G x 1000 kg/m3, expressed in mGal (1 mGal = 1e-5 m/s2).
@@ -41,4 +41,4 @@ class RowKernel {
     std::vector<double> xs_, ys_, zs_;
 };
 
-}  // namespace zelkon
+}  // namespace zelkon_ref

@@ -10,7 +10,7 @@
 #include "matrix_format.h"
 #include "prism.h"
 
-namespace zelkon {
+namespace zelkon_ref {
 
 namespace {
 
@@ -85,4 +85,4 @@ void encode_rows(const Survey& survey, size_t component, long long first, long l
     }
 }
 
-}  // namespace zelkon
+}  // namespace zelkon_ref

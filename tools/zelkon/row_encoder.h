@@ -6,7 +6,7 @@
 
 #include "survey.h"
 
-namespace zelkon {
+namespace zelkon_ref {
 
 // Receives each row record in data-point order.
 using RecordSink = std::function<void(std::string&& record)>;
@@ -16,4 +16,4 @@ using RecordSink = std::function<void(std::string&& record)>;
 void encode_rows(const Survey& survey, size_t component, long long first, long long last,
                  int threads, const RecordSink& sink);
 
-}  // namespace zelkon
+}  // namespace zelkon_ref

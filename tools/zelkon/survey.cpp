@@ -7,7 +7,7 @@
 #include "error.h"
 #include "text.h"
 
-namespace zelkon {
+namespace zelkon_ref {
 
 namespace {
 
@@ -226,4 +226,4 @@ std::string survey_text(const Survey& s) {
     return text;
 }
 
-}  // namespace zelkon
+}  // namespace zelkon_ref

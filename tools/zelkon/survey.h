@@ -6,7 +6,7 @@
 
 #include "key_values.h"
 
-namespace zelkon {
+namespace zelkon_ref {
 
 enum class Kernel { gz, gx, gy };
 
@@ -55,4 +55,4 @@ Survey read_survey(const std::vector<KeyValue>& entries, const std::string& sour
 // The survey as key = value lines that read_survey gives back unchanged.
 std::string survey_text(const Survey& survey);
 
-}  // namespace zelkon
+}  // namespace zelkon_ref

@@ -5,5 +5,5 @@
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
-    return zelkon::run_task(args, std::cout, std::cerr);
+    return zelkon_ref::run_task(args, std::cout, std::cerr);
 }

@@ -15,7 +15,7 @@
 #include "row_encoder.h"
 #include "text.h"
 
-namespace zelkon {
+namespace zelkon_ref {
 
 namespace {
 
@@ -188,4 +188,4 @@ int run_task(const std::vector<std::string>& args, std::ostream& out, std::ostre
     }
 }
 
-}  // namespace zelkon
+}  // namespace zelkon_ref

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace zelkon {
+namespace zelkon_ref {
 
 namespace {
 
@@ -80,4 +80,4 @@ std::string six_digits(long long value) {
     return buffer;
 }
 
-}  // namespace zelkon
+}  // namespace zelkon_ref

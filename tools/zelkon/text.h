@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-namespace zelkon {
+namespace zelkon_ref {
 
 std::string trim(std::string_view text);
 
@@ -20,4 +20,4 @@ std::optional<double> parse_real(std::string_view text);
 // Number formatted with at least six digits, zero-padded ("000012").
 std::string six_digits(long long value);
 
-}  // namespace zelkon
+}  // namespace zelkon_ref
