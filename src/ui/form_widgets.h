@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QList>
-
 class QAction;
 class QCheckBox;
 class QComboBox;

@@ -1,6 +1,7 @@
 #include "ui/widget_factory.h"
 
 #include <QFrame>
+#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -61,6 +62,20 @@ QLabel* make_heading(StaticLabel label, QWidget* parent) {
     font.setBold(true);
     heading->setFont(font);
     return heading;
+}
+
+QFrame* make_panel(QWidget* parent) {
+    auto* panel = new QFrame(parent);
+    panel->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
+    return panel;
+}
+
+void add_labelled(QGridLayout* grid, int row, int col, StaticLabel text, QWidget* box) {
+    QLabel* label = make_static_label(text, box->parentWidget());
+    label->setBuddy(box);
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    grid->addWidget(label, row, col);
+    grid->addWidget(box, row, col + 1);
 }
 
 }  // namespace zelkon

@@ -4,6 +4,8 @@
 
 #include "ui/static_labels.h"
 
+class QFrame;
+class QGridLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -22,5 +24,9 @@ QPushButton* make_button(const QString& name, QWidget* parent);
 QPushButton* make_stacked_button(const QString& name, QWidget* parent);
 QLabel* make_static_label(StaticLabel label, QWidget* parent);
 QLabel* make_heading(StaticLabel label, QWidget* parent);
+// A framed group of controls.
+QFrame* make_panel(QWidget* parent);
+// A label in front of its box at (row, col), naming the box for keyboard users.
+void add_labelled(QGridLayout* grid, int row, int col, StaticLabel text, QWidget* box);
 
 }  // namespace zelkon

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QString>
+#include <stdexcept>
 
 #include "controller/Form_zelkon_cluster_controller.h"
 #include "platform/fake/fake_platform.h"
