@@ -62,14 +62,6 @@ TEST(ZelkonMatrixFormat, ThresholdZeroesOnlySmallEntries) {
     EXPECT_EQ(back, (std::vector<float>{10.0f, -0.5f, 0.0f, -2.0f, 0.0f}));
 }
 
-TEST(ZelkonMatrixFormat, AGoodPieceIsAccepted) {
-    PieceHeader h = check_piece(piece(5, 9, 64), "p.zpc");
-    EXPECT_EQ(h.first, 5u);
-    EXPECT_EQ(h.last, 9u);
-    EXPECT_EQ(h.cells, 64u);
-    EXPECT_EQ(h.component, 1u);
-}
-
 TEST(ZelkonMatrixFormat, DamagedPiecesAreRefusedWithTheReason) {
     std::string good = piece(5, 9, 64);
     EXPECT_NE(error_of(good.substr(0, good.size() - 3)).find("cut short"), std::string::npos);

@@ -100,34 +100,11 @@ TEST(ZelkonSurvey, AtMostSixComponents) {
     EXPECT_NE(error_of(text + "component = c7 gy 1\n").find("at most 6"), std::string::npos);
 }
 
-TEST(ZelkonClusterJob, DataFileReadsBack) {
-    zelkon_ref_test::TempFolder folder;
-    ClusterJob job{42, "/some/folder", parse(kGood)};
-    zelkon_ref_test::write_file(folder.path() / "j.zcd", cluster_job_text(job));
-    ClusterJob back = read_cluster_job(folder.path() / "j.zcd");
-    EXPECT_EQ(back.job_id, 42);
-    EXPECT_EQ(back.inversion_folder, "/some/folder");
-    EXPECT_EQ(survey_text(back.survey), survey_text(job.survey));
-}
-
 TEST(ZelkonClusterJob, AnotherFileIsRefused) {
     zelkon_ref_test::TempFolder folder;
     zelkon_ref_test::write_file(folder.path() / "j.zcd", kGood);
     EXPECT_THROW(read_cluster_job(folder.path() / "j.zcd"), ZelkonError);
     EXPECT_THROW(read_cluster_job(folder.path() / "missing.zcd"), ZelkonError);
-}
-
-TEST(ZelkonNames, FollowTheControllersRules) {
-    Survey one =
-        parse(std::string(kGood).replace(std::string(kGood).find("component = east"), 22, ""));
-    Survey two = parse(kGood);
-    EXPECT_EQ(matrix_file_name(one, 0), "parvex.mtx");
-    EXPECT_EQ(matrix_file_name(two, 1), "parvex_east.mtx");
-    EXPECT_EQ(task_name(12, 7), "Zelkon_job_000012_task_000007");
-    EXPECT_EQ(task_name(1234567, 12), "Zelkon_job_1234567_task_000012");
-    EXPECT_EQ(cluster_data_file_name(12), "zelkon_cluster_12.zcd");
-    EXPECT_EQ(assembly_log_name("zelkon_cluster_12.zcd"), "zelkon_cluster_12_assembly.dat");
-    EXPECT_EQ(init_log_name(12), "zelkon_cluster_init_12.log");
 }
 
 }  // namespace
