@@ -6,6 +6,7 @@
 
 #include "assembly_log.h"
 #include "cluster_job.h"
+#include "commit_point.h"
 #include "error.h"
 #include "faults.h"
 #include "files.h"
@@ -27,12 +28,6 @@ struct Batch {
     long long first_task = 0;
     long long count = 1;
     std::string server_label;
-};
-
-struct Paths {
-    fs::path job_folder;
-    fs::path log;
-    std::vector<fs::path> matrices;
 };
 
 std::optional<Batch> parse_batch(const std::vector<std::string>& args) {
@@ -57,77 +52,12 @@ std::string time_of_day() {
     return buffer;
 }
 
-// A fresh run deletes the matrix files but not the log: a first batch that finds a log
-// without its matrix files keeps that log under a free name rather than lose it.
-void set_aside_orphan_log(const Batch& b, const Paths& p, std::ostream& out) {
-    bool matrices_exist = true;
-    for (const fs::path& m : p.matrices) {
-        matrices_exist = matrices_exist && fs::exists(m);
-    }
-    if (b.first_task != 1 || matrices_exist || !fs::exists(p.log)) {
-        return;
-    }
-    for (int n = 1;; ++n) {
-        fs::path kept = p.log;
-        kept += "." + std::to_string(n);
-        if (!fs::exists(kept)) {
-            fs::rename(p.log, kept);
-            out << "Earlier assembly log kept as " << kept.string() << "\n";
-            return;
-        }
-    }
-}
-
-void check_matrices_hold(const Paths& p, const CommittedState& state) {
-    for (size_t c = 0; c < p.matrices.size(); ++c) {
-        if (!fs::exists(p.matrices[c]) || fs::file_size(p.matrices[c]) < state.sizes[c]) {
-            throw ZelkonError(p.matrices[c].string() + " is missing or shorter than " +
-                              p.log.string() + " records");
-        }
-    }
-}
-
-void start_matrices(const Batch& b, const Paths& p, const ClusterJob& job) {
-    if (b.first_task != 1) {
-        throw ZelkonError(p.log.string() + " holds no assembled task; the first batch must " +
-                          "start at task 1, not " + std::to_string(b.first_task));
-    }
-    const std::string header = matrix_header(static_cast<uint32_t>(job.survey.mesh.cells()));
-    for (const fs::path& m : p.matrices) {
-        write_file_atomically(m, header);
-    }
-}
-
-// Brings the log and matrix files back to the last committed task and returns it.
-CommittedState restore_commit_point(const Batch& b, const Paths& p, const ClusterJob& job,
-                                    std::ostream& out) {
-    set_aside_orphan_log(b, p, out);
-    CommittedState state = read_committed_state(p.log, p.matrices.size());
-    if (fs::exists(p.log) && file_size_or_zero(p.log) > state.whole_lines_bytes) {
-        fs::resize_file(p.log, state.whole_lines_bytes);  // drop a line cut short
-    }
-    if (!state.any) {
-        start_matrices(b, p, job);
-        return state;
-    }
-    check_matrices_hold(p, state);
-    if (state.task < b.first_task - 1) {
-        throw ZelkonError("task " + std::to_string(state.task + 1) +
-                          " is not assembled yet; cannot assemble task " +
-                          std::to_string(b.first_task));
-    }
-    for (size_t c = 0; c < p.matrices.size(); ++c) {
-        fs::resize_file(p.matrices[c], state.sizes[c]);
-    }
-    return state;
-}
-
 struct Piece {
     PieceHeader header;
     std::string bytes;
 };
 
-Piece read_piece(const ClusterJob& job, const Paths& p, long long task, size_t c,
+Piece read_piece(const ClusterJob& job, const AssemblyFiles& p, long long task, size_t c,
                  long long expected_first) {
     fs::path path = p.job_folder / piece_name(job, task, c);
     if (!fs::exists(path)) {
@@ -148,7 +78,7 @@ Piece read_piece(const ClusterJob& job, const Paths& p, long long task, size_t c
 }
 
 // Every piece is read and checked before the first byte is appended.
-std::vector<Piece> read_pieces(const ClusterJob& job, const Paths& p, long long task,
+std::vector<Piece> read_pieces(const ClusterJob& job, const AssemblyFiles& p, long long task,
                                long long expected_first) {
     std::vector<Piece> pieces;
     for (size_t c = 0; c < p.matrices.size(); ++c) {
@@ -161,8 +91,8 @@ std::vector<Piece> read_pieces(const ClusterJob& job, const Paths& p, long long 
     return pieces;
 }
 
-AssemblyLine merge_task(const ClusterJob& job, const Paths& p, const Batch& b, long long task,
-                        const CommittedState& state, const AssembleCrash& crash) {
+AssemblyLine merge_task(const ClusterJob& job, const AssemblyFiles& p, const Batch& b,
+                        long long task, const CommittedState& state, const AssembleCrash& crash) {
     const auto start = std::chrono::steady_clock::now();
     const std::vector<Piece> pieces = read_pieces(job, p, task, state.last + 1);
     const long long last = pieces[0].header.last;
@@ -184,7 +114,7 @@ AssemblyLine merge_task(const ClusterJob& job, const Paths& p, const Batch& b, l
     return line;
 }
 
-void commit(const Paths& p, const ClusterJob& job, const AssemblyLine& line) {
+void commit(const AssemblyFiles& p, const ClusterJob& job, const AssemblyLine& line) {
     std::string text;
     if (file_size_or_zero(p.log) == 0) {
         text = assembly_log_header(job.survey) + "\r\n";
@@ -194,7 +124,7 @@ void commit(const Paths& p, const ClusterJob& job, const AssemblyLine& line) {
 
 int assemble(const Batch& b, const fs::path& folder, std::ostream& out) {
     ClusterJob job = read_cluster_job(b.data_file);
-    Paths p;
+    AssemblyFiles p;
     p.job_folder = b.data_file.parent_path().empty() ? fs::path(".") : b.data_file.parent_path();
     p.log = folder / assembly_log_name(b.data_file.filename().string());
     for (size_t c = 0; c < job.survey.components.size(); ++c) {
@@ -202,7 +132,8 @@ int assemble(const Batch& b, const fs::path& folder, std::ostream& out) {
     }
     AssembleCrash crash = read_assemble_crash();
     FolderLock lock(folder);
-    CommittedState state = restore_commit_point(b, p, job, out);
+    CommittedState state =
+        restore_commit_point(b.first_task, p, static_cast<uint32_t>(job.survey.mesh.cells()), out);
     for (long long task = b.first_task; task < b.first_task + b.count; ++task) {
         if (task > state.task) {
             AssemblyLine line = merge_task(job, p, b, task, state, crash);
