@@ -1,5 +1,7 @@
 // Round trips of the pipe component against the real zelkon-listener, on an
 // open local pipe and through --dial, and the listener's CPU use when idle.
+// PIPERPC_BENCH_SSH_COMMAND and PIPERPC_BENCH_HOST send --dial through a real
+// ssh login instead of the local stand-in.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -8,6 +10,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -52,7 +55,9 @@ class BenchListener {
     UnixPipeConfig config(bool remote) const {
         UnixPipeConfig config = UnixPipeConfig::from_environment();
         if (remote) {
-            config.ssh_command = LOCAL_SSH_PATH;
+            // A real ssh may be named; by default a stand-in runs the bridge here.
+            const char* ssh = std::getenv("PIPERPC_BENCH_SSH_COMMAND");
+            config.ssh_command = ssh != nullptr ? ssh : LOCAL_SSH_PATH;
             config.dial_command =
                 "env XDG_RUNTIME_DIR=" + folder_ + " " + ZELKON_LISTENER_PATH + " --dial";
         }
@@ -90,7 +95,8 @@ void round_trips(benchmark::State& state, bool remote) {
     HostComputerName name;
     PipeRPC client(transport, clock, name);
     client.SetPipeName(kPipe);
-    client.SetServer(remote ? "benchhost" : ".");
+    const char* host = std::getenv("PIPERPC_BENCH_HOST");
+    client.SetServer(!remote ? "." : host != nullptr ? host : "benchhost");
     if (client.OpenPipe() != 0) {
         state.SkipWithError("the listener could not be reached");
         return;
