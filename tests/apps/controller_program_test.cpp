@@ -1,0 +1,105 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "platform/temp_folder.h"
+
+namespace zelkon {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string read_file(const std::string& path) {
+    std::ifstream stream(path, std::ios::binary);
+    std::ostringstream content;
+    content << stream.rdbuf();
+    return content.str();
+}
+
+// Runs the controller headless in a temporary home with the reference
+// programs on PATH; keeps its exit code and both output streams.
+class ControllerProgram : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        fs::create_directories(inversion());
+        fs::copy_file(std::string(ZELKON_EXAMPLES_DIR) + "/demo/zelkon.inp",
+                      inversion() + "/zelkon.inp");
+    }
+
+    int run(const std::string& arguments, const std::string& prefix = "") {
+        std::string command = "cd '" + temp.path() + "' && XDG_CONFIG_HOME='" + temp.path() +
+                              "/config' PATH='" + ZELKON_BIN_DIR + ":'\"$PATH\" " + prefix +
+                              " zelkon-cluster-controller " + arguments + " > out.txt 2> err.txt";
+        int status = std::system(command.c_str());
+        out = read_file(temp.file("out.txt"));
+        err = read_file(temp.file("err.txt"));
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    // A settings file for this computer alone.
+    std::string settings_file(const std::string& use_rpc) {
+        char host[256] = {};
+        gethostname(host, sizeof host - 1);
+        std::string name = std::string(host).substr(0, std::string(host).find('.'));
+        std::ofstream file(temp.file("job.inp"), std::ios::binary);
+        file << "Nimbal_Controller settings V1.0\r\n\r\nJob ID\r\n7\r\n\r\nWork Drive\r\n"
+             << temp.path() << "\r\n\r\nWork Folder\r\nWork\r\n\r\nLocal Path\r\n"
+             << inversion() << "/\r\n\r\nFolder Share Name\r\n\r\n\r\nMax Tasks\r\n10\r\n\r\n"
+             << "Use RPC\r\n"
+             << use_rpc << "\r\n\r\nServerList\r\n"
+             << name << "\r\n";
+        return temp.file("job.inp");
+    }
+
+    std::string inversion() const { return temp.path() + "/inv"; }
+
+    TempFolder temp;
+    std::string out;
+    std::string err;
+};
+
+TEST_F(ControllerProgram, HelpAndVersionAnswerAndEnd) {
+    EXPECT_EQ(run("--help"), 0);
+    EXPECT_NE(out.find("--headless"), std::string::npos);
+    EXPECT_NE(out.find("--settings"), std::string::npos);
+    EXPECT_EQ(run("--version"), 0);
+    EXPECT_NE(out.find("zelkon-cluster-controller 1."), std::string::npos);
+}
+
+TEST_F(ControllerProgram, AnUnknownOptionIsAUsageError) {
+    EXPECT_EQ(run("--headless --no-such-option"), 2);
+    EXPECT_NE(err.find("no-such-option"), std::string::npos);
+}
+
+TEST_F(ControllerProgram, AHeadlessStartUpWithNothingStoredSaysWhyAndExitsOne) {
+    EXPECT_EQ(run("--headless " + inversion()), 1);
+    EXPECT_NE(err.find("not all stored"), std::string::npos) << err;
+}
+
+TEST_F(ControllerProgram, AHeadlessStartUpWithAMissingFolderSaysWhyAndExitsOne) {
+    EXPECT_EQ(run("--headless --settings " + settings_file("No") + " " + temp.file("nowhere")), 1);
+    EXPECT_NE(err.find("does not exist"), std::string::npos) << err;
+}
+
+TEST_F(ControllerProgram, ATestOfTheSetUpRunsTheInitAndReportsItsSummary) {
+    EXPECT_EQ(run("--headless --test-setup --settings " + settings_file("No") + " " + inversion()),
+              1);
+    EXPECT_NE(out.find("Run the cluster setup process"), std::string::npos) << out;
+    EXPECT_NE(err.find("Setup appears to be correct"), std::string::npos) << err;
+    EXPECT_TRUE(fs::exists(temp.file("config/Halvorn.ini")));
+}
+
+TEST_F(ControllerProgram, TermEndsAHeadlessRunAfterTheCleanUp) {
+    std::string settings = settings_file("Yes");
+    EXPECT_EQ(run("--headless --settings " + settings + " " + inversion(),
+                  "timeout --preserve-status -s TERM 3"),
+              1);
+    EXPECT_NE(out.find("Zelkon Cluster started at"), std::string::npos) << out << err;
+    EXPECT_NE(out.find("Zelkon Cluster finished at"), std::string::npos) << out << err;
+}
+
+}  // namespace
+}  // namespace zelkon
