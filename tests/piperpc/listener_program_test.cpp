@@ -175,10 +175,14 @@ TEST_F(ListenerProgram, ReplacesTheSocketOfAListenerThatDied) {
     ASSERT_EQ(client->OpenPipe(), 0);
 }
 
-TEST_F(ListenerProgram, RefusesABadCapWithAUsageError) {
+TEST_F(ListenerProgram, RefusesBadOptionsWithAUsageError) {
     ChildProcess bad({ZELKON_LISTENER_PATH, "--max-clients", "0"}, log_path());
     EXPECT_EQ(bad.wait_for_exit(5000), 2);
-    EXPECT_NE(read_text_file(log_path()).find("--max-clients"), std::string::npos);
+    ChildProcess unknown({ZELKON_LISTENER_PATH, "--max-client", "3"}, log_path());
+    EXPECT_EQ(unknown.wait_for_exit(5000), 2);
+    std::string log = read_text_file(log_path());
+    EXPECT_NE(log.find("--max-clients must be"), std::string::npos) << log;
+    EXPECT_NE(log.find("max-client"), std::string::npos) << log;
 }
 
 }  // namespace

@@ -38,14 +38,20 @@ bool parse_options(const QCoreApplication& app, Options& options) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         "Serves the Zelkon cluster controller's pipe requests on this task server.");
-    parser.addHelpOption();
+    QCommandLineOption help = parser.addHelpOption();
     parser.addOption({"pipe", "Listen on the pipe <name> (default Zelkon_Server).", "name"});
     parser.addOption({"max-clients",
                       "Serve at most <n> clients at once, 1 to 255, 255 meaning no limit "
                       "(default: the number of processors).",
                       "n"});
     parser.addOption({"dial", "Join standard input and output to the local pipe <name>.", "name"});
-    parser.process(app);
+    if (!parser.parse(app.arguments())) {
+        std::cerr << "zelkon-listener: " << parser.errorText().toStdString() << std::endl;
+        return false;
+    }
+    if (parser.isSet(help)) {
+        parser.showHelp(0);
+    }
     options.max_clients = default_max_clients();
     if (parser.isSet("pipe")) {
         options.pipe_name = parser.value("pipe").toStdString();
