@@ -114,8 +114,10 @@ AssembleCrash read_assemble_crash() {
 }
 
 void hang_while_exists(const std::filesystem::path& folder) {
+    // An hour is "never" for any test, and no forgotten task outlives it.
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::hours(1);
     std::error_code ec;
-    while (std::filesystem::exists(folder, ec)) {
+    while (std::filesystem::exists(folder, ec) && std::chrono::steady_clock::now() < limit) {
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
     }
 }

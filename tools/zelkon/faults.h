@@ -2,7 +2,8 @@
 //
 //   ZELKON_TASK_MIN_SECONDS=s     every task takes at least s seconds (padding with a wait)
 //   ZELKON_SLOWNESS=f             every task takes f times its computing time (f >= 1)
-//   ZELKON_TASK_HANG=list         listed tasks never finish: no log, semaphore kept
+//   ZELKON_TASK_HANG=list         listed tasks never finish: no log, semaphore kept (they
+//                                 end when the job folder goes, or after an hour)
 //   ZELKON_TASK_CRASH=list        listed tasks die after writing their pieces, before their log
 //   ZELKON_FAULT_EVERY_ATTEMPT=1  hang or crash on every start of a listed task, not only
 //                                 the first (a "<task name>.fault" file in the job folder
@@ -36,7 +37,8 @@ TaskFaults read_task_faults(long long task, const std::filesystem::path& fault_m
 std::optional<std::string> read_init_error();
 AssembleCrash read_assemble_crash();
 
-// Sleeps while the folder exists: a hung task goes away when its job folder does.
+// Sleeps while the folder exists, at most an hour: a hung task goes away when its job
+// folder does.
 void hang_while_exists(const std::filesystem::path& folder);
 
 }  // namespace zelkon_ref
