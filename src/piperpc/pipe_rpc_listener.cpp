@@ -1,4 +1,6 @@
 // The listening side of PipeRPC: instances in slots, the poll and its events.
+#include <algorithm>
+
 #include "piperpc/pipe_rpc.h"
 
 namespace zelkon {
@@ -8,6 +10,12 @@ constexpr char kSource[] = "PipeRPC";
 
 ZelkonError system_error(const std::string& text) {
     return ZelkonError(PipeRPC::kErrPipeSystem, text, kSource);
+}
+
+// Stored sizes are read without checks; the ones in use stay within what the
+// setters allow, so that a damaged setting cannot ask for gigabytes.
+std::size_t in_range(std::int32_t size) {
+    return static_cast<std::size_t>(std::clamp(size, 1, 65536));
 }
 
 }  // namespace
@@ -47,7 +55,7 @@ void PipeRPC::Listen() {
         endpoint_.reset();
         throw;
     }
-    read_buffer_.assign(static_cast<std::size_t>(std::max(max_request_, 1)), 0);
+    read_buffer_.assign(in_range(max_request_), 0);
     endpoint_->set_activity_handler([this] { poll_tick(); });
     poll_timer_->set_interval(kPollIntervalMs);
     poll_timer_->set_enabled(true);
@@ -69,7 +77,7 @@ void PipeRPC::CreateInstance() {
     int error = 0;
     if (!endpoint_) {
         PipeEndpointOptions options;
-        options.max_reply = static_cast<std::size_t>(std::max(max_response_, 1));
+        options.max_reply = in_range(max_response_);
         endpoint_ = transport_.listen(pipe_name_, options, error);
     }
     if (endpoint_) {

@@ -97,6 +97,21 @@ TEST_F(PipeRpcListener, ARequestOfExactlyMaxRequestIsServedOneMoreIsRefused) {
     EXPECT_EQ(listener.IdleInstances(), 1);
 }
 
+TEST_F(PipeRpcListener, AStoredSizeBeyondItsRangeServesAsTheLargestAllowed) {
+    MemoryPropertyBag bag;
+    bag.values = {{"MaxRequest", "2000000000"}, {"PipeName", "P"}};
+    listener.ReadProperties(bag);
+    listener.Listen();
+    fixed_reply = bytes_of("ok");
+    auto link = transport.connect_client("P");
+    link->send(Message(65536, 'a'));
+    link->send(Message(65537, 'a'));
+    tick();
+    EXPECT_EQ(calls.size(), 1u);
+    tick();
+    EXPECT_EQ(disconnected, (std::vector<Disconnect>{{0, 4, 234}}));
+}
+
 TEST_F(PipeRpcListener, WithoutMultiPollTheSecondRequestWaitsForTheNextTick) {
     listen();
     auto link = transport.connect_client("P");
