@@ -168,6 +168,9 @@ void PipeRPC::run_passes(std::uint64_t generation) {
                 served = serve_slot(slot, generation);
             } catch (const ZelkonError& error) {
                 report(error);
+            } catch (const std::exception& error) {
+                report(
+                    ZelkonError(kErrPipeSystem, error.what(), kSource));  // from an event handler
             }
             if (generation != generation_) {
                 return;  // a handler closed the listener: its tables are gone
@@ -211,8 +214,19 @@ bool PipeRPC::serve_slot(int slot, std::uint64_t generation) {
     ByteArray request = ByteArray::of(
         std::vector<std::uint8_t>(read_buffer_.begin(), read_buffer_.begin() + io.bytes));
     ByteArray response;
-    if (Called) {
-        Called(slot, request, response);
+    try {
+        if (Called) {
+            Called(slot, request, response);
+        }
+    } catch (const std::exception& error) {
+        // No reply will come: the client learns so by losing its pipe.
+        if (generation == generation_ && instances_[slot]) {
+            CloseInstance(slot, kReasonPartialWrite, 0);
+        }
+        throw ZelkonError(
+            kErrPipeSystem,
+            "Pipe #" + std::to_string(slot) + ", the request handler failed: " + error.what(),
+            kSource);
     }
     if (generation != generation_ || !instances_[slot]) {
         return false;

@@ -295,6 +295,25 @@ TEST_F(PipeRpcListener, AHandlerThatClosesAndListensAgainLeavesOneHealthyListene
     EXPECT_TRUE(listener.InstanceConnected(0));
 }
 
+TEST_F(PipeRpcListener, AFailingHandlerCostsOnlyThatClientItsPipe) {
+    listen("P", 2);
+    auto a = transport.connect_client("P");
+    a->send(bytes_of("boom"));
+    listener.Called = [](int, ByteArray&, ByteArray&) { throw std::runtime_error("disk full"); };
+    tick();
+    EXPECT_EQ(poll_errors,
+              std::vector<std::string>{"Pipe #0, the request handler failed: disk full"});
+    EXPECT_EQ(disconnected, (std::vector<Disconnect>{{0, 5, 0}}));
+    EXPECT_TRUE(a->server_closed);
+    listener.Called = [](int, ByteArray&, ByteArray& response) {
+        response = ByteArray::of(bytes_of("fine"));
+    };
+    auto b = transport.connect_client("P");
+    b->send(bytes_of("x"));
+    tick();
+    EXPECT_EQ(b->to_client.size(), 1u);
+}
+
 TEST_F(PipeRpcListener, AReplyLargerThanMaxResponseClosesTheInstance) {
     listener.SetMaxResponse(10);
     listen();
