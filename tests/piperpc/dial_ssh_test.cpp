@@ -65,13 +65,6 @@ TEST_F(DialThroughSsh, TwoServersAreReachedFromHere) {
     EXPECT_TRUE(eventually([&] { return read_text_file(made) == "ssh\n"; }));
 }
 
-TEST_F(DialThroughSsh, APipelessCallLogsInForOneExchange) {
-    start(1);
-    auto client = make_client(0, "nodeA");
-    EXPECT_EQ(call(*client, "Num pipes:").substr(0, 8), "Server: ");
-    EXPECT_EQ(call(*client, "Num pipes:").substr(0, 8), "Server: ");
-}
-
 TEST_F(DialThroughSsh, AnUnreachableHostFailsPromptly) {
     start(1);
     auto client = make_client(0, "nodeDown");

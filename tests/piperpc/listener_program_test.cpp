@@ -26,13 +26,6 @@ int raw_connect(const std::string& path) {
     return fd;
 }
 
-TEST_F(ListenerProgram, AnswersNumPipesWithItsNameAndCap) {
-    start(3);
-    auto client = make_client();
-    ASSERT_EQ(client->OpenPipe(), 0);
-    EXPECT_EQ(call(*client, "Num pipes:"), "Server: " + computer_name.get() + " Max pipes: 3");
-}
-
 TEST_F(ListenerProgram, RunsOtherRequestsAsDetachedCommandLines) {
     start(2);
     auto client = make_client();

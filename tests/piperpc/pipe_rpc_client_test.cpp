@@ -19,21 +19,6 @@ TEST_F(PipeRpcClient, OpeningAPipeNobodyListensOnGivesTimeout) {
     EXPECT_EQ(client.State(), PipeRPC::pstFree);
 }
 
-TEST_F(PipeRpcClient, AnOpenPipeCarriesManyExchanges) {
-    listen();
-    address_client();
-    ASSERT_EQ(client.OpenPipe(), 0);
-    EXPECT_EQ(client.State(), PipeRPC::pstOpen);
-    for (std::string text : {"first", "second"}) {
-        ByteArray request = ByteArray::of(bytes_of(text));
-        ByteArray response = ByteArray::with_bounds(0, 255);
-        ASSERT_EQ(client.PipeCall(request, response), 0);
-        EXPECT_EQ(response.bytes, bytes_of(text));
-    }
-    EXPECT_EQ(connected, std::vector<int>{0});
-    EXPECT_EQ(calls, (std::vector<int>{0, 0}));
-}
-
 TEST_F(PipeRpcClient, ResponseShrinksToTheReplyKeepingItsLowerBound) {
     listen();
     address_client();
