@@ -26,6 +26,7 @@ constexpr int kUsageError = 2;
 struct Options {
     std::string pipe_name = "Zelkon_Server";
     int max_clients = 1;
+    bool dial = false;
     std::string dial_name;
 };
 
@@ -57,6 +58,7 @@ bool parse_options(const QCoreApplication& app, Options& options) {
         options.pipe_name = parser.value("pipe").toStdString();
     }
     if (parser.isSet("dial")) {
+        options.dial = true;
         options.dial_name = parser.value("dial").toStdString();
     }
     if (parser.isSet("max-clients")) {
@@ -141,7 +143,7 @@ int main(int argc, char** argv) {
     if (!parse_options(app, options)) {
         return kUsageError;
     }
-    if (!options.dial_name.empty()) {
+    if (options.dial) {
         return run_dial(options);
     }
     return listen(options);
