@@ -124,6 +124,15 @@ TEST(ZelkonInit, MissingInputFileIsReported) {
     EXPECT_NE(errors[0].find("does not exist"), std::string::npos);
 }
 
+TEST(ZelkonInit, TheLogCarriesTheJobIdAsTheCallerWroteIt) {
+    TempFolder folder;
+    write_file(folder.path() / "zelkon.inp", kSmallInput);
+    ProgramRun run = run_program("zelkon", {"zelkon.inp", "CLUSTER=000007"}, folder.path());
+    EXPECT_EQ(run.exit_code, 0);
+    EXPECT_TRUE(fs::exists(folder.path() / "zelkon_cluster_init_000007.log"));
+    EXPECT_FALSE(fs::exists(folder.path() / "zelkon_cluster_init_7.log"));
+}
+
 TEST(ZelkonInit, ErrorSwitchMakesTheInitialisationFail) {
     TempFolder folder;
     write_file(folder.path() / "zelkon.inp", kSmallInput);

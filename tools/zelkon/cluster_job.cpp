@@ -20,8 +20,8 @@ std::string task_name(long long job_id, long long task) {
     return "Zelkon_job_" + six_digits(job_id) + "_task_" + six_digits(task);
 }
 
-std::string init_log_name(long long job_id) {
-    return "zelkon_cluster_init_" + std::to_string(job_id) + ".log";
+std::string init_log_name(const std::string& job_text) {
+    return "zelkon_cluster_init_" + job_text + ".log";
 }
 
 std::string piece_name(const ClusterJob& job, long long task, size_t component) {

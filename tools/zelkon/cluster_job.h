@@ -16,7 +16,9 @@ struct ClusterJob {
 
 std::string cluster_data_file_name(long long job_id);  // four-character extension ".zcd"
 std::string task_name(long long job_id, long long task);
-std::string init_log_name(long long job_id);
+// The log is named with the job ID as the caller wrote it ("000007" stays
+// "000007"), since that is the name the controller looks for.
+std::string init_log_name(const std::string& job_text);
 
 // One piece per task and component, in the job folder.
 std::string piece_name(const ClusterJob& job, long long task, size_t component);

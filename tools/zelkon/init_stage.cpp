@@ -69,7 +69,8 @@ int run_init(const std::vector<std::string>& args, const std::filesystem::path& 
         err << kUsage << "\n";
         return 2;
     }
-    std::filesystem::path log = folder / init_log_name(*job_id);
+    std::filesystem::path log =
+        folder / init_log_name(args[1].substr(std::string("CLUSTER=").size()));
     std::string title = "Zelkon cluster initialisation, job " + std::to_string(*job_id);
     // A log left by an earlier run must not be read as this run's outcome.
     std::error_code ignored;

@@ -53,7 +53,12 @@ int run_headless(int argc, char** argv, const ControllerOptions& options) {
     form.on_run_log_appended = [](const std::string& text) {
         std::cout << as_terminal_text(text) << std::flush;
     };
-    form.on_exit_requested = [](int code) { QCoreApplication::exit(code); };
+    // Queued, so that an end asked for before the event loop runs still counts.
+    form.on_exit_requested = [](int code) {
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [code] { QCoreApplication::exit(code); },
+            Qt::QueuedConnection);
+    };
     form.automatic_start_index = options.test_setup ? 0 : 1;
 
     AutomaticStart outcome = form.Form_Load(options.folder_text, options.settings_file);

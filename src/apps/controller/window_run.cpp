@@ -21,7 +21,11 @@ int run_with_window(int argc, char** argv, const ControllerOptions& options) {
     events.attach(&window);
     dialogs.set_parent(&window);
     form.on_show = [&window] { window.show(); };
-    form.on_exit_requested = [](int code) { QApplication::exit(code); };
+    // Queued, so that an end asked for before the event loop runs still counts.
+    form.on_exit_requested = [](int code) {
+        QMetaObject::invokeMethod(
+            QApplication::instance(), [code] { QApplication::exit(code); }, Qt::QueuedConnection);
+    };
     form.automatic_start_index = options.test_setup ? 0 : 1;
 
     window.show();
