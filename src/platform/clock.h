@@ -18,7 +18,7 @@ struct DateTime {
 };
 
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     virtual DateTime now() const = 0;
     // Milliseconds of a monotonic clock; only differences mean anything.
@@ -29,7 +29,7 @@ public:
 // A repeating timer of the event loop: while enabled it calls its handler
 // every interval milliseconds.
 class Timer {
-public:
+  public:
     virtual ~Timer() = default;
     virtual void set_handler(std::function<void()> handler) = 0;
     virtual void set_interval(int milliseconds) = 0;
@@ -39,14 +39,14 @@ public:
 };
 
 class TimerFactory {
-public:
+  public:
     virtual ~TimerFactory() = default;
     virtual std::unique_ptr<Timer> create_timer() = 0;
 };
 
 // Lets pending interface events run (clicks, timer ticks) and returns.
 class EventPump {
-public:
+  public:
     virtual ~EventPump() = default;
     virtual void yield() = 0;
 };

@@ -7,7 +7,7 @@ namespace zelkon {
 
 // Modal message boxes and the file dialogs.
 class Dialogs {
-public:
+  public:
     virtual ~Dialogs() = default;
     // A message box with an OK button and the default title.
     virtual void message(const std::string& text) = 0;
@@ -17,9 +17,9 @@ public:
     // Empty when the user cancelled.
     virtual std::optional<std::string> choose_file_to_open(const std::string& title,
                                                            const std::string& filter) = 0;
-    virtual std::optional<std::string> choose_file_to_save(const std::string& title,
-                                                           const std::string& filter,
-                                                           const std::string& default_extension) = 0;
+    virtual std::optional<std::string> choose_file_to_save(
+        const std::string& title, const std::string& filter,
+        const std::string& default_extension) = 0;
 };
 
 }  // namespace zelkon

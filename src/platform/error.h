@@ -8,7 +8,7 @@ namespace zelkon {
 // An error raised to a caller's error handling, as the form's procedures
 // report it: a number, a description and the source that raised it.
 class ZelkonError : public std::runtime_error {
-public:
+  public:
     ZelkonError(int number, std::string description, std::string source = "")
         : std::runtime_error(description),
           number_(number),
@@ -19,7 +19,7 @@ public:
     const std::string& description() const { return description_; }
     const std::string& source() const { return source_; }
 
-private:
+  private:
     int number_;
     std::string description_;
     std::string source_;

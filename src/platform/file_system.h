@@ -9,7 +9,7 @@ namespace zelkon {
 
 // A text file open for line output. Every line ends in CR LF.
 class TextWriter {
-public:
+  public:
     virtual ~TextWriter() = default;
     // Writes text and then CR LF. Returns false when the write failed.
     virtual bool write_line(const std::string& text) = 0;
@@ -22,7 +22,7 @@ public:
 // Folder paths may carry a trailing "/". Operations that can fail return
 // false rather than throwing, so that callers decide what a failure means.
 class FileSystem {
-public:
+  public:
     virtual ~FileSystem() = default;
 
     virtual bool file_exists(const std::string& path) const = 0;

@@ -6,7 +6,9 @@ namespace zelkon {
 
 HeadlessDialogs::HeadlessDialogs(std::ostream& out) : out_(out) {}
 
-void HeadlessDialogs::message(const std::string& text) { out_ << text << std::endl; }
+void HeadlessDialogs::message(const std::string& text) {
+    out_ << text << std::endl;
+}
 
 bool HeadlessDialogs::ask_yes_no(const std::string& text, bool default_yes) {
     out_ << text << " [" << (default_yes ? "Yes" : "No") << "]" << std::endl;

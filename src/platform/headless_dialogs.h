@@ -9,7 +9,7 @@ namespace zelkon {
 // Dialogs with nobody to answer them: each text goes to a stream (standard
 // error) and takes its default answer; file dialogs are cancelled.
 class HeadlessDialogs : public Dialogs {
-public:
+  public:
     explicit HeadlessDialogs(std::ostream& out);
     void message(const std::string& text) override;
     bool ask_yes_no(const std::string& text, bool default_yes) override;
@@ -19,7 +19,7 @@ public:
                                                    const std::string& filter,
                                                    const std::string& default_extension) override;
 
-private:
+  private:
     std::ostream& out_;
 };
 

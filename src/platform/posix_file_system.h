@@ -6,7 +6,7 @@ namespace zelkon {
 
 // The file system of this computer.
 class PosixFileSystem : public FileSystem {
-public:
+  public:
     bool file_exists(const std::string& path) const override;
     bool folder_exists(const std::string& path) const override;
     bool create_folder(const std::string& path) override;

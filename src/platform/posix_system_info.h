@@ -5,13 +5,13 @@
 namespace zelkon {
 
 class PosixCurrentDirectory : public CurrentDirectory {
-public:
+  public:
     std::string get() const override;
     bool set(const std::string& path) override;
 };
 
 class HostComputerName : public ComputerName {
-public:
+  public:
     std::string get() const override;
 };
 

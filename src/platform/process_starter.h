@@ -14,7 +14,7 @@ struct StartResult {
 // detached: in a new session, with standard streams on /dev/null, so that the
 // process outlives the controller.
 class ProcessStarter {
-public:
+  public:
     virtual ~ProcessStarter() = default;
     // An empty folder means the current directory.
     virtual StartResult start(const std::string& command_line, const std::string& folder) = 0;

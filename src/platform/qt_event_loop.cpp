@@ -7,7 +7,7 @@ namespace zelkon {
 namespace {
 
 class QtTimer : public Timer {
-public:
+  public:
     QtTimer() {
         QObject::connect(&timer_, &QTimer::timeout, [this] {
             if (handler_) {
@@ -27,15 +27,19 @@ public:
     }
     bool enabled() const override { return timer_.isActive(); }
 
-private:
+  private:
     QTimer timer_;
     std::function<void()> handler_;
 };
 
 }  // namespace
 
-std::unique_ptr<Timer> QtTimerFactory::create_timer() { return std::make_unique<QtTimer>(); }
+std::unique_ptr<Timer> QtTimerFactory::create_timer() {
+    return std::make_unique<QtTimer>();
+}
 
-void QtEventPump::yield() { QCoreApplication::processEvents(); }
+void QtEventPump::yield() {
+    QCoreApplication::processEvents();
+}
 
 }  // namespace zelkon

@@ -7,12 +7,12 @@ namespace zelkon {
 // Timers and the yield of a running Qt event loop (QCoreApplication or a
 // widgets application).
 class QtTimerFactory : public TimerFactory {
-public:
+  public:
     std::unique_ptr<Timer> create_timer() override;
 };
 
 class QtEventPump : public EventPump {
-public:
+  public:
     void yield() override;
 };
 

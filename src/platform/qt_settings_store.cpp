@@ -34,6 +34,8 @@ void QtSettingsStore::set(const std::string& key, const std::string& value) {
     settings_->sync();
 }
 
-std::string QtSettingsStore::file_name() const { return settings_->fileName().toStdString(); }
+std::string QtSettingsStore::file_name() const {
+    return settings_->fileName().toStdString();
+}
 
 }  // namespace zelkon

@@ -11,14 +11,14 @@ namespace zelkon {
 // The per-user store: an INI file, organisation "Halvorn"
 // ($XDG_CONFIG_HOME/Halvorn.ini), group [ClusterController].
 class QtSettingsStore : public SettingsStore {
-public:
+  public:
     QtSettingsStore();
     ~QtSettingsStore() override;
     std::string get(const std::string& key, const std::string& fallback) const override;
     void set(const std::string& key, const std::string& value) override;
     std::string file_name() const;
 
-private:
+  private:
     std::unique_ptr<QSettings> settings_;
 };
 

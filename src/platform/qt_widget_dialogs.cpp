@@ -25,10 +25,9 @@ void QtWidgetDialogs::message(const std::string& text) {
 }
 
 bool QtWidgetDialogs::ask_yes_no(const std::string& text, bool default_yes) {
-    auto answer = QMessageBox::question(parent_, QApplication::applicationDisplayName(),
-                                        QString::fromStdString(text),
-                                        QMessageBox::Yes | QMessageBox::No,
-                                        default_yes ? QMessageBox::Yes : QMessageBox::No);
+    auto answer = QMessageBox::question(
+        parent_, QApplication::applicationDisplayName(), QString::fromStdString(text),
+        QMessageBox::Yes | QMessageBox::No, default_yes ? QMessageBox::Yes : QMessageBox::No);
     return answer == QMessageBox::Yes;
 }
 

@@ -8,7 +8,7 @@ namespace zelkon {
 
 // Message boxes and file dialogs of the Qt window.
 class QtWidgetDialogs : public Dialogs {
-public:
+  public:
     void set_parent(QWidget* parent) { parent_ = parent; }
     void message(const std::string& text) override;
     bool ask_yes_no(const std::string& text, bool default_yes) override;
@@ -18,7 +18,7 @@ public:
                                                    const std::string& filter,
                                                    const std::string& default_extension) override;
 
-private:
+  private:
     QWidget* parent_ = nullptr;
 };
 

@@ -5,7 +5,7 @@
 namespace zelkon {
 
 class SystemClock : public Clock {
-public:
+  public:
     DateTime now() const override;
     std::int64_t tick_ms() const override;
     void sleep_ms(int milliseconds) override;

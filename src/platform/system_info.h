@@ -6,7 +6,7 @@ namespace zelkon {
 
 // The process's current directory.
 class CurrentDirectory {
-public:
+  public:
     virtual ~CurrentDirectory() = default;
     virtual std::string get() const = 0;
     // False when the folder cannot be made current.
@@ -14,7 +14,7 @@ public:
 };
 
 class ComputerName {
-public:
+  public:
     virtual ~ComputerName() = default;
     // The host's short name, at most 31 characters.
     virtual std::string get() const = 0;

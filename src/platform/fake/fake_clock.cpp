@@ -8,9 +8,13 @@ FakeClock::FakeClock(DateTime start) : start_(start) {}
 
 FakeClock::~FakeClock() = default;
 
-DateTime FakeClock::now() const { return DateTime{start_.epoch_seconds + tick_ms_ / 1000}; }
+DateTime FakeClock::now() const {
+    return DateTime{start_.epoch_seconds + tick_ms_ / 1000};
+}
 
-void FakeClock::sleep_ms(int milliseconds) { advance(milliseconds); }
+void FakeClock::sleep_ms(int milliseconds) {
+    advance(milliseconds);
+}
 
 std::unique_ptr<Timer> FakeClock::create_timer() {
     auto timer = std::make_unique<FakeTimer>(*this);

@@ -8,7 +8,7 @@ namespace zelkon {
 namespace {
 
 class FakeTextWriter : public TextWriter {
-public:
+  public:
     FakeTextWriter(FakeFileSystem& files, std::string path) : files_(files), path_(path) {}
     bool write_line(const std::string& text) override { return write_text(text + "\r\n"); }
     bool write_text(const std::string& text) override {
@@ -20,14 +20,16 @@ public:
     }
     void flush() override {}
 
-private:
+  private:
     FakeFileSystem& files_;
     std::string path_;
 };
 
 }  // namespace
 
-FakeFileSystem::FakeFileSystem() { folders.insert("/"); }
+FakeFileSystem::FakeFileSystem() {
+    folders.insert("/");
+}
 
 std::string FakeFileSystem::normal(const std::string& path) {
     std::string result = path;

@@ -10,7 +10,7 @@ namespace zelkon {
 // An in-memory file system. It records every change it makes in `changes`,
 // and any operation on a path listed in `failing_paths` fails.
 class FakeFileSystem : public FileSystem {
-public:
+  public:
     FakeFileSystem();
 
     bool file_exists(const std::string& path) const override;
@@ -39,7 +39,7 @@ public:
     std::set<std::string> failing_paths;
     std::vector<std::string> changes;
 
-private:
+  private:
     bool fails(const std::string& path) const;
     static std::string parent_of(const std::string& path);
 };

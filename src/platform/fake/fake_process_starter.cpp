@@ -2,8 +2,7 @@
 
 namespace zelkon {
 
-StartResult FakeProcessStarter::start(const std::string& command_line,
-                                      const std::string& folder) {
+StartResult FakeProcessStarter::start(const std::string& command_line, const std::string& folder) {
     if (fail_starts) {
         return {false, 0, "No such file or directory"};
     }

@@ -11,7 +11,7 @@ namespace zelkon {
 
 // Records every start; a test finishes processes or makes starts fail.
 class FakeProcessStarter : public ProcessStarter {
-public:
+  public:
     struct Started {
         std::string command_line;
         std::string folder;
@@ -32,7 +32,7 @@ public:
     // finishes it with exit code 0 unless the hook finished it already.
     std::function<void(const Started&)> on_wait;
 
-private:
+  private:
     int next_id_ = 1000;
     std::map<int, int> exit_codes_;  // finished processes
 };

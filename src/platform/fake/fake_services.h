@@ -12,7 +12,7 @@
 namespace zelkon {
 
 class FakeSettingsStore : public SettingsStore {
-public:
+  public:
     std::string get(const std::string& key, const std::string& fallback) const override {
         auto it = values.find(key);
         return it == values.end() ? fallback : it->second;
@@ -24,7 +24,7 @@ public:
 // Records every text shown; answers questions and file dialogs from queues,
 // with the question's default answer when its queue is empty.
 class FakeDialogs : public Dialogs {
-public:
+  public:
     void message(const std::string& text) override { messages.push_back(text); }
     bool ask_yes_no(const std::string& text, bool default_yes) override {
         questions.push_back(text);
@@ -52,7 +52,7 @@ public:
     std::vector<std::string> dialog_filters;
     std::deque<std::optional<std::string>> chosen_files;
 
-private:
+  private:
     std::optional<std::string> next_file(const std::string& title, const std::string& filter) {
         dialog_titles.push_back(title);
         dialog_filters.push_back(filter);
@@ -66,7 +66,7 @@ private:
 };
 
 class FakeCurrentDirectory : public CurrentDirectory {
-public:
+  public:
     std::string get() const override { return path; }
     bool set(const std::string& new_path) override {
         if (fail) {
@@ -82,7 +82,7 @@ public:
 };
 
 class FakeComputerName : public ComputerName {
-public:
+  public:
     std::string get() const override { return name; }
     std::string name = "CONTROL1";
 };
