@@ -6,11 +6,19 @@ namespace zelkon {
 
 HeadlessDialogs::HeadlessDialogs(std::ostream& out) : out_(out) {}
 
+void HeadlessDialogs::begin_text() {
+    if (before_text) {
+        before_text();
+    }
+}
+
 void HeadlessDialogs::message(const std::string& text) {
+    begin_text();
     out_ << text << std::endl;
 }
 
 bool HeadlessDialogs::ask_yes_no(const std::string& text, bool default_yes) {
+    begin_text();
     out_ << text << " [" << (default_yes ? "Yes" : "No") << "]" << std::endl;
     return default_yes;
 }

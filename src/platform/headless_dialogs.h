@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <iosfwd>
 
 #include "platform/dialogs.h"
@@ -11,6 +12,8 @@ namespace zelkon {
 class HeadlessDialogs : public Dialogs {
   public:
     explicit HeadlessDialogs(std::ostream& out);
+    // Runs before each text, so that a host can end its own half-written line.
+    std::function<void()> before_text;
     void message(const std::string& text) override;
     bool ask_yes_no(const std::string& text, bool default_yes) override;
     std::optional<std::string> choose_file_to_open(const std::string& title,
@@ -20,6 +23,7 @@ class HeadlessDialogs : public Dialogs {
                                                    const std::string& default_extension) override;
 
   private:
+    void begin_text();
     std::ostream& out_;
 };
 

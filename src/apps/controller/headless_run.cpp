@@ -50,9 +50,20 @@ int run_headless(int argc, char** argv, const ControllerOptions& options) {
     HeadlessDialogs dialogs(std::cerr);
     RealPlatform real(events, dialogs);
     Form_zelkon_cluster_controller form(real.bundle());
-    form.on_run_log_appended = [](const std::string& text) {
-        std::cout << as_terminal_text(text) << std::flush;
+    // The log's lines start with their break; end the open one before a message
+    // and at the end.
+    bool line_open = false;
+    auto end_line = [&line_open] {
+        if (line_open) {
+            std::cout << std::endl;
+            line_open = false;
+        }
     };
+    form.on_run_log_appended = [&line_open](const std::string& text) {
+        std::cout << as_terminal_text(text) << std::flush;
+        line_open = text.empty() ? line_open : text.back() != '\r';
+    };
+    dialogs.before_text = end_line;
     // Queued, so that an end asked for before the event loop runs still counts.
     form.on_exit_requested = [](int code) {
         QMetaObject::invokeMethod(
@@ -63,21 +74,25 @@ int run_headless(int argc, char** argv, const ControllerOptions& options) {
 
     AutomaticStart outcome = form.Form_Load(options.folder_text, options.settings_file);
     if (outcome != AutomaticStart::started) {
+        end_line();
         std::cerr << refusal_of(outcome) << std::endl;
         return 1;
     }
     if (!form.Timer_cluster_task->enabled()) {
         // The set-up stopped (its message is on standard error) or only tested.
+        end_line();
         return form.last_setup_succeeded ? 0 : 1;
     }
-    std::cout << std::endl;
+    end_line();
     // A signal ends the run the way an error does: clean up, exit 1.
     StopSignals stop_signals([&form](int) {
         form.state.run_terminated = kTrue;
         form.cluster_cleanup();
         QCoreApplication::exit(1);
     });
-    return QCoreApplication::exec();
+    int code = QCoreApplication::exec();
+    end_line();
+    return code;
 }
 
 }  // namespace zelkon
