@@ -4,10 +4,10 @@
 #include <iostream>
 
 #include "apps/controller/real_platform.h"
-#include "apps/controller/stop_signals.h"
 #include "controller/Form_zelkon_cluster_controller.h"
 #include "platform/headless_dialogs.h"
 #include "platform/qt_event_loop.h"
+#include "platform/stop_signals.h"
 
 namespace zelkon {
 namespace {

@@ -8,12 +8,12 @@
 
 #include "apps/listener/dial_bridge.h"
 #include "apps/listener/listener_service.h"
-#include "apps/listener/stop_signals.h"
 #include "piperpc/pipe_error_text.h"
 #include "piperpc/pipe_rpc.h"
 #include "platform/posix_process_starter.h"
 #include "platform/posix_system_info.h"
 #include "platform/qt_event_loop.h"
+#include "platform/stop_signals.h"
 #include "platform/system_clock.h"
 #include "platform/unix_pipe_transport.h"
 
@@ -126,7 +126,7 @@ int listen(const Options& options) {
     }
     service.log("listening on pipe " + options.pipe_name + " for at most " +
                 std::to_string(options.max_clients) + " clients");
-    zelkon::StopSignals stop;
+    zelkon::StopSignals stop([](int) { QCoreApplication::quit(); });
     QCoreApplication::exec();
     pipe.ClosePipe();
     service.log("stopped");

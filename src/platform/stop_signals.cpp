@@ -1,10 +1,10 @@
-#include "apps/listener/stop_signals.h"
+#include "platform/stop_signals.h"
 
 #include <signal.h>
 #include <sys/signalfd.h>
 #include <unistd.h>
 
-#include <QCoreApplication>
+#include <QSocketNotifier>
 
 namespace zelkon {
 namespace {
@@ -24,26 +24,26 @@ void block_stop_signals() {
     pthread_sigmask(SIG_BLOCK, &set, nullptr);
 }
 
-// The signals are read from a descriptor, so no handler and no global is needed.
-StopSignals::StopSignals() {
+StopSignals::StopSignals(std::function<void(int)> on_signal) : on_signal_(std::move(on_signal)) {
+    block_stop_signals();
     sigset_t set = stop_set();
-    fd_ = signalfd(-1, &set, SFD_CLOEXEC | SFD_NONBLOCK);
-    if (fd_ < 0) {
+    descriptor_ = signalfd(-1, &set, SFD_CLOEXEC | SFD_NONBLOCK);
+    if (descriptor_ < 0) {
         return;
     }
-    notifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
+    notifier_ = std::make_unique<QSocketNotifier>(descriptor_, QSocketNotifier::Read);
     QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] {
         signalfd_siginfo info{};
-        while (read(fd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
+        while (read(descriptor_, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
+            on_signal_(static_cast<int>(info.ssi_signo));
         }
-        QCoreApplication::quit();
     });
 }
 
 StopSignals::~StopSignals() {
     notifier_.reset();
-    if (fd_ >= 0) {
-        close(fd_);
+    if (descriptor_ >= 0) {
+        close(descriptor_);
     }
 }
 
