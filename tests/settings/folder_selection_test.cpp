@@ -1,3 +1,5 @@
+#include <optional>
+
 #include "settings/drive_roots.h"
 #include "settings/settings_fixture.h"
 
@@ -6,8 +8,6 @@ namespace {
 
 const char* const kMounts =
     "proc /proc proc rw,nosuid 0 0\n"
-    "sysfs /sys sysfs rw 0 0\n"
-    "tmpfs /run tmpfs rw 0 0\n"
     "/dev/sda2 / ext4 rw 0 0\n"
     "/dev/sda1 /boot/efi vfat rw 0 0\n"
     "/dev/sdb1 /data ext4 rw 0 0\n"
@@ -20,54 +20,66 @@ class FolderSelection : public SettingsFixture {
   protected:
     FolderSelection() {
         fake.files.add_file("/proc/mounts", kMounts);
+        fake.files.add_file("/data/inv/zelkon.inp", "x");
         fake.environment.variables["HOME"] = "/home/user";
+        fake.current_directory.path = "/home/user";
         for (const char* folder : {"/home/user/inv", "/data/inv", "/mnt/ctl", "/media/my disk"}) {
             fake.files.add_folder(folder);
         }
+        fake.files.add_folder("inv");  // as the current folder finds it
+    }
+
+    // Drive1 and Dir1 after a handler run from the root.
+    template <typename Handler>
+    std::string lists_after(Handler handler) {
         form.controls.Drive1 = "/";
         form.controls.Dir1 = "/";
+        handler();
+        return form.controls.Drive1 + " " + form.controls.Dir1;
     }
 };
 
 TEST_F(FolderSelection, TheDriveListHoldsTheRootHomeAndRealMounts) {
     std::vector<std::string> expected = {"/", "/home/user", "/data", "/media/my disk", "/mnt/ctl"};
     EXPECT_EQ(form.drive_list(), expected);
-}
-
-TEST_F(FolderSelection, WithoutAMountTableTheRootAndHomeRemain) {
     fake.files.files.erase("/proc/mounts");
     fake.environment.variables["HOME"] = "/home/user/";
-    std::vector<std::string> expected = {"/", "/home/user"};
-    EXPECT_EQ(form.drive_list(), expected);
+    EXPECT_EQ(form.drive_list(), (std::vector<std::string>{"/", "/home/user"}));
 }
 
+// Only an existing folder moves the lists; it is typed with blanks or relative.
 TEST_F(FolderSelection, ATypedFolderMovesBothLists) {
-    form.controls.Text_set_folder.text = "  /data/inv/  ";
-    form.Command_set_folder_Click();
-    EXPECT_EQ(form.controls.Drive1, "/data");
-    EXPECT_EQ(form.controls.Dir1, "/data/inv");
-    EXPECT_EQ(form.controls.Text_set_folder.text, "  /data/inv/  ");
+    const std::pair<const char*, const char*> cases[] = {
+        {"  /data/inv/  ", "/data /data/inv"},
+        {"inv", "/home/user /home/user/inv"},
+        {"", "/ /"},
+        {"   ", "/ /"},
+        {"/data/nothing", "/ /"},
+        {"/data/inv/zelkon.inp", "/ /"},
+    };
+    for (const auto& [typed, lists] : cases) {
+        form.controls.Text_set_folder.text = typed;
+        EXPECT_EQ(lists_after([this] { form.Command_set_folder_Click(); }), lists) << typed;
+        EXPECT_EQ(form.controls.Text_set_folder.text, typed);
+    }
     EXPECT_EQ(form.state.local_path, "");
     EXPECT_TRUE(fake.dialogs.messages.empty());
 }
 
-TEST_F(FolderSelection, ABlankOrMissingFolderChangesNothing) {
-    for (const char* typed : {"", "   ", "/data/nothing", "/proc/mounts"}) {
-        form.controls.Text_set_folder.text = typed;
-        form.Command_set_folder_Click();
-        EXPECT_EQ(form.controls.Drive1, "/") << typed;
-        EXPECT_EQ(form.controls.Dir1, "/") << typed;
+// Only the first item dropped counts, and only when it is a folder.
+TEST_F(FolderSelection, ADroppedFolderMovesTheListsToTheFirstOnly) {
+    using Paths = std::optional<std::vector<std::string>>;
+    const std::pair<Paths, const char*> cases[] = {
+        {std::vector<std::string>{"/home/user/inv", "/data/inv"}, "/home/user /home/user/inv"},
+        {std::vector<std::string>{"/data/inv/zelkon.inp", "/data/inv"}, "/ /"},
+        {std::vector<std::string>{"/data/gone"}, "/ /"},
+        {std::vector<std::string>{}, "/ /"},
+        {std::nullopt, "/ /"},
+    };
+    for (const auto& [paths, lists] : cases) {
+        EXPECT_EQ(lists_after([&] { form.Dir1_OLEDragDrop(paths); }), lists);
     }
     EXPECT_TRUE(fake.dialogs.messages.empty());
-}
-
-TEST_F(FolderSelection, ARelativeFolderIsTakenFromTheCurrentOne) {
-    fake.current_directory.path = "/home/user";
-    fake.files.add_folder("inv");
-    form.controls.Text_set_folder.text = "inv";
-    form.Command_set_folder_Click();
-    EXPECT_EQ(form.controls.Drive1, "/home/user");
-    EXPECT_EQ(form.controls.Dir1, "/home/user/inv");
 }
 
 TEST_F(FolderSelection, ChangingTheDriveShowsItsRoot) {
@@ -76,44 +88,18 @@ TEST_F(FolderSelection, ChangingTheDriveShowsItsRoot) {
     EXPECT_EQ(form.controls.Dir1, "/mnt/ctl");
 }
 
-TEST_F(FolderSelection, ADroppedFolderMovesTheListsToTheFirstOnly) {
-    form.Dir1_OLEDragDrop(std::vector<std::string>{"/home/user/inv", "/data/inv"});
-    EXPECT_EQ(form.controls.Drive1, "/home/user");
-    EXPECT_EQ(form.controls.Dir1, "/home/user/inv");
-}
-
-TEST_F(FolderSelection, ADroppedFileFirstChangesNothing) {
-    fake.files.add_file("/data/inv/zelkon.inp", "x");
-    form.Dir1_OLEDragDrop(std::vector<std::string>{"/data/inv/zelkon.inp", "/data/inv"});
-    form.Dir1_OLEDragDrop(std::vector<std::string>{"/data/gone"});
-    form.Dir1_OLEDragDrop(std::vector<std::string>{});
-    form.Dir1_OLEDragDrop(std::nullopt);
-    EXPECT_EQ(form.controls.Drive1, "/");
-    EXPECT_EQ(form.controls.Dir1, "/");
-    EXPECT_TRUE(fake.dialogs.messages.empty());
-}
-
-TEST(DriveRoots, TheLongestHoldingDriveWins) {
+TEST(DriveRoots, FoldersFindTheirDrives) {
     std::vector<std::string> drives = {"/", "/home/user", "/data"};
     EXPECT_EQ(drive_of("/data/inv", drives), "/data");
     EXPECT_EQ(drive_of("/data", drives), "/data");
     EXPECT_EQ(drive_of("/database", drives), "/");
     EXPECT_EQ(drive_of("/home/user/x", drives), "/home/user");
     EXPECT_EQ(drive_of("relative", drives), "");
-}
-
-TEST(DriveRoots, FolderPathsAreMadeAbsoluteAndTidy) {
     EXPECT_EQ(normal_folder_path("/a//b/./c/../", "/x"), "/a/b");
-    EXPECT_EQ(normal_folder_path("b", "/x"), "/x/b");
-    EXPECT_EQ(normal_folder_path("/", "/x"), "/");
     EXPECT_EQ(normal_folder_path("/..", "/x"), "/");
-}
-
-TEST(DriveRoots, MountLinesThatAreCutShortAreSkipped) {
     std::vector<std::string> lines = {"", "/dev/sda1", "/dev/sda1 /x", "/dev/sda1 /ok ext4",
                                       "/dev/sdz9 /bad\\04 ext4"};
-    std::vector<std::string> expected = {"/bad\\04", "/ok"};
-    EXPECT_EQ(real_mount_points(lines), expected);
+    EXPECT_EQ(real_mount_points(lines), (std::vector<std::string>{"/bad\\04", "/ok"}));
 }
 
 }  // namespace

@@ -1,3 +1,5 @@
+#include <tuple>
+
 #include "settings/settings_fixture.h"
 
 namespace zelkon {
@@ -7,42 +9,58 @@ using SettingsCheck = SettingsFixture;
 
 TEST_F(SettingsCheck, ValidSettingsPassAndFillTheRunState) {
     form.controls.Text_jobID.text = " 12 ";
+    form.controls.Text_work_folder.text = " \\Work\\ ";
     EXPECT_EQ(check(), 0);
     EXPECT_TRUE(fake.dialogs.messages.empty());
-    EXPECT_EQ(form.state.max_tasks, 10);
-    EXPECT_EQ(form.state.task_target, 10);
-    EXPECT_EQ(form.state.work_drive, "/data");
-    EXPECT_EQ(form.state.work_folder, "Work");
-    EXPECT_EQ(form.state.job_id, "12");
-    EXPECT_EQ(form.state.job_folder, "Work/Job_12");
-    EXPECT_TRUE(form.state.use_rpc);
-    EXPECT_EQ(form.state.local_computer_name, "HOST");
-    EXPECT_EQ(form.state.local_work_path, "/data/Work/Job_12/");
-    EXPECT_EQ(form.state.network_work_path, "/net/HOST/data/Work/Job_12/");
+    const RunState& s = form.state;
+    EXPECT_EQ(s.max_tasks, 10);
+    EXPECT_EQ(s.task_target, 10);
+    EXPECT_EQ(s.work_drive, "/data");
+    EXPECT_EQ(s.work_folder, "\\Work\\");  // kept as typed, less blanks
+    EXPECT_EQ(s.job_id, "12");
+    EXPECT_EQ(s.job_folder, "Work/Job_12");
+    EXPECT_TRUE(s.use_rpc);
+    EXPECT_EQ(s.local_computer_name, "HOST");
 }
 
-TEST_F(SettingsCheck, MaximumTasksMustBeAPositiveNumber) {
-    for (const char* text : {"", "x", "0", "-5", "1 2"}) {
-        fake.dialogs.messages.clear();
-        form.controls.Text_max_tasks.text = text;
-        EXPECT_EQ(check(), -1) << text;
-        EXPECT_EQ(only_message(), "The maximum number of tasks is not valid") << text;
+// Each bad value on its own, among otherwise good settings.
+TEST_F(SettingsCheck, BadValuesAreRefusedWithTheirMessage) {
+    const std::string max_tasks = "The maximum number of tasks is not valid";
+    const std::string overflow = "An error occured while checking the settings: Overflow";
+    const std::string too_many = overflow + ": the server list gives more than 10000 task servers";
+    FormControls& c = form.controls;
+    struct Case {
+        TextControl* control;
+        std::vector<const char*> typed;
+        std::string message;
+    };
+    const Case cases[] = {
+        {&c.Text_max_tasks, {"", "x", "0", "-5", "1 2"}, max_tasks},
+        {&c.Text_max_tasks, {"1e20"}, overflow},
+        {&c.Text_work_folder, {"\\", "/", "  "}, "No work folder name has been specified"},
+        {&c.Text_jobID, {"0", "1000000", "abc", "0.5", "-3"}, "The job ID is not valid"},
+        {&c.Text_server, {"\r\n\r\n"}, "No server names have been specified"},
+        {&c.Text_server, {"\r\nA", "/2\r\nA"}, "No server names have been decoded from the list"},
+        {&c.Text_server, {"A/0\r\nB/0"}, "No Task Servers have been decoded from the list"},
+        {&c.Text_server, {"A/1e20", "A/1/1e400"}, overflow},
+        {&c.Text_server, {"A/2000000000", "A/2147483647\r\nA", "A/6000\r\nB/6000"}, too_many},
+    };
+    for (const Case& bad : cases) {
+        std::string good = bad.control->text;
+        for (const char* typed : bad.typed) {
+            SCOPED_TRACE(typed);
+            bad.control->text = typed;
+            EXPECT_EQ(check(), -1);
+            EXPECT_EQ(only_message(), bad.message);
+        }
+        bad.control->text = good;
     }
-}
-
-TEST_F(SettingsCheck, AFractionalMaximumBelowOneBecomesOneHundred) {
-    form.controls.Text_max_tasks.text = "0.3";
+    c.Text_server.text = "A/5000\r\nB/5000";
     EXPECT_EQ(check(), 0);
-    EXPECT_EQ(form.state.max_tasks, 100);
-    EXPECT_EQ(form.state.task_target, 100);
 }
 
-TEST_F(SettingsCheck, AHugeMaximumIsReportedNotCrashed) {
-    form.controls.Text_max_tasks.text = "1e20";
-    EXPECT_EQ(check(), -1);
-    EXPECT_EQ(only_message(), "An error occured while checking the settings: Overflow");
-}
-
+// Each check waits for the ones before it; a fractional maximum below one
+// passes as one hundred.
 TEST_F(SettingsCheck, RefusalsComeInTheirOrder) {
     struct Step {
         TextControl* control;
@@ -52,7 +70,7 @@ TEST_F(SettingsCheck, RefusalsComeInTheirOrder) {
     };
     FormControls& c = form.controls;
     const Step steps[] = {
-        {&c.Text_max_tasks, "0", "4", "The maximum number of tasks is not valid"},
+        {&c.Text_max_tasks, "0", "0.3", "The maximum number of tasks is not valid"},
         {&c.Text_work_drive, " ", "D", "No work drive has been specified"},
         {&c.Text_work_folder, "\\", "Work", "No work folder name has been specified"},
         {&c.Text_jobID, "", "7", "No job ID has been specified"},
@@ -62,169 +80,90 @@ TEST_F(SettingsCheck, RefusalsComeInTheirOrder) {
         step.control->text = step.bad;
     }
     for (const Step& step : steps) {
-        fake.dialogs.messages.clear();
         EXPECT_EQ(check(), -1);
         EXPECT_EQ(only_message(), step.message);
         step.control->text = step.good;
     }
-    EXPECT_EQ(check(), 0);
-}
-
-TEST_F(SettingsCheck, AWorkFolderLosesOneOuterSeparatorOnEachSide) {
-    for (const char* typed : {"\\Work\\", "/Work/", " Work "}) {
-        form.controls.Text_work_folder.text = typed;
-        EXPECT_EQ(check(), 0) << typed;
-        EXPECT_EQ(form.state.job_folder, "Work/Job_12") << typed;
-        EXPECT_EQ(form.state.local_work_path, "/data/Work/Job_12/") << typed;
-    }
-    EXPECT_EQ(form.state.work_folder, "Work");  // kept as typed, less blanks
-}
-
-TEST_F(SettingsCheck, AWindowsWorkFolderBecomesALinuxPath) {
-    form.controls.Text_work_folder.text = "\\temp\\inv_temp";
-    EXPECT_EQ(check(), 0);
-    EXPECT_EQ(form.state.work_folder, "\\temp\\inv_temp");
-    EXPECT_EQ(form.state.local_work_path, "/data/temp/inv_temp/Job_12/");
-}
-
-TEST_F(SettingsCheck, ALoneSeparatorAsWorkFolderIsRefused) {
-    for (const char* typed : {"\\", "/", "  "}) {
-        fake.dialogs.messages.clear();
-        form.controls.Text_work_folder.text = typed;
-        EXPECT_EQ(check(), -1) << typed;
-        EXPECT_EQ(only_message(), "No work folder name has been specified");
-    }
-}
-
-TEST_F(SettingsCheck, JobIdsOutsideTheRangeAreRefused) {
-    for (const char* typed : {"0", "1000000", "abc", "0.5", "-3"}) {
-        fake.dialogs.messages.clear();
-        form.controls.Text_jobID.text = typed;
-        EXPECT_EQ(check(), -1) << typed;
-        EXPECT_EQ(only_message(), "The job ID is not valid") << typed;
-    }
-}
-
-TEST_F(SettingsCheck, JobIdsAtTheEndsOfTheRangePassUnchanged) {
-    for (const char* typed : {"1", "999999", "000012"}) {
-        form.controls.Text_jobID.text = typed;
-        EXPECT_EQ(check(), 0) << typed;
-        EXPECT_EQ(form.state.job_id, typed);
-        EXPECT_EQ(form.state.job_folder, std::string("Work/Job_") + typed);
-    }
-}
-
-TEST_F(SettingsCheck, ADriveLetterIsItsMountPoint) {
-    form.controls.Text_work_drive.text = "D";
-    EXPECT_EQ(check(), 0);
+    // What passed before a refusal stays in the run state.
+    EXPECT_EQ(form.state.max_tasks, 100);
     EXPECT_EQ(form.state.work_drive, "D");
-    EXPECT_EQ(form.state.local_work_path, "/mnt/d/Work/Job_12/");
-    EXPECT_EQ(form.state.network_work_path, "/net/HOST/mnt/d/Work/Job_12/");
+    c.Check_use_RPC.value = 0;
+    EXPECT_EQ(check(), 0);
+    EXPECT_EQ(form.state.task_target, 100);
+    EXPECT_FALSE(form.state.use_rpc);
 }
 
-TEST_F(SettingsCheck, AShareIsHowOtherMachinesReachTheJob) {
-    form.controls.Text_network_share.text = " /mnt/ctl ";
+// How the typed work place becomes the job's folder here and, under the net
+// root and the computer's name, on other machines.
+TEST_F(SettingsCheck, TheWorkPlaceGivesTheJobPaths) {
+    FormControls& c = form.controls;
+    const std::tuple<TextControl*, const char*, std::string> cases[] = {
+        {&c.Text_work_folder, "\\Work\\", "/data/Work/Job_12/"},
+        {&c.Text_work_folder, "/Work/", "/data/Work/Job_12/"},
+        {&c.Text_work_folder, "\\temp\\inv_temp", "/data/temp/inv_temp/Job_12/"},
+        {&c.Text_work_drive, "D", "/mnt/d/Work/Job_12/"},
+        {&c.Text_work_drive, "e:\\", "/mnt/e/Work/Job_12/"},
+        {&c.Text_work_drive, "/scratch/", "/scratch/Work/Job_12/"},
+        {&c.Text_work_drive, "data", "/data/Work/Job_12/"},
+        {&c.Text_work_drive, "/", "/Work/Job_12/"},
+        {&c.Text_jobID, "1", "/data/Work/Job_1/"},
+        {&c.Text_jobID, "999999", "/data/Work/Job_999999/"},
+        {&c.Text_jobID, "000012", "/data/Work/Job_000012/"},
+    };
+    for (const auto& [control, typed, local] : cases) {
+        SCOPED_TRACE(typed);
+        std::string good = control->text;
+        control->text = typed;
+        EXPECT_EQ(check(), 0);
+        EXPECT_EQ(form.state.local_work_path, local);
+        EXPECT_EQ(form.state.network_work_path, "/net/HOST" + local);
+        control->text = good;
+    }
+    fake.environment.variables["ZELKON_NET_ROOT"] = "/tmp/links/";
     EXPECT_EQ(check(), 0);
-    EXPECT_EQ(form.state.network_share, "/mnt/ctl");
+    EXPECT_EQ(form.state.network_work_path, "/tmp/links/HOST/data/Work/Job_12/");
+    c.Text_network_share.text = " /mnt/ctl ";
+    EXPECT_EQ(check(), 0);
     EXPECT_EQ(form.state.network_work_path, "/mnt/ctl/Job_12/");
     EXPECT_EQ(form.state.local_work_path, "/data/Work/Job_12/");
 }
 
-TEST_F(SettingsCheck, TheNetRootComesFromTheEnvironment) {
-    fake.environment.variables["ZELKON_NET_ROOT"] = "/tmp/links";
-    EXPECT_EQ(check(), 0);
-    EXPECT_EQ(form.state.network_work_path, "/tmp/links/HOST/data/Work/Job_12/");
-}
-
-TEST_F(SettingsCheck, UseRpcFollowsTheBox) {
-    form.controls.Check_use_RPC.value = 0;
-    EXPECT_EQ(check(), 0);
-    EXPECT_FALSE(form.state.use_rpc);
-}
-
-TEST_F(SettingsCheck, ARepeatedNameBuildsTheTablesAndRewritesTheList) {
+TEST_F(SettingsCheck, ServerTablesAreRebuiltFromTheListAndARepeatRewritesIt) {
     form.controls.Text_server.text = "A/2/4\r\nB\r\na/3";
-    EXPECT_EQ(check(), 0);
+    ASSERT_EQ(check(), 0);
     const RunState& s = form.state;
     EXPECT_EQ(s.num_servers, 2);
     EXPECT_EQ(s.num_task_servers, 4);
-    EXPECT_EQ(s.server_name[1], "A");
-    EXPECT_EQ(s.server_count[1], 3);
-    EXPECT_EQ(s.server_threads[1], 4);
-    EXPECT_EQ(s.server_name[2], "B");
-    EXPECT_EQ(s.server_count[2], 1);
-    EXPECT_EQ(s.server_threads[2], 0);
-    ASSERT_GE(s.server_first_task_server.size(), 4u);
-    EXPECT_EQ(s.server_first_task_server[1], 1);
-    EXPECT_EQ(s.server_first_task_server[2], 4);
-    EXPECT_EQ(s.server_first_task_server[3], 5);
+    EXPECT_EQ(s.server_name, (std::vector<std::string>{"", "A", "B"}));
+    EXPECT_EQ(s.server_count, (std::vector<std::int32_t>{0, 3, 1}));
+    EXPECT_EQ(s.server_threads, (std::vector<std::int32_t>{0, 4, 0}));
+    EXPECT_EQ(s.server_first_task_server, (std::vector<std::int32_t>{0, 1, 4, 5}));
     ASSERT_EQ(s.task_servers.size(), 5u);
     const int machines[] = {0, 1, 1, 1, 2};
     const int instances[] = {0, 0, 1, 2, 0};
     for (int k = 1; k <= 4; ++k) {
-        EXPECT_EQ(s.task_servers[k].machine, machines[k]) << k;
-        EXPECT_EQ(s.task_servers[k].instance, instances[k]) << k;
-        EXPECT_EQ(s.task_servers[k].name, s.server_name[machines[k]]) << k;
-        EXPECT_EQ(s.task_servers[k].threads, s.server_threads[machines[k]]) << k;
-        EXPECT_FALSE(s.task_servers[k].busy);
+        SCOPED_TRACE(k);
+        EXPECT_EQ(s.task_servers[k].machine, machines[k]);
+        EXPECT_EQ(s.task_servers[k].instance, instances[k]);
+        EXPECT_EQ(s.task_servers[k].name, s.server_name[machines[k]]);
+        EXPECT_EQ(s.task_servers[k].threads, s.server_threads[machines[k]]);
     }
     EXPECT_EQ(form.controls.Text_server.text, "A/3/4\r\nB/1/0");
-}
 
-TEST_F(SettingsCheck, AMachineWithCountZeroKeepsItsPlaceButNoTaskServer) {
-    form.controls.Text_server.text = "A/0\r\nB/2";
-    EXPECT_EQ(check(), 0);
-    EXPECT_EQ(form.state.num_servers, 2);
-    EXPECT_EQ(form.state.num_task_servers, 2);
-    EXPECT_EQ(form.state.server_first_task_server[1], 1);
-    EXPECT_EQ(form.state.server_first_task_server[2], 1);
-    EXPECT_EQ(form.state.server_first_task_server[3], 3);
-    EXPECT_EQ(form.state.task_servers[1].machine, 2);
-}
-
-TEST_F(SettingsCheck, WithoutARepeatTheListIsLeftAsTyped) {
-    form.controls.Text_server.text = "A/2/4\r\nB\r\n\r\n";
-    EXPECT_EQ(check(), 0);
-    EXPECT_EQ(form.controls.Text_server.text, "A/2/4\r\nB\r\n\r\n");
-}
-
-TEST_F(SettingsCheck, EachCheckRebuildsTheTablesFromScratch) {
-    form.controls.Text_server.text = "A/3\r\nB/2";
-    ASSERT_EQ(check(), 0);
+    // A second check starts the tables again; a count of 0 keeps its machine's
+    // place, and a list without repeats stays as typed.
     form.state.task_servers[1].busy = true;
     form.state.server_is_local[1] = true;
-    form.controls.Text_server.text = "C";
+    form.controls.Text_server.text = "A/0\r\nB/2\r\n\r\n";
     ASSERT_EQ(check(), 0);
-    EXPECT_EQ(form.state.num_servers, 1);
-    EXPECT_EQ(form.state.num_task_servers, 1);
-    ASSERT_EQ(form.state.task_servers.size(), 2u);
-    EXPECT_EQ(form.state.task_servers[1].name, "C");
-    EXPECT_FALSE(form.state.task_servers[1].busy);
-    EXPECT_FALSE(form.state.server_is_local[1]);
-    EXPECT_EQ(form.state.server_first_task_server[2], 2);
-}
-
-TEST_F(SettingsCheck, ServerListRefusalsHaveTheirMessages) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"\r\n\r\n", "No server names have been specified"},
-        {"/2\r\nA", "No server names have been decoded from the list"},
-        {"A/0\r\nB/0", "No Task Servers have been decoded from the list"},
-        {"A/1e20", "An error occured while checking the settings: Overflow"},
-    };
-    for (const auto& [list, message] : cases) {
-        fake.dialogs.messages.clear();
-        form.controls.Text_server.text = list;
-        EXPECT_EQ(check(), -1) << list;
-        EXPECT_EQ(only_message(), message) << list;
-    }
-}
-
-TEST_F(SettingsCheck, EarlierValuesStayWhenALaterCheckFails) {
-    form.controls.Text_max_tasks.text = "33";
-    form.controls.Text_jobID.text = "1000000";
-    EXPECT_EQ(check(), -1);
-    EXPECT_EQ(form.state.max_tasks, 33);
-    EXPECT_EQ(form.state.work_drive, "/data");
+    EXPECT_EQ(s.num_servers, 2);
+    EXPECT_EQ(s.num_task_servers, 2);
+    EXPECT_EQ(s.server_first_task_server, (std::vector<std::int32_t>{0, 1, 1, 3}));
+    ASSERT_EQ(s.task_servers.size(), 3u);
+    EXPECT_EQ(s.task_servers[1].machine, 2);
+    EXPECT_FALSE(s.task_servers[1].busy);
+    EXPECT_FALSE(s.server_is_local[1]);
+    EXPECT_EQ(form.controls.Text_server.text, "A/0\r\nB/2\r\n\r\n");
 }
 
 }  // namespace

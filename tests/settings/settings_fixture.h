@@ -10,11 +10,28 @@
 
 namespace zelkon {
 
+// A settings file as Save setup writes it, with the given values.
+inline std::string settings_file(const std::string& job, const std::string& max_tasks,
+                                 const std::string& use_rpc, const std::string& servers) {
+    return "Nimbal_Controller settings V1.0\r\n\r\nJob ID\r\n" + job +
+           "\r\n\r\nWork Drive\r\nD\r\n\r\nWork Folder\r\n\\Work\\\r\n\r\nLocal Path\r\n"
+           "/home/u/inv/\r\n\r\nFolder Share Name\r\n/mnt/ctl\r\n\r\nMax Tasks\r\n" +
+           max_tasks + "\r\n\r\nUse RPC\r\n" + use_rpc + "\r\n\r\nServerList\r\n" + servers;
+}
+
+// The controls a read may fill, to compare them whole.
+inline std::string inputs_of(const FormControls& c) {
+    return c.Text_jobID.text + "|" + c.Text_work_drive.text + "|" + c.Text_work_folder.text + "|" +
+           c.Text_network_share.text + "|" + c.Text_max_tasks.text + "|" +
+           std::to_string(c.Check_use_RPC.value) + "|" + c.Text_server.text + "|" + c.Dir1;
+}
+
 // A form on fakes whose controls hold settings that pass the check.
 class SettingsFixture : public ::testing::Test {
   protected:
     SettingsFixture() {
         fake.computer_name.name = "HOST";
+        fake.files.add_folder("/cfg");
         form.controls.Text_max_tasks.text = "10";
         form.controls.Text_work_drive.text = "/data";
         form.controls.Text_work_folder.text = "Work";
@@ -31,10 +48,13 @@ class SettingsFixture : public ::testing::Test {
         return ierr;
     }
 
-    // The only message shown so far; fails the test when there is not exactly one.
-    std::string only_message() const {
+    // The only message shown since the last call; fails the test when there is
+    // not exactly one.
+    std::string only_message() {
         EXPECT_EQ(fake.dialogs.messages.size(), 1u);
-        return fake.dialogs.messages.empty() ? "" : fake.dialogs.messages.back();
+        std::string last = fake.dialogs.messages.empty() ? "" : fake.dialogs.messages.back();
+        fake.dialogs.messages.clear();
+        return last;
     }
 
     FakePlatform fake;

@@ -1,19 +1,13 @@
 #include <QAction>
 #include <QCheckBox>
-#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
-#include <QProgressBar>
 #include <QPushButton>
-#include <QTableWidget>
-#include <utility>
-#include <vector>
+#include <sstream>
 
-#include "ui/folder_list.h"
-#include "ui/run_log_view.h"
 #include "window_fixture.h"
 
 namespace zelkon {
@@ -21,124 +15,119 @@ namespace {
 
 using WindowControlsTest = WindowTest;
 
-TEST_F(WindowControlsTest, EveryTextBoxShowsItsModelTextAndToolTip) {
-    FormControls& c = form.controls;
-    std::vector<std::pair<const char*, const TextControl*>> boxes = {
-        {"Text_work_drive", &c.Text_work_drive},
-        {"Text_work_folder", &c.Text_work_folder},
-        {"Text_jobID", &c.Text_jobID},
-        {"Text_max_tasks", &c.Text_max_tasks},
-        {"Text_network_share", &c.Text_network_share},
-        {"Text_set_folder", &c.Text_set_folder},
-        {"Text_tasks_remaining", &c.Text_tasks_remaining},
-        {"Text_tasks_processing", &c.Text_tasks_processing},
-        {"Text_tasks_done", &c.Text_tasks_done},
-        {"Text_tasks_completed", &c.Text_tasks_completed},
-        {"Text_mtx_ndata", &c.Text_mtx_ndata},
-        {"Text_mtx_mx", &c.Text_mtx_mx},
-        {"Text_mtx_my", &c.Text_mtx_my},
-        {"Text_mtx_mz", &c.Text_mtx_mz},
-        {"Text_mtx_size", &c.Text_mtx_size},
-        {"Text_mtx_compression", &c.Text_mtx_compression},
-        {"Text_speedup", &c.Text_speedup},
-        {"Text_overheads", &c.Text_overheads}};
-    for (const auto& [name, model] : boxes) {
+// Each box and button shows its model at first, and whatever the model holds
+// after a refresh; distinct values catch one showing another's.
+TEST_F(WindowControlsTest, EveryTextBoxFollowsItsModel) {
+    for (const auto& [name, model] : text_boxes()) {
+        SCOPED_TRACE(name);
         auto& box = control<QLineEdit>(name);
-        EXPECT_EQ(box.text(), q(model->text)) << name;
-        EXPECT_EQ(box.toolTip(), q(model->tool_tip)) << name;
+        EXPECT_EQ(box.text(), q(model->text));
+        EXPECT_EQ(box.toolTip(), q(model->tool_tip));
+        *model = TextControl{std::string(name) + " text", std::string(name) + " tip", false};
+        window.refresh();
+        EXPECT_EQ(box.text(), QString(name) + " text");
+        EXPECT_EQ(box.toolTip(), QString(name) + " tip");
+        EXPECT_FALSE(box.isEnabled());
     }
-    EXPECT_EQ(control<QLineEdit>("Text_work_folder").text(), "\\temp\\inv_temp");
-    EXPECT_EQ(control<QLineEdit>("Text_jobID").text(), "000001");
-    EXPECT_EQ(control<QLineEdit>("Text_speedup").toolTip(),
-              "The speedup relative to all tasks being performed in a serial fashion");
 }
 
-TEST_F(WindowControlsTest, ServerListShowsOneMachinePerLine) {
-    EXPECT_EQ(control<QPlainTextEdit>("Text_server").toPlainText(),
-              QString(q(form.controls.Text_server.text)).replace("\r\n", "\n"));
-    EXPECT_EQ(control<QPlainTextEdit>("Text_server").document()->blockCount(), 2);
-}
-
-TEST_F(WindowControlsTest, EveryButtonShowsItsCaptionAndToolTip) {
+// Stop and Pause/Resume are hidden until a run.
+TEST_F(WindowControlsTest, EveryButtonAndTimeFollowsItsModel) {
     FormControls& c = form.controls;
-    std::vector<std::pair<const char*, const ButtonControl*>> buttons = {
+    const std::pair<const char*, ButtonControl*> buttons[] = {
         {"Command_set_folder", &c.Command_set_folder},
         {"Command_start_cluster_run_0", &c.Command_start_cluster_run[0]},
         {"Command_start_cluster_run_1", &c.Command_start_cluster_run[1]},
+        {"Command_done", &c.Command_done},
         {"Command_stop_cluster_run", &c.Command_stop_cluster_run},
         {"Command_pause_run_0", &c.Command_pause_run[0]},
-        {"Command_pause_run_1", &c.Command_pause_run[1]},
-        {"Command_done", &c.Command_done}};
-    for (const auto& [name, model] : buttons) {
-        auto& button = control<QPushButton>(name);
-        EXPECT_FALSE(button.text().isEmpty()) << name;
-        EXPECT_EQ(button.text(), q(model->caption)) << name;
-        EXPECT_EQ(button.toolTip(), q(model->tool_tip)) << name;
-    }
-    EXPECT_EQ(control<QPushButton>("Command_start_cluster_run_0").text(), "Test Cluster Setup");
-    EXPECT_EQ(control<QPushButton>("Command_start_cluster_run_1").text(), "Start Cluster Run");
-    EXPECT_EQ(control<QPushButton>("Command_pause_run_1").text(), "Resume Cluster Run");
-}
-
-TEST_F(WindowControlsTest, StopAndPauseButtonsAreHiddenAtFirst) {
+        {"Command_pause_run_1", &c.Command_pause_run[1]}};
     show_window();
-    EXPECT_FALSE(control<QPushButton>("Command_stop_cluster_run").isVisible());
-    EXPECT_FALSE(control<QPushButton>("Command_pause_run_0").isVisible());
-    EXPECT_FALSE(control<QPushButton>("Command_pause_run_1").isVisible());
-    EXPECT_TRUE(control<QPushButton>("Command_start_cluster_run_0").isVisible());
-    EXPECT_TRUE(control<QPushButton>("Command_start_cluster_run_1").isVisible());
-    EXPECT_TRUE(control<QPushButton>("Command_done").isVisible());
+    for (std::size_t i = 0; i < std::size(buttons); ++i) {
+        auto [name, model] = buttons[i];
+        SCOPED_TRACE(name);
+        auto& button = control<QPushButton>(name);
+        EXPECT_EQ(button.isVisible(), i < 4);
+        EXPECT_FALSE(button.text().isEmpty());
+        EXPECT_EQ(button.text(), q(model->caption));
+        EXPECT_EQ(button.toolTip(), q(model->tool_tip));
+        *model = ButtonControl{std::string(name) + " caption", std::string(name) + " tip", i >= 4,
+                               false};
+        window.refresh();
+        EXPECT_EQ(button.text(), QString(name) + " caption");
+        EXPECT_EQ(button.toolTip(), QString(name) + " tip");
+        EXPECT_EQ(button.isVisible(), i >= 4);
+        EXPECT_FALSE(button.isEnabled());
+    }
+    const std::pair<const char*, LabelControl*> times[] = {
+        {"Label_logging_time", &c.Label_logging_time},
+        {"Label_estimated_duration", &c.Label_estimated_duration},
+        {"Label_expected_finish", &c.Label_expected_finish},
+        {"Label_estimated_time_remaining", &c.Label_estimated_time_remaining}};
+    for (const auto& [name, model] : times) {
+        model->caption = name;
+        window.refresh();
+        EXPECT_EQ(control<QLabel>(name).text(), name);
+    }
 }
 
-TEST_F(WindowControlsTest, UseRpcIsACheckBoxWithItsCaption) {
-    auto& box = control<QCheckBox>("Check_use_RPC");
-    EXPECT_EQ(box.text(), "Use RPC");
-    EXPECT_EQ(box.isChecked(), form.controls.Check_use_RPC.value != 0);
+// The model's line ends become the box's lines; showing them is no edit.
+TEST_F(WindowControlsTest, ServerListAndUseRpcFollowTheirModel) {
+    auto& servers = control<QPlainTextEdit>("Text_server");
+    auto& rpc = control<QCheckBox>("Check_use_RPC");
+    EXPECT_EQ(servers.toPlainText(), "node1\nnode2");
+    EXPECT_EQ(rpc.text(), q(form.controls.Check_use_RPC.caption));
+    EXPECT_FALSE(rpc.isChecked());
+    form.controls.Text_server.text = "alpha/2/4\r\nbeta\r\ngamma/1";
+    form.controls.Text_server.enabled = false;
+    form.controls.Check_use_RPC = CheckControl{"RPC caption", 1};
+    window.refresh();
+    EXPECT_EQ(servers.toPlainText(), "alpha/2/4\nbeta\ngamma/1");
+    EXPECT_EQ(form.controls.Text_server.text, "alpha/2/4\r\nbeta\r\ngamma/1");
+    EXPECT_FALSE(servers.isEnabled());
+    EXPECT_EQ(rpc.text(), "RPC caption");
+    EXPECT_TRUE(rpc.isChecked());
 }
 
-TEST_F(WindowControlsTest, FileMenuHoldsReadAndSaveSetup) {
+TEST_F(WindowControlsTest, MenuAndCaptionAreTheModels) {
     auto& menu = control<QMenu>("menu_file");
-    EXPECT_EQ(menu.title(), "File");
-    EXPECT_TRUE(window.menuBar()->actions().contains(menu.menuAction()));
     auto& read = control<QAction>("menu_read_setup");
     auto& save = control<QAction>("menu_save_setup");
-    EXPECT_EQ(read.text(), "Read setup");
-    EXPECT_EQ(save.text(), "Save setup");
+    EXPECT_TRUE(window.menuBar()->actions().contains(menu.menuAction()));
     EXPECT_EQ(menu.actions(), (QList<QAction*>{&read, &save}));
-}
-
-TEST_F(WindowControlsTest, DisplayControlsExist) {
-    control<QComboBox>("Drive1");
-    control<FolderList>("Dir1");
-    control<RunLogView>("TextBox_run_log");
-    control<QProgressBar>("ProgressBar_tasks");
-    control<QTableWidget>("Grid_server_stats");
-    for (const char* name : {"Label_logging_time", "Label_estimated_duration",
-                             "Label_expected_finish", "Label_estimated_time_remaining"}) {
-        control<QLabel>(name);
-    }
-}
-
-TEST_F(WindowControlsTest, RunLogIsReadOnlyAndFixedPitch) {
-    auto& log = control<RunLogView>("TextBox_run_log");
-    EXPECT_TRUE(log.isReadOnly());
-    EXPECT_TRUE(QFontInfo(log.font()).fixedPitch());
-}
-
-TEST_F(WindowControlsTest, CaptionIsTheModels) {
-    EXPECT_EQ(window.windowTitle(), "Zelkon Cluster Controller");
+    EXPECT_EQ(menu.title(), q(form.controls.menu_file));
+    EXPECT_EQ(read.text(), q(form.controls.menu_read_setup));
+    EXPECT_EQ(save.text(), q(form.controls.menu_save_setup));
+    EXPECT_EQ(window.windowTitle(), q(form.controls.caption));
     form.controls.caption = "Zelkon Cluster Controller on CONTROL1";
     window.refresh();
     EXPECT_EQ(window.windowTitle(), "Zelkon Cluster Controller on CONTROL1");
 }
 
-TEST_F(WindowControlsTest, DriveListOffersTheFormsDrives) {
-    auto& drives = control<QComboBox>("Drive1");
-    std::vector<std::string> offered;
-    for (int i = 0; i < drives.count(); ++i) {
-        offered.push_back(drives.itemText(i).toStdString());
+// Each label stands by the box it names (and moves the focus there).
+TEST_F(WindowControlsTest, EveryStaticLabelIsShownOnceByTheBoxItNames) {
+    // The boxes the labels name, in the order of the model's texts.
+    std::istringstream boxes(
+        "Text_server Text_work_drive Drive1 Text_jobID Text_max_tasks Text_network_share "
+        "ProgressBar_tasks Text_tasks_remaining Text_tasks_processing Text_tasks_done "
+        "Text_tasks_completed Text_overheads Label_logging_time Label_estimated_duration "
+        "Label_expected_finish Label_estimated_time_remaining Text_speedup Text_mtx_mx "
+        "Text_mtx_ndata Text_mtx_size Text_mtx_compression");
+    show_window();
+    std::map<std::string, std::vector<std::string>> boxes_of_text;
+    for (QLabel* label : window.findChildren<QLabel*>()) {
+        if (label->isVisible()) {
+            QWidget* box = label->buddy();
+            boxes_of_text[label->text().toStdString()].push_back(
+                box ? box->objectName().toStdString() : "");
+        }
     }
-    EXPECT_EQ(offered, form.drive_list());
+    for (const std::string& text : static_label_texts()) {
+        std::string box;
+        boxes >> box;
+        EXPECT_EQ(boxes_of_text[text], std::vector<std::string>{box}) << text;
+    }
+    EXPECT_TRUE(boxes.eof());
 }
 
 }  // namespace

@@ -18,74 +18,53 @@ void retype(QLineEdit& box, const QString& text) {
     QTest::keyClicks(&box, text);
 }
 
+// Only the settings take typing; the figure boxes are read only.
 TEST_F(WindowEditsTest, TypedSettingsReachTheModelAtOnce) {
-    retype(control<QLineEdit>("Text_jobID"), "000042");
-    retype(control<QLineEdit>("Text_work_drive"), "/scratch");
-    retype(control<QLineEdit>("Text_work_folder"), "/work/inv");
-    retype(control<QLineEdit>("Text_max_tasks"), "250");
-    retype(control<QLineEdit>("Text_network_share"), "/net/share");
-    retype(control<QLineEdit>("Text_set_folder"), "/data/inversion");
-    const FormControls& c = form.controls;
-    EXPECT_EQ(c.Text_jobID.text, "000042");
-    EXPECT_EQ(c.Text_work_drive.text, "/scratch");
-    EXPECT_EQ(c.Text_work_folder.text, "/work/inv");
-    EXPECT_EQ(c.Text_max_tasks.text, "250");
-    EXPECT_EQ(c.Text_network_share.text, "/net/share");
-    EXPECT_EQ(c.Text_set_folder.text, "/data/inversion");
+    auto boxes = text_boxes();
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        auto [name, model] = boxes[i];
+        std::string shown = model->text;
+        retype(control<QLineEdit>(name), QString(name) + "/typed");
+        EXPECT_EQ(model->text, i < kTypedBoxes ? std::string(name) + "/typed" : shown) << name;
+    }
+    auto& rpc = control<QCheckBox>("Check_use_RPC");
+    rpc.click();
+    EXPECT_EQ(form.controls.Check_use_RPC.value, 1);
+    rpc.click();
+    EXPECT_EQ(form.controls.Check_use_RPC.value, 0);
 }
 
-TEST_F(WindowEditsTest, ServerListLinesEndInCrLfInTheModel) {
+// The server list's lines end in CR LF in the model, and a refresh leaves
+// what the user typed, and where, alone.
+TEST_F(WindowEditsTest, TypedServersReachTheModelAndStayAsTyped) {
+    auto& job = control<QLineEdit>("Text_jobID");
+    retype(job, "7");
     auto& servers = control<QPlainTextEdit>("Text_server");
     servers.moveCursor(QTextCursor::End);
     QTest::keyClick(&servers, Qt::Key_Return);
     QTest::keyClicks(&servers, "node3/2/4");
     EXPECT_EQ(form.controls.Text_server.text, "node1\r\nnode2\r\nnode3/2/4");
-}
-
-TEST_F(WindowEditsTest, RefreshKeepsWhatTheUserTyped) {
-    auto& job = control<QLineEdit>("Text_jobID");
-    retype(job, "7");
-    auto& servers = control<QPlainTextEdit>("Text_server");
-    servers.moveCursor(QTextCursor::End);
-    QTest::keyClicks(&servers, "x");
     window.refresh();
     EXPECT_EQ(job.text(), "7");
     EXPECT_EQ(job.cursorPosition(), 1);
-    EXPECT_EQ(servers.toPlainText(), "node1\nnode2x");
+    EXPECT_EQ(servers.toPlainText(), "node1\nnode2\nnode3/2/4");
     EXPECT_EQ(servers.textCursor().position(), servers.toPlainText().size());
 }
 
-TEST_F(WindowEditsTest, TickingUseRpcSetsTheModelsValue) {
-    auto& box = control<QCheckBox>("Check_use_RPC");
-    box.click();
-    EXPECT_EQ(form.controls.Check_use_RPC.value, 1);
-    box.click();
-    EXPECT_EQ(form.controls.Check_use_RPC.value, 0);
-}
-
-TEST_F(WindowEditsTest, ReadSetupAsksForTheFileToRead) {
+// Save checks the settings first, and with the design-time settings (no
+// maximum number of tasks) it stops there, as each set-up does, saying why.
+TEST_F(WindowEditsTest, MenusAndButtonsRunTheirHandlers) {
     control<QAction>("menu_read_setup").trigger();
-    ASSERT_EQ(fake.dialogs.dialog_titles.size(), 1u);
-    EXPECT_EQ(fake.dialogs.dialog_titles[0], "Select the parameter file to read");
-}
-
-// Save checks the settings first, so with the design-time settings it may
-// stop at a message; either way it is not Read setup's dialog.
-TEST_F(WindowEditsTest, SaveSetupRunsTheSaveHandler) {
+    EXPECT_EQ(fake.dialogs.dialog_titles,
+              std::vector<std::string>{"Select the parameter file to read"});
     control<QAction>("menu_save_setup").trigger();
-    EXPECT_FALSE(fake.dialogs.messages.empty() && fake.dialogs.dialog_titles.empty());
-    for (const std::string& title : fake.dialogs.dialog_titles) {
-        EXPECT_EQ(title, "Select the parameter file to create");
-    }
-}
-
-// With the design-time settings (no work drive) each set-up stops at the
-// settings check, which says why.
-TEST_F(WindowEditsTest, StartButtonsRunTheSetUp) {
+    EXPECT_EQ(fake.dialogs.messages,
+              std::vector<std::string>{"The maximum number of tasks is not valid"});
     control<QPushButton>("Command_start_cluster_run_0").click();
-    EXPECT_EQ(fake.dialogs.messages.size(), 1u);
-    control<QPushButton>("Command_start_cluster_run_1").click();
     EXPECT_EQ(fake.dialogs.messages.size(), 2u);
+    control<QPushButton>("Command_start_cluster_run_1").click();
+    EXPECT_EQ(fake.dialogs.messages.size(), 3u);
+    EXPECT_EQ(fake.dialogs.dialog_titles.size(), 1u);
 }
 
 // Done closes the form: through the form's handler when it has one (which

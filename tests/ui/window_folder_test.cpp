@@ -6,6 +6,7 @@
 #include <QTest>
 #include <QUrl>
 
+#include "ui/dropped_paths.h"
 #include "ui/folder_list.h"
 #include "window_fixture.h"
 
@@ -18,23 +19,18 @@ class WindowFolderTest : public WindowTest {
         fake.files.add_folder("/data/inversion/grid");
         fake.files.add_folder("/data/inversion/old");
         fake.files.add_folder("/data/other");
+        fake.files.add_file("/data/inversion/zelkon.inp", "");
     }
 
     void drop_on_folder_list(const QList<QUrl>& urls) {
         QMimeData data;
         data.setUrls(urls);
-        auto& list = control<FolderList>("Dir1");
-        QPoint centre = list.viewport()->rect().center();
+        QWidget* viewport = control<FolderList>("Dir1").viewport();
+        QPoint centre = viewport->rect().center();
         QDragEnterEvent enter(centre, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(list.viewport(), &enter);
+        QApplication::sendEvent(viewport, &enter);
         QDropEvent drop(centre, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(list.viewport(), &drop);
-    }
-
-    QTreeWidgetItem* item_named(const QString& name) {
-        auto items =
-            control<FolderList>("Dir1").findItems(name, Qt::MatchExactly | Qt::MatchRecursive);
-        return items.size() == 1 ? items.front() : nullptr;
+        QApplication::sendEvent(viewport, &drop);
     }
 };
 
@@ -48,7 +44,9 @@ TEST_F(WindowFolderTest, SetFolderButtonMovesTheListsToTheTypedFolder) {
     EXPECT_EQ(typed.text(), "/data/inversion");
 }
 
-TEST_F(WindowFolderTest, FolderListShowsThePathDownToTheFolderAndItsSubfolders) {
+// The list shows the chain down to the folder and the folders in it; Enter
+// on one of them chooses it.
+TEST_F(WindowFolderTest, FolderListShowsThePathAndChoosesAFolder) {
     form.controls.Dir1 = "/data/inversion";
     window.refresh();
     auto& list = control<FolderList>("Dir1");
@@ -60,54 +58,49 @@ TEST_F(WindowFolderTest, FolderListShowsThePathDownToTheFolderAndItsSubfolders) 
     ASSERT_EQ(current->childCount(), 2);
     EXPECT_EQ(current->child(0)->text(0), "grid");
     EXPECT_EQ(current->child(1)->text(0), "old");
-    EXPECT_EQ(item_named("other"), nullptr);
-}
+    EXPECT_TRUE(list.findItems("other", Qt::MatchExactly | Qt::MatchRecursive).empty());
 
-TEST_F(WindowFolderTest, DoubleClickingAFolderMakesItTheInversionFolder) {
-    form.controls.Dir1 = "/data/inversion";
-    window.refresh();
-    show_window();
-    auto& list = control<FolderList>("Dir1");
-    QTreeWidgetItem* grid = item_named("grid");
-    ASSERT_NE(grid, nullptr);
-    // A double click begins with a click, which picks the item the second press lands on.
-    QPoint centre = list.visualItemRect(grid).center();
-    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, centre);
-    QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, centre);
+    list.setCurrentItem(current->child(0));
+    QTest::keyClick(&list, Qt::Key_Return);
     QApplication::processEvents();
     EXPECT_EQ(form.controls.Dir1, "/data/inversion/grid");
     EXPECT_EQ(list.shown_folder(), "/data/inversion/grid");
 }
 
-TEST_F(WindowFolderTest, EnterOnAFolderMakesItTheInversionFolder) {
-    form.controls.Dir1 = "/data/inversion";
-    window.refresh();
-    auto& list = control<FolderList>("Dir1");
-    list.setCurrentItem(item_named("data"));
-    QTest::keyClick(&list, Qt::Key_Return);
-    QApplication::processEvents();
-    EXPECT_EQ(form.controls.Dir1, "/data");
-}
-
-TEST_F(WindowFolderTest, DroppedFolderBecomesTheInversionFolder) {
-    drop_on_folder_list(
-        {QUrl::fromLocalFile("/data/other"), QUrl::fromLocalFile("/data/inversion")});
-    EXPECT_EQ(form.controls.Dir1, "/data/other");
-    EXPECT_EQ(control<FolderList>("Dir1").shown_folder(), "/data/other");
-}
-
-TEST_F(WindowFolderTest, DroppedFileChangesNothing) {
-    fake.files.add_file("/data/inversion/zelkon.inp", "");
+// Only the first item dropped counts, and only when it is a folder.
+TEST_F(WindowFolderTest, ADroppedFolderBecomesTheInversionFolder) {
     form.controls.Dir1 = "/data/other";
-    drop_on_folder_list({QUrl::fromLocalFile("/data/inversion/zelkon.inp")});
+    drop_on_folder_list({QUrl::fromLocalFile("/data/inversion/zelkon.inp"),
+                         QUrl::fromLocalFile("/data/inversion")});
     EXPECT_EQ(form.controls.Dir1, "/data/other");
+    drop_on_folder_list(
+        {QUrl::fromLocalFile("/data/inversion"), QUrl::fromLocalFile("/data/other")});
+    EXPECT_EQ(form.controls.Dir1, "/data/inversion");
+    EXPECT_EQ(control<FolderList>("Dir1").shown_folder(), "/data/inversion");
 }
 
-TEST_F(WindowFolderTest, ChoosingADriveShowsThatDrive) {
+// A remote URL stays text, so it is no folder; a drop without URLs gives nothing.
+TEST(DroppedPathsTest, UrlListGivesPathsInOrder) {
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile("/data/inv one"), QUrl("https://example.org/data")});
+    EXPECT_EQ(dropped_paths(data),
+              (std::vector<std::string>{"/data/inv one", "https://example.org/data"}));
+    QMimeData text;
+    text.setText("/data/inv");
+    EXPECT_FALSE(dropped_paths(text).has_value());
+}
+
+TEST_F(WindowFolderTest, TheDriveListOffersTheFormsDrivesAndChoosingOneShowsIt) {
+    auto& drives = control<QComboBox>("Drive1");
+    std::vector<std::string> offered;
+    for (int i = 0; i < drives.count(); ++i) {
+        offered.push_back(drives.itemText(i).toStdString());
+    }
+    EXPECT_EQ(offered, form.drive_list());
+
     form.controls.Dir1 = "/data/inversion";
     form.controls.Drive1.clear();
     window.refresh();
-    auto& drives = control<QComboBox>("Drive1");
     drives.setFocus();
     QTest::keyClick(&drives, Qt::Key_Down);
     std::string first_drive = form.drive_list().front();
