@@ -1,14 +1,20 @@
 #pragma once
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
+#include <thread>
 
-#include "child_process.h"
 #include "piperpc/pipe_rpc.h"
 #include "piperpc/utf16.h"
 #include "platform/fake/fake_clock.h"
@@ -16,6 +22,77 @@
 #include "platform/unix_pipe_transport.h"
 
 namespace zelkon {
+
+// Polls every 5 ms until the condition holds or timeout_ms have passed.
+inline bool eventually(const std::function<bool()>& condition, int timeout_ms = 5000) {
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= end) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+inline std::string read_text_file(const std::string& path) {
+    std::stringstream text;
+    text << std::ifstream(path).rdbuf();
+    return text.str();
+}
+
+// A program started by a test, with its standard error appended to a file. It is
+// killed when the object goes, if it has not ended by then.
+class ChildProcess {
+  public:
+    ChildProcess(std::vector<std::string> arguments, const std::string& error_file) {
+        std::vector<char*> argv;
+        for (auto& argument : arguments) {
+            argv.push_back(argument.data());
+        }
+        argv.push_back(nullptr);
+        pid_ = fork();
+        if (pid_ == 0) {
+            int null_fd = open("/dev/null", O_RDWR);
+            int error_fd = open(error_file.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+            dup2(null_fd, STDIN_FILENO);
+            dup2(null_fd, STDOUT_FILENO);
+            dup2(error_fd, STDERR_FILENO);
+            close(null_fd);
+            close(error_fd);
+            execv(argv[0], argv.data());
+            _exit(127);
+        }
+    }
+    ~ChildProcess() {
+        if (!ended_) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
+    }
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    void signal(int number) { kill(pid_, number); }
+    // The exit status, or -1 when it has not ended within timeout_ms.
+    int wait_for_exit(int timeout_ms) {
+        int status = 0;
+        if (!eventually([&] { return waitpid(pid_, &status, WNOHANG) == pid_; }, timeout_ms)) {
+            return -1;
+        }
+        ended_ = true;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+    int open_descriptors() const {
+        std::error_code error;
+        std::filesystem::directory_iterator fds("/proc/" + std::to_string(pid_) + "/fd", error);
+        return static_cast<int>(std::distance(begin(fds), end(fds)));
+    }
+
+  private:
+    pid_t pid_ = -1;
+    bool ended_ = false;
+};
 
 // A zelkon-listener started by the test on a pipe folder of its own, and the
 // component's client to reach it.
@@ -39,24 +116,17 @@ class ListenerProgram : public ::testing::Test {
     }
 
     void start(int max_clients) {
+        std::filesystem::remove(log_path());
         listener = std::make_unique<ChildProcess>(
             std::vector<std::string>{ZELKON_LISTENER_PATH, "--pipe", "Zelkon_Test", "--max-clients",
                                      std::to_string(max_clients)},
             log_path());
         // Ready once it has logged that it listens (a dead one's socket may linger).
-        ++starts;
-        ASSERT_TRUE(eventually([&] { return times_logged("listening on pipe") == starts; }))
-            << read_text_file(log_path());
+        ASSERT_TRUE(eventually([&] {
+            return read_text_file(log_path()).find("listening on pipe") != std::string::npos;
+        })) << read_text_file(log_path());
     }
     std::string log_path() const { return folder + "/listener.log"; }
-    int times_logged(const std::string& text) const {
-        std::string log = read_text_file(log_path());
-        int count = 0;
-        for (auto at = log.find(text); at != std::string::npos; at = log.find(text, at + 1)) {
-            ++count;
-        }
-        return count;
-    }
 
     std::unique_ptr<PipeRPC> make_client(int timeout_ms = 0, const std::string& server = ".") {
         auto client = std::make_unique<PipeRPC>(*transport, clock, computer_name);
@@ -74,16 +144,11 @@ class ListenerProgram : public ::testing::Test {
                               shell_quote(ZELKON_LISTENER_PATH) + " --dial";
         transport = std::make_unique<UnixPipeTransport>(config);
     }
-    // One exchange of UTF-16LE text with a 256-byte reply buffer.
-    std::string call(PipeRPC& client, const std::string& text, int* code = nullptr) {
+    // One exchange of UTF-16LE text with a 256-byte reply buffer, expected to succeed.
+    std::string call(PipeRPC& client, const std::string& text) {
         ByteArray request = ByteArray::of(to_utf16le(text));
         ByteArray response = ByteArray::with_bounds(0, 255);
-        int result = client.PipeCall(request, response);
-        if (code != nullptr) {
-            *code = result;
-        } else {
-            EXPECT_EQ(result, 0);
-        }
+        EXPECT_EQ(client.PipeCall(request, response), 0);
         return from_utf16le(response.bytes);
     }
 
@@ -93,7 +158,6 @@ class ListenerProgram : public ::testing::Test {
     HostComputerName computer_name;
     std::unique_ptr<UnixPipeTransport> transport;
     std::unique_ptr<ChildProcess> listener;
-    int starts = 0;
 };
 
 }  // namespace zelkon

@@ -1,9 +1,12 @@
-// The real zelkon-listener, reached by the component's client over Unix sockets.
+// The real zelkon-listener, reached by the component's client over Unix sockets,
+// locally and through --dial.
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <cstdlib>
+#include <fstream>
 #include <random>
 
 #include "listener_fixture.h"
@@ -26,35 +29,56 @@ int raw_connect(const std::string& path) {
     return fd;
 }
 
-TEST_F(ListenerProgram, RunsOtherRequestsAsDetachedCommandLines) {
-    start(2);
-    auto client = make_client();
-    std::string made = folder + "/made by the listener.txt";
-    // A pipe-less call is a complete exchange of its own.
-    std::string reply = call(*client, "echo \"$0\" > '" + made + "'");
-    EXPECT_EQ(reply.rfind("Started process ", 0), 0u) << reply;
-    ASSERT_TRUE(eventually([&] { return fs::exists(made) && fs::file_size(made) > 0; }));
-    EXPECT_EQ(read_text_file(made), "sh\n");
-    EXPECT_NE(read_text_file(log_path()).find("echo"), std::string::npos);
-}
-
-TEST_F(ListenerProgram, CommandsStartWithNoSignalBlocked) {
-    start(1);
-    auto client = make_client();
-    std::string mask = folder + "/mask";
-    call(*client, "grep SigBlk /proc/self/status > '" + mask + "'");
-    ASSERT_TRUE(eventually([&] { return read_text_file(mask).size() > 8; }));
-    EXPECT_EQ(read_text_file(mask), "SigBlk:\t0000000000000000\n");
+// The error Listen raises for the pipe name, or "" when it listens.
+std::string listen_error(const std::string& pipe_name) {
+    UnixPipeTransport transport(UnixPipeConfig::from_environment());
+    FakeClock clock;
+    HostComputerName computer_name;
+    PipeRPC pipe(transport, clock, computer_name);
+    pipe.SetPipeName(pipe_name);
+    try {
+        pipe.Listen();
+    } catch (const ZelkonError& error) {
+        return error.description();
+    }
+    return "";
 }
 
 TEST_F(ListenerProgram, OnlyItsOwnerCanReachThePipe) {
+    for (std::string name :
+         std::vector<std::string>{"", ".", "..", "../outside", "a/b", std::string(200, 'n')}) {
+        EXPECT_EQ(listen_error(name), "Pipe #0, System error 123") << name;
+    }
+    EXPECT_FALSE(fs::exists(folder + "/outside"));
+    // A pipe folder that is a link (even to a private folder) or that others may enter.
+    fs::create_directory(folder + "/elsewhere", folder);
+    fs::create_directory_symlink(folder + "/elsewhere", folder + "/piperpc");
+    EXPECT_EQ(listen_error("P"), "Pipe #0, System error 5");
+    fs::remove(folder + "/piperpc");
+    ASSERT_EQ(mkdir((folder + "/piperpc").c_str(), 0755), 0);
+    EXPECT_EQ(listen_error("P"), "Pipe #0, System error 5");
+    ASSERT_EQ(chmod((folder + "/piperpc").c_str(), 0700), 0);
     start(1);
     struct stat info {};
-    ASSERT_EQ(stat((folder + "/piperpc").c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0700u);
     ASSERT_EQ(stat(socket_path.c_str(), &info), 0);
     EXPECT_TRUE(S_ISSOCK(info.st_mode));
     EXPECT_EQ(info.st_mode & 0777, 0600u);
+}
+
+TEST_F(ListenerProgram, RunsOtherRequestsAsDetachedCommandLines) {
+    start(2);
+    struct stat info {};
+    ASSERT_EQ(stat((folder + "/piperpc").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    // A pipe-less call is a complete exchange of its own; the command starts with no
+    // signal blocked.
+    std::string made = folder + "/made by the listener.txt";
+    std::string reply =
+        call(*make_client(), "{ echo \"$0\"; grep SigBlk /proc/self/status; } > '" + made + "'");
+    EXPECT_EQ(reply.rfind("Started process ", 0), 0u) << reply;
+    ASSERT_TRUE(eventually([&] { return read_text_file(made).size() > 20; }));
+    EXPECT_EQ(read_text_file(made), "sh\nSigBlk:\t0000000000000000\n");
+    EXPECT_NE(read_text_file(log_path()).find("SigBlk"), std::string::npos);
 }
 
 TEST_F(ListenerProgram, ClientsBeyondTheCapWaitThenGetTheFreedInstance) {
@@ -101,82 +125,114 @@ TEST_F(ListenerProgram, BadClientsLeaveItServingWithNoDescriptorLost) {
         << listener->open_descriptors() << " descriptors, " << baseline << " before";
 }
 
-TEST_F(ListenerProgram, AnEmptyRequestIsAnsweredNotTakenForAGoneClient) {
-    start(1);
+TEST_F(ListenerProgram, OddExchangesCostNoMoreThanTheirOwnPipe) {
+    start(2);
     auto client = make_client();
     ASSERT_EQ(client->OpenPipe(), 0);
+    // An empty request is answered, not taken for a client that has gone.
     ByteArray request;
     ByteArray response = ByteArray::with_bounds(0, 255);
     ASSERT_EQ(client->PipeCall(request, response), 0);
     EXPECT_EQ(from_utf16le(response.bytes), "Error: empty request");
-    EXPECT_EQ(call(*client, "Num pipes:").substr(0, 8), "Server: ");
-}
-
-TEST_F(ListenerProgram, AReplyLongerThanTheResponseGives234AndTheNextIsWhole) {
-    start(1);
-    auto client = make_client();
-    ASSERT_EQ(client->OpenPipe(), 0);
-    ByteArray request = ByteArray::of(to_utf16le("Num pipes:"));
-    ByteArray response = ByteArray::with_bounds(1, 16);
+    // A longer reply than the response gives 234, and the next one is whole.
+    request = ByteArray::of(to_utf16le("Num pipes:"));
+    response = ByteArray::with_bounds(1, 16);
     EXPECT_EQ(client->PipeCall(request, response), kPipeMoreData);
     EXPECT_EQ(response.lbound(), 1);
     EXPECT_EQ(from_utf16le(response.bytes), "Server: ");
-    EXPECT_EQ(call(*client, "Num pipes:"), "Server: " + computer_name.get() + " Max pipes: 1");
+    EXPECT_EQ(call(*client, "Num pipes:"), "Server: " + computer_name.get() + " Max pipes: 2");
+    EXPECT_EQ(call(*client, "Num pipes:").substr(0, 8), "Server: ");
 }
 
-TEST_F(ListenerProgram, ARequestOverItsLimitClosesOnlyThatClient) {
-    start(2);
-    auto big = make_client();
-    ASSERT_EQ(big->OpenPipe(), 0);
-    ByteArray request = ByteArray::with_bounds(0, 65536);
-    ByteArray response = ByteArray::with_bounds(0, 255);
-    EXPECT_EQ(big->PipeCall(request, response), kPipeBrokenPipe);
-    auto next = make_client();
-    ASSERT_EQ(next->OpenPipe(), 0);
-    EXPECT_EQ(call(*next, "Num pipes:").substr(0, 8), "Server: ");
-}
-
-TEST_F(ListenerProgram, StopsCleanlyOnSigterm) {
-    start(1);
-    listener->signal(SIGTERM);
-    EXPECT_EQ(listener->wait_for_exit(5000), 0);
-    EXPECT_FALSE(fs::exists(socket_path));
-    listener.reset();
-    auto client = make_client(50);
-    EXPECT_EQ(client->OpenPipe(), kPipeTimeout);
-}
-
-TEST_F(ListenerProgram, ASecondListenerOnTheSameNameIsRefusedClearly) {
-    start(1);
-    ChildProcess second({ZELKON_LISTENER_PATH, "--pipe", "Zelkon_Test"}, folder + "/second.log");
-    EXPECT_EQ(second.wait_for_exit(5000), 1);
-    EXPECT_NE(read_text_file(folder + "/second.log")
-                  .find("System error 231 (another listener already serves this pipe)"),
-              std::string::npos)
-        << read_text_file(folder + "/second.log");
-    auto client = make_client();
-    ASSERT_EQ(client->OpenPipe(), 0);
-}
-
-TEST_F(ListenerProgram, ReplacesTheSocketOfAListenerThatDied) {
+// A dead listener's socket is replaced, a live one's is not shared, and SIGTERM ends
+// the listener cleanly.
+TEST_F(ListenerProgram, OwnsItsSocketFromStartToCleanStop) {
     start(1);
     listener->signal(SIGKILL);
     listener->wait_for_exit(5000);
     ASSERT_TRUE(fs::exists(socket_path));
     listener.reset();
     start(1);
-    auto client = make_client();
-    ASSERT_EQ(client->OpenPipe(), 0);
+    std::string log = folder + "/second.log";
+    ChildProcess second({ZELKON_LISTENER_PATH, "--pipe", "Zelkon_Test"}, log);
+    EXPECT_EQ(second.wait_for_exit(5000), 1);
+    EXPECT_NE(
+        read_text_file(log).find("System error 231 (another listener already serves this pipe)"),
+        std::string::npos)
+        << read_text_file(log);
+    EXPECT_EQ(call(*make_client(), "Num pipes:").substr(0, 8), "Server: ");
+    listener->signal(SIGTERM);
+    EXPECT_EQ(listener->wait_for_exit(5000), 0);
+    EXPECT_FALSE(fs::exists(socket_path));
+    listener.reset();
+    EXPECT_EQ(make_client(50)->OpenPipe(), kPipeTimeout);
 }
 
 TEST_F(ListenerProgram, RefusesBadOptionsWithAUsageError) {
-    ChildProcess bad({ZELKON_LISTENER_PATH, "--max-clients", "0"}, log_path());
-    EXPECT_EQ(bad.wait_for_exit(5000), 2);
-    ChildProcess unknown({ZELKON_LISTENER_PATH, "--max-client", "3"}, log_path());
-    EXPECT_EQ(unknown.wait_for_exit(5000), 2);
-    std::string log = read_text_file(log_path());
-    EXPECT_NE(log.find("--max-clients must be"), std::string::npos) << log;
-    EXPECT_NE(log.find("max-client"), std::string::npos) << log;
+    for (std::string option : {"--max-clients", "--max-client"}) {
+        std::string log = folder + "/" + option + ".log";
+        ChildProcess bad({ZELKON_LISTENER_PATH, option, "0"}, log);
+        EXPECT_EQ(bad.wait_for_exit(5000), 2);
+        EXPECT_NE(read_text_file(log).find(option == "--max-clients" ? "must be" : "'max-client'"),
+                  std::string::npos)
+            << read_text_file(log);
+    }
+}
+
+// Remote pipes through --dial, with a stand-in for ssh that runs the remote command
+// here: the framing and the bridge without a login.
+TEST_F(ListenerProgram, DialARemotePipeCarriesExchangesLikeALocalOne) {
+    reach_remote_pipes_through(LOCAL_SSH_PATH);
+    start(1);
+    auto client = make_client(0, "nodeA");
+    ASSERT_EQ(client->OpenPipe(), 0);
+    EXPECT_EQ(call(*client, "Num pipes:"), "Server: " + computer_name.get() + " Max pipes: 1");
+    ByteArray request = ByteArray::of(to_utf16le("Num pipes:"));
+    ByteArray response = ByteArray::with_bounds(0, 15);
+    EXPECT_EQ(client->PipeCall(request, response), kPipeMoreData);
+    EXPECT_EQ(from_utf16le(response.bytes), "Server: ");
+    // The rest of that reply was skipped, so the next exchange is whole.
+    EXPECT_EQ(call(*client, "Num pipes:").substr(0, 8), "Server: ");
+    // The listener is busy: a second client waits, then times out.
+    auto second = make_client(300, "nodeB");
+    EXPECT_EQ(second->OpenPipe(), kPipeTimeout);
+    // The bridge ends with the client, and the listener frees the slot.
+    client->ClosePipe();
+    second->SetTimeout(5000);
+    ASSERT_EQ(second->OpenPipe(), 0);
+    second->ClosePipe();
+    std::string made = folder + "/remote.txt";
+    std::string reply = call(*make_client(5000, "nodeA"), "echo remote > '" + made + "'");
+    EXPECT_EQ(reply.rfind("Started process ", 0), 0u) << reply;
+    EXPECT_TRUE(eventually([&] { return read_text_file(made) == "remote\n"; }));
+}
+
+TEST_F(ListenerProgram, DialNoRemoteListenerOrAHostNameLikeAnOptionFailsClearly) {
+    reach_remote_pipes_through(LOCAL_SSH_PATH);
+    ByteArray request = ByteArray::of(to_utf16le("Num pipes:"));
+    ByteArray response = ByteArray::with_bounds(0, 255);
+    auto client = make_client(0, "nodeA");
+    EXPECT_EQ(client->OpenPipe(), kPipeTimeout);
+    EXPECT_EQ(client->PipeCall(request, response), kPipeFileNotFound);
+    auto option = make_client(0, "-oProxyCommand=touch " + folder + "/pwned");
+    EXPECT_EQ(option->OpenPipe(), kPipeTimeout);
+    EXPECT_EQ(option->PipeCall(request, response), kPipeInvalidName);
+    EXPECT_FALSE(std::filesystem::exists(folder + "/pwned"));
+}
+
+TEST_F(ListenerProgram, DialInputThatIsNotFramesEndsTheBridgeWithAMessage) {
+    start(1);
+    std::string input = folder + "/junk";
+    std::ofstream(input) << "\xff\xff\xff\x7fgarbage";
+    std::string command = "env XDG_RUNTIME_DIR='" + folder + "' " + ZELKON_LISTENER_PATH +
+                          " --dial Zelkon_Test < '" + input + "' > /dev/null 2> '" + folder +
+                          "/dial.log'";
+    int status = std::system(command.c_str());
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_NE(read_text_file(folder + "/dial.log").find("not length-prefixed frames"),
+              std::string::npos);
+    auto client = make_client();
+    ASSERT_EQ(client->OpenPipe(), 0);
 }
 
 }  // namespace

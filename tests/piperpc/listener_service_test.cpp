@@ -26,24 +26,19 @@ class ListenerServiceTest : public ::testing::Test {
     ListenerService service{processes, name, clock, log, 6};
 };
 
-TEST_F(ListenerServiceTest, NumPipesGivesTheNameAndHowManyClientsItServes) {
+TEST_F(ListenerServiceTest, NumPipesIsAnsweredOtherTextStartedAsACommandLine) {
     EXPECT_EQ(ask(to_utf16le("Num pipes:")), "Server: CONTROL1 Max pipes: 6");
     EXPECT_TRUE(processes.started.empty());
-}
-
-TEST_F(ListenerServiceTest, OtherTextIsStartedAsACommandLine) {
     std::string command = "zelkon_cluster_task /w/job 1 \"a b\"";
     std::string reply = ask(to_utf16le(command));
     ASSERT_EQ(processes.started.size(), 1u);
     EXPECT_EQ(processes.started[0].command_line, command);
     EXPECT_EQ(reply, "Started process " + std::to_string(processes.started[0].process_id));
-}
-
-TEST_F(ListenerServiceTest, AFailedStartIsReportedInAReplyTheControllerCanHold) {
+    // A failed start is reported in a reply the controller's 256 bytes can hold.
     processes.fail_starts = true;
-    std::vector<std::uint8_t> reply = service.answer(0, to_utf16le(std::string(400, 'x')));
-    EXPECT_EQ(from_utf16le(reply).rfind("Error: ", 0), 0u);
-    EXPECT_LE(reply.size(), 256u);
+    std::vector<std::uint8_t> failed = service.answer(0, to_utf16le(std::string(400, 'x')));
+    EXPECT_EQ(from_utf16le(failed).rfind("Error: ", 0), 0u);
+    EXPECT_LE(failed.size(), 256u);
 }
 
 TEST_F(ListenerServiceTest, BytesThatAreNotTextNeverReachTheShell) {
@@ -59,18 +54,14 @@ TEST_F(ListenerServiceTest, BytesThatAreNotTextNeverReachTheShell) {
     EXPECT_TRUE(processes.started.empty());
 }
 
-TEST_F(ListenerServiceTest, ARequestCannotForgeLinesOfTheLog) {
+TEST_F(ListenerServiceTest, EachRequestIsOneLogLineWithItsTimeAndReply) {
+    ask(to_utf16le("Num pipes:"));
     ask(to_utf16le("x\n2026-12-06 00:00:00 forged"));
     std::string text = log.str();
-    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << text;
-}
-
-TEST_F(ListenerServiceTest, EachRequestIsLoggedWithItsTimeAndReply) {
-    ask(to_utf16le("Num pipes:"));
-    std::string line = log.str();
-    EXPECT_EQ(line.rfind("2026-12-0", 0), 0u) << line;
-    EXPECT_NE(line.find("pipe 2: Num pipes: -> Server: CONTROL1 Max pipes: 6\n"), std::string::npos)
-        << line;
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2) << text;
+    EXPECT_EQ(text.rfind("2026-12-0", 0), 0u) << text;
+    EXPECT_NE(text.find("pipe 2: Num pipes: -> Server: CONTROL1 Max pipes: 6\n"), std::string::npos)
+        << text;
 }
 
 }  // namespace

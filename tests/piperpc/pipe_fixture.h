@@ -15,7 +15,7 @@ namespace zelkon {
 // One listener and one client component on fake pipes and a simulated clock,
 // with every event of the listener recorded.
 class PipeFixture : public ::testing::Test {
-  protected:
+  public:
     struct Disconnect {
         int pipe, reason, error;
         friend bool operator==(const Disconnect&, const Disconnect&) = default;
@@ -30,7 +30,8 @@ class PipeFixture : public ::testing::Test {
         listener.Called = [this](int pipe, ByteArray& request, ByteArray& response) {
             calls.push_back(pipe);
             requests.push_back(request);
-            response = reply_for(request);
+            // Echoes the request, unless a test set a fixed reply.
+            response = ByteArray::of(fixed_reply ? *fixed_reply : request.bytes);
         };
         listener.PollError = [this](const ZelkonError& error) {
             poll_errors.push_back(error.description());
@@ -45,11 +46,6 @@ class PipeFixture : public ::testing::Test {
     void address_client(const std::string& pipe_name = "P") { client.SetPipeName(pipe_name); }
     void tick() { clock.advance(PipeRPC::kPollIntervalMs); }
 
-    // Echoes the request, unless a test set a fixed reply.
-    ByteArray reply_for(const ByteArray& request) {
-        return fixed_reply ? ByteArray::of(*fixed_reply) : ByteArray::of(request.bytes);
-    }
-
     FakeClock clock;
     FakeComputerName name;
     FakePipeTransport transport;
@@ -63,6 +59,18 @@ class PipeFixture : public ::testing::Test {
     PipeRPC listener;
     PipeRPC client;
 };
+
+// Runs the action and returns the raised error; fails the test if none is raised.
+template <typename Action>
+ZelkonError raised_by(Action action) {
+    try {
+        action();
+    } catch (const ZelkonError& error) {
+        return error;
+    }
+    ADD_FAILURE() << "no error was raised";
+    return ZelkonError(0, "");
+}
 
 inline Message bytes_of(const std::string& text) {
     return Message(text.begin(), text.end());

@@ -13,52 +13,29 @@ Message filled(std::size_t size) {
     return bytes;
 }
 
-TEST_F(PipeRpcClient, OpeningAPipeNobodyListensOnGivesTimeout) {
-    address_client("nobody");
-    EXPECT_EQ(client.OpenPipe(), kPipeTimeout);
-    EXPECT_EQ(client.State(), PipeRPC::pstFree);
-}
-
-TEST_F(PipeRpcClient, ResponseShrinksToTheReplyKeepingItsLowerBound) {
+// The response keeps its lower bound: shrunk to a shorter reply, whole when filled exactly,
+// and its first bytes with 234 when the reply is longer.
+TEST_F(PipeRpcClient, ResponseTakesTheReplyWithinItsBounds) {
+    struct Case {
+        int lower, upper;
+        std::size_t reply;
+        int code, new_upper;
+    } cases[] = {
+        {0, 255, 10, 0, 9}, {1, 256, 10, 0, 10}, {0, 255, 256, 0, 255}, {0, 255, 300, 234, 255}};
     listen();
     address_client();
     ASSERT_EQ(client.OpenPipe(), 0);
-    fixed_reply = filled(10);
-    ByteArray request = ByteArray::of(bytes_of("x"));
-    ByteArray from_zero = ByteArray::with_bounds(0, 255);
-    ASSERT_EQ(client.PipeCall(request, from_zero), 0);
-    EXPECT_EQ(from_zero.lbound(), 0);
-    EXPECT_EQ(from_zero.ubound(), 9);
-    ByteArray from_one = ByteArray::with_bounds(1, 256);
-    ASSERT_EQ(client.PipeCall(request, from_one), 0);
-    EXPECT_EQ(from_one.lbound(), 1);
-    EXPECT_EQ(from_one.ubound(), 10);
-    EXPECT_EQ(from_one.at(1), 1);
-    EXPECT_EQ(from_one.bytes, filled(10));
-}
-
-TEST_F(PipeRpcClient, AReplyThatFillsTheResponseExactlyLeavesItAlone) {
-    listen();
-    address_client();
-    ASSERT_EQ(client.OpenPipe(), 0);
-    fixed_reply = filled(256);
-    ByteArray request = ByteArray::of(bytes_of("x"));
-    ByteArray response = ByteArray::with_bounds(0, 255);
-    ASSERT_EQ(client.PipeCall(request, response), 0);
-    EXPECT_EQ(response.bytes, filled(256));
-}
-
-TEST_F(PipeRpcClient, ALongerReplyGives234WithItsFirstBytes) {
-    listen();
-    address_client();
-    ASSERT_EQ(client.OpenPipe(), 0);
-    fixed_reply = filled(300);
-    ByteArray request = ByteArray::of(bytes_of("x"));
-    ByteArray response = ByteArray::with_bounds(0, 255);
-    EXPECT_EQ(client.PipeCall(request, response), kPipeMoreData);
-    EXPECT_EQ(response.ubound(), 255);
-    Message whole = filled(300);
-    EXPECT_EQ(response.bytes, Message(whole.begin(), whole.begin() + 256));
+    for (const Case& c : cases) {
+        fixed_reply = filled(c.reply);
+        ByteArray request = ByteArray::of(bytes_of("x"));
+        ByteArray response = ByteArray::with_bounds(c.lower, c.upper);
+        EXPECT_EQ(client.PipeCall(request, response), c.code) << c.reply;
+        EXPECT_EQ(response.lbound(), c.lower);
+        EXPECT_EQ(response.ubound(), c.new_upper);
+        EXPECT_EQ(response.at(c.lower), 1);
+        EXPECT_EQ(response.bytes,
+                  Message(fixed_reply->begin(), fixed_reply->begin() + response.size()));
+    }
     EXPECT_EQ(client.State(), PipeRPC::pstOpen);
 }
 
@@ -74,49 +51,37 @@ TEST_F(PipeRpcClient, APipelessCallIsOneCompleteExchange) {
     EXPECT_EQ(disconnected, (std::vector<Disconnect>{{0, 2, 109}}));
 }
 
-TEST_F(PipeRpcClient, APipelessCallNeedsAPipeName) {
-    ByteArray request, response;
-    try {
-        client.PipeCall(request, response);
-        FAIL() << "no error";
-    } catch (const ZelkonError& error) {
-        EXPECT_EQ(error.number(), 5);
-        EXPECT_EQ(error.description(),
-                  "PipeName is required (cannot be empty) to make calls while State = pstFree");
-    }
-}
-
-TEST_F(PipeRpcClient, APipelessCallToAMissingPipeReturnsTheSystemError) {
-    address_client("nobody");
+TEST_F(PipeRpcClient, WithNobodyListeningOpenTimesOutAndACallGivesTheSystemError) {
     ByteArray request = ByteArray::of(bytes_of("x"));
     ByteArray response = ByteArray::with_bounds(0, 9);
+    ZelkonError error = raised_by([&] { client.PipeCall(request, response); });
+    EXPECT_EQ(error.number(), 5);
+    EXPECT_EQ(error.description(),
+              "PipeName is required (cannot be empty) to make calls while State = pstFree");
+    address_client("nobody");
+    EXPECT_EQ(client.OpenPipe(), kPipeTimeout);
+    EXPECT_EQ(client.State(), PipeRPC::pstFree);
     EXPECT_EQ(client.PipeCall(request, response), kPipeFileNotFound);
     EXPECT_EQ(response.size(), 10);
 }
 
-TEST_F(PipeRpcClient, ClosingTwiceOrWhenFreeDoesNothing) {
+TEST_F(PipeRpcClient, ClosingTwiceOrWhenFreeOrByTeardownClosesThePipeOnce) {
     client.ClosePipe();
-    listen();
+    listen("P", 2);
     address_client();
     ASSERT_EQ(client.OpenPipe(), 0);
     client.ClosePipe();
     client.ClosePipe();
     EXPECT_EQ(client.State(), PipeRPC::pstFree);
-    tick();
-    EXPECT_EQ(disconnected, (std::vector<Disconnect>{{0, 2, 109}}));
-    ASSERT_EQ(client.OpenPipe(), 0);
-}
-
-TEST_F(PipeRpcClient, TeardownOfAnOpenClientClosesItsPipe) {
-    listen();
     {
         PipeRPC other(transport, clock, name);
         other.SetPipeName("P");
         ASSERT_EQ(other.OpenPipe(), 0);
     }
     tick();
-    EXPECT_EQ(disconnected, (std::vector<Disconnect>{{0, 2, 109}}));
+    EXPECT_EQ(disconnected, (std::vector<Disconnect>{{0, 2, 109}, {1, 2, 109}}));
     EXPECT_EQ(transport.open_instances("P"), 1);
+    ASSERT_EQ(client.OpenPipe(), 0);
 }
 
 TEST_F(PipeRpcClient, ThisComputerIsReachedDirectlyAndOthersRemotely) {
@@ -128,13 +93,12 @@ TEST_F(PipeRpcClient, ThisComputerIsReachedDirectlyAndOthersRemotely) {
     EXPECT_EQ(transport.servers_opened, (std::vector<std::string>{".", ".", ".", "nodeA"}));
 }
 
-TEST_F(PipeRpcClient, AWaitingClientGetsTheInstanceFreedWithinItsTimeout) {
+TEST_F(PipeRpcClient, AClientWaitsItsWholeTimeoutForABusyPipe) {
     listen("P", 1);
-    address_client();
     auto first = transport.connect_client("P");
     tick();
     ASSERT_TRUE(first->accepted);
-    // The only instance is taken: the client waits out its whole timeout.
+    address_client();
     client.SetTimeout(100);
     std::int64_t start = clock.tick_ms();
     EXPECT_EQ(client.OpenPipe(), kPipeTimeout);

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "error.h"
-#include "run_program.h"
+#include "inversion_fixture.h"
 #include "text.h"
 
 namespace zelkon_ref {
@@ -37,6 +37,7 @@ AssemblyLine sample(int components) {
     return l;
 }
 
+// The widest values fill their columns exactly; wider ones are refused.
 TEST(ZelkonAssemblyLog, EveryFieldSitsInItsColumns) {
     const std::string line = format_assembly_line(sample(6));
     EXPECT_EQ(number_at(line, 1, 7), 1234567);
@@ -48,9 +49,13 @@ TEST(ZelkonAssemblyLog, EveryFieldSitsInItsColumns) {
     }
     EXPECT_EQ(trim(columns(line, 24, 31)), "999");
     EXPECT_EQ(line.substr(line.size() - 9), "  nodeA/3");
-}
-
-TEST(ZelkonAssemblyLog, HeaderIsRecognisedAndNotAData) {
+    AssemblyLine wide = sample(1);
+    wide.task = 10000000;
+    EXPECT_THROW(format_assembly_line(wide), ZelkonError);
+    wide = sample(1);
+    wide.sizes[0] = 1000000000000ull;
+    EXPECT_THROW(format_assembly_line(wide), ZelkonError);
+    // The header is told apart from data by "TaskID" and by having no task number.
     std::string header = assembly_log_header(survey_with(2));
     EXPECT_NE(header.find("TaskID"), std::string::npos);
     EXPECT_FALSE(parse_integer(columns(header, 1, 7)).has_value());
@@ -58,22 +63,17 @@ TEST(ZelkonAssemblyLog, HeaderIsRecognisedAndNotAData) {
     EXPECT_EQ(trim(columns(header, 95, 106)), "Bytes_c2");
 }
 
-TEST(ZelkonAssemblyLog, ValuesTooWideForTheirColumnsAreRefused) {
-    AssemblyLine l = sample(1);
-    l.task = 10000000;
-    EXPECT_THROW(format_assembly_line(l), ZelkonError);
-    l = sample(1);
-    l.sizes[0] = 1000000000000ull;
-    EXPECT_THROW(format_assembly_line(l), ZelkonError);
-}
-
 TEST(ZelkonAssemblyLog, CommitPointIsTheLastWholeDataLine) {
     zelkon_ref_test::TempFolder folder;
     auto log = folder.path() / "a_assembly.dat";
+    EXPECT_FALSE(read_committed_state(log, 2).any);
+    const std::string header = assembly_log_header(survey_with(2)) + "\r\n";
+    zelkon_ref_test::write_file(log, header);
+    EXPECT_FALSE(read_committed_state(log, 2).any);
     AssemblyLine one{1, 1, 10, 10, 0.1, "01:00:00", {100, 200}, {1, 1}, "s/1"};
     AssemblyLine two{2, 11, 20, 10, 0.1, "01:00:01", {300, 400}, {1, 1}, "s/1"};
-    std::string text = assembly_log_header(survey_with(2)) + "\r\n" + format_assembly_line(one) +
-                       "\r\n\r\n" + format_assembly_line(two) + "\r\n";
+    std::string text =
+        header + format_assembly_line(one) + "\r\n\r\n" + format_assembly_line(two) + "\r\n";
     zelkon_ref_test::write_file(log, text + "      3      21");  // a line cut short
     CommittedState state = read_committed_state(log, 2);
     EXPECT_TRUE(state.any);
@@ -81,20 +81,7 @@ TEST(ZelkonAssemblyLog, CommitPointIsTheLastWholeDataLine) {
     EXPECT_EQ(state.last, 20);
     EXPECT_EQ(state.sizes, (std::vector<std::uint64_t>{300, 400}));
     EXPECT_EQ(state.whole_lines_bytes, text.size());
-}
-
-TEST(ZelkonAssemblyLog, HeaderOnlyOrMissingLogHoldsNothing) {
-    zelkon_ref_test::TempFolder folder;
-    auto log = folder.path() / "a_assembly.dat";
-    EXPECT_FALSE(read_committed_state(log, 1).any);
-    zelkon_ref_test::write_file(log, assembly_log_header(survey_with(1)) + "\r\n");
-    EXPECT_FALSE(read_committed_state(log, 1).any);
-}
-
-TEST(ZelkonAssemblyLog, ALastLineWithoutSizesIsAnError) {
-    zelkon_ref_test::TempFolder folder;
-    auto log = folder.path() / "a_assembly.dat";
-    zelkon_ref_test::write_file(log, "      1       1      10\r\n");
+    zelkon_ref_test::write_file(log, "      1       1      10\r\n");  // no sizes
     EXPECT_THROW(read_committed_state(log, 1), ZelkonError);
 }
 

@@ -1,44 +1,190 @@
-// A small inversion folder and job folder in a temporary place, and the three commands
-// run on them as the controller runs them.
+// The reference programs run from the build's bin/ folder as the controller runs them, on
+// a small inversion folder and job folder in a temporary place.
 #pragma once
 
-#include <filesystem>
-#include <string>
-#include <vector>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
-#include "run_program.h"
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
 
 namespace zelkon_ref_test {
 
-// 30 stations over a 6 x 5 x 4 mesh, two components.
-extern const char* const kSmallInput;
-// The same with one component only.
-extern const char* const kOneComponentInput;
+namespace fs = std::filesystem;
 
+inline std::string read_file(const fs::path& path) {
+    std::ostringstream content;
+    content << std::ifstream(path, std::ios::binary).rdbuf();
+    return content.str();
+}
+
+inline void write_file(const fs::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+// A fresh empty folder under the system's temporary folder, removed by the destructor.
+class TempFolder {
+  public:
+    TempFolder() {
+        std::string pattern = (fs::temp_directory_path() / "zelkon-tools-XXXXXX").string();
+        path_ = mkdtemp(pattern.data());
+    }
+    ~TempFolder() {
+        std::error_code ec;
+        fs::remove_all(path_, ec);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const fs::path& path() const { return path_; }
+
+  private:
+    fs::path path_;
+};
+
+// Starts a program in a folder with extra environment variables; the caller waits with
+// wait_exit, or ends it with kill_program.
+inline pid_t start_program(const std::string& program, std::vector<std::string> args,
+                           const fs::path& folder, const std::vector<std::string>& env = {},
+                           const fs::path& out = "/dev/null", const fs::path& err = "/dev/null") {
+    args.insert(args.begin(), std::string(ZELKON_BIN_DIR) + "/" + program);
+    pid_t pid = fork();
+    if (pid == 0) {
+        for (const std::string& setting : env) {
+            putenv(const_cast<char*>(setting.c_str()));
+        }
+        if (chdir(folder.c_str()) != 0 || !freopen(out.c_str(), "w", stdout) ||
+            !freopen(err.c_str(), "w", stderr)) {
+            _exit(126);
+        }
+        std::vector<char*> argv;
+        for (std::string& a : args) {
+            argv.push_back(a.data());
+        }
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+// The exit code, or -1 when it is still running after the given time.
+inline int wait_exit(pid_t pid, double seconds) {
+    auto limit = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    int status = 0;
+    while (waitpid(pid, &status, WNOHANG) != pid) {
+        if (std::chrono::steady_clock::now() > limit) {
+            return -1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+inline void kill_program(pid_t pid) {
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+}
+
+struct ProgramRun {
+    int exit_code = -1;  // -1 when it was still running at the time limit (and was killed)
+    std::string out, err;
+};
+
+inline ProgramRun run_program(const std::string& program, const std::vector<std::string>& args,
+                              const fs::path& folder, const std::vector<std::string>& env = {}) {
+    TempFolder capture;
+    pid_t pid =
+        start_program(program, args, folder, env, capture.path() / "out", capture.path() / "err");
+    ProgramRun run;
+    run.exit_code = wait_exit(pid, 60);
+    if (run.exit_code == -1) {
+        kill_program(pid);
+    }
+    run.out = read_file(capture.path() / "out");
+    run.err = read_file(capture.path() / "err");
+    return run;
+}
+
+// 30 stations over a 6 x 5 x 4 mesh, two components.
+inline const char* const kSmallInput =
+    "station_origin = 5 5\n"
+    "station_spacing = 20 20\n"
+    "station_count = 6 5\n"
+    "station_height = 3\n"
+    "mesh_origin = -10 -10 0\n"
+    "cell_size = 25 25 15\n"
+    "cell_count = 6 5 4\n"
+    "component = gz gz 1\n"
+    "component = gx gx 2\n";
+
+// An initialised job: the cluster data file is in the inversion folder and the job folder.
 class Inversion {
   public:
-    explicit Inversion(const std::string& input = kSmallInput, long long job_id = 12);
+    explicit Inversion(const std::string& input = kSmallInput, long long job_id = 12)
+        : inversion_(root_.path() / "inversion"),
+          job_(root_.path() / "work" / "Job_12"),
+          job_id_(job_id) {
+        data_file_ = "zelkon_cluster_" + std::to_string(job_id) + ".zcd";
+        fs::create_directories(inversion_);
+        fs::create_directories(job_);
+        write_file(inversion_ / "zelkon.inp", input);
+        ProgramRun init =
+            run_program("zelkon", {"zelkon.inp", "CLUSTER=" + std::to_string(job_id)}, inversion_);
+        EXPECT_EQ(init.exit_code, 0) << init.err;
+        std::error_code ec;
+        fs::copy_file(inversion_ / data_file_, job_ / data_file_, ec);
+    }
 
-    const std::filesystem::path& folder() const { return inversion_; }
-    const std::filesystem::path& job_folder() const { return job_; }
+    const fs::path& folder() const { return inversion_; }
+    const fs::path& job_folder() const { return job_; }
     // The job folder joined directly to the cluster data file name, as the commands get it.
-    std::string job_data_file() const;
-    std::string task_name(long long task) const;
+    std::string job_data_file() const { return job_.string() + "/" + data_file_; }
+    std::string task_name(long long task) const {
+        char name[64];
+        std::snprintf(name, sizeof name, "Zelkon_job_%06lld_task_%06lld", job_id_, task);
+        return name;
+    }
+    std::string file(const std::string& name) const { return read_file(inversion_ / name); }
+    bool job_file_exists(const std::string& name) const { return fs::exists(job_ / name); }
 
     // Creates the task's semaphore file, as dispatch does, then runs the task.
     ProgramRun task(long long task, long long first, long long last,
-                    const std::vector<std::string>& env = {}, int threads = 0) const;
+                    const std::vector<std::string>& env = {}, int threads = 0) const {
+        write_file(job_ / (task_name(task) + ".sem"), "");
+        std::vector<std::string> args = {job_data_file(), std::to_string(task),
+                                         std::to_string(first), std::to_string(last)};
+        if (threads > 0) {
+            args.push_back("OMP_NUM_THREADS=" + std::to_string(threads));
+        }
+        return run_program("zelkon_cluster_task", args, job_.parent_path(), env);
+    }
     ProgramRun assemble(long long first_task, long long count,
-                        const std::vector<std::string>& env = {}) const;
-    // Runs tasks over the given ranges (each {first, last}) and fails the test if one fails.
-    void run_tasks(const std::vector<std::pair<long long, long long>>& ranges) const;
-
-    std::string file(const std::string& name) const { return read_file(inversion_ / name); }
-    bool job_file_exists(const std::string& name) const;
+                        const std::vector<std::string>& env = {}) const {
+        std::vector<std::string> args = {job_data_file(), std::to_string(first_task), "nodeA/1"};
+        if (count > 1) {
+            args.push_back(std::to_string(count));
+        }
+        return run_program("zelkon_cluster_assemble", args, inversion_, env);
+    }
+    // Runs tasks 1, 2, ... over the ranges ({first, last}) on 1 to 3 threads; all must succeed.
+    void run_tasks(const std::vector<std::pair<long long, long long>>& ranges) const {
+        for (size_t t = 0; t < ranges.size(); ++t) {
+            ProgramRun run = task(static_cast<long long>(t + 1), ranges[t].first, ranges[t].second,
+                                  {}, static_cast<int>(t % 3) + 1);
+            ASSERT_EQ(run.exit_code, 0) << run.err;
+        }
+    }
 
   private:
     TempFolder root_;
-    std::filesystem::path inversion_, job_;
+    fs::path inversion_, job_;
     long long job_id_;
     std::string data_file_;
 };
