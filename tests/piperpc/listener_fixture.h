@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <spawn.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -51,21 +52,19 @@ class ChildProcess {
             argv.push_back(argument.data());
         }
         argv.push_back(nullptr);
-        pid_ = fork();
-        if (pid_ == 0) {
-            int null_fd = open("/dev/null", O_RDWR);
-            int error_fd = open(error_file.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
-            dup2(null_fd, STDIN_FILENO);
-            dup2(null_fd, STDOUT_FILENO);
-            dup2(error_fd, STDERR_FILENO);
-            close(null_fd);
-            close(error_fd);
-            execv(argv[0], argv.data());
-            _exit(127);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 2, error_file.c_str(),
+                                         O_WRONLY | O_CREAT | O_APPEND, 0600);
+        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
+            pid_ = -1;
         }
+        posix_spawn_file_actions_destroy(&actions);
     }
     ~ChildProcess() {
-        if (!ended_) {
+        if (pid_ > 0 && !ended_) {
             kill(pid_, SIGKILL);
             waitpid(pid_, nullptr, 0);
         }
@@ -73,7 +72,11 @@ class ChildProcess {
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
-    void signal(int number) { kill(pid_, number); }
+    void signal(int number) {
+        if (pid_ > 0) {
+            kill(pid_, number);
+        }
+    }
     // The exit status, or -1 when it has not ended within timeout_ms.
     int wait_for_exit(int timeout_ms) {
         int status = 0;

@@ -141,7 +141,6 @@ TEST_F(ListenerProgram, OddExchangesCostNoMoreThanTheirOwnPipe) {
     EXPECT_EQ(response.lbound(), 1);
     EXPECT_EQ(from_utf16le(response.bytes), "Server: ");
     EXPECT_EQ(call(*client, "Num pipes:"), "Server: " + computer_name.get() + " Max pipes: 2");
-    EXPECT_EQ(call(*client, "Num pipes:").substr(0, 8), "Server: ");
 }
 
 // A dead listener's socket is replaced, a live one's is not shared, and SIGTERM ends

@@ -26,19 +26,12 @@ class ListenerServiceTest : public ::testing::Test {
     ListenerService service{processes, name, clock, log, 6};
 };
 
-TEST_F(ListenerServiceTest, NumPipesIsAnsweredOtherTextStartedAsACommandLine) {
-    EXPECT_EQ(ask(to_utf16le("Num pipes:")), "Server: CONTROL1 Max pipes: 6");
-    EXPECT_TRUE(processes.started.empty());
-    std::string command = "zelkon_cluster_task /w/job 1 \"a b\"";
-    std::string reply = ask(to_utf16le(command));
-    ASSERT_EQ(processes.started.size(), 1u);
-    EXPECT_EQ(processes.started[0].command_line, command);
-    EXPECT_EQ(reply, "Started process " + std::to_string(processes.started[0].process_id));
-    // A failed start is reported in a reply the controller's 256 bytes can hold.
+// Answers and started commands are shown by the program tests; this is what they cannot do.
+TEST_F(ListenerServiceTest, AFailedStartIsReportedInAReplyTheControllerCanHold) {
     processes.fail_starts = true;
-    std::vector<std::uint8_t> failed = service.answer(0, to_utf16le(std::string(400, 'x')));
-    EXPECT_EQ(from_utf16le(failed).rfind("Error: ", 0), 0u);
-    EXPECT_LE(failed.size(), 256u);
+    std::vector<std::uint8_t> reply = service.answer(0, to_utf16le(std::string(400, 'x')));
+    EXPECT_EQ(from_utf16le(reply).rfind("Error: ", 0), 0u);
+    EXPECT_LE(reply.size(), 256u);
 }
 
 TEST_F(ListenerServiceTest, BytesThatAreNotTextNeverReachTheShell) {
