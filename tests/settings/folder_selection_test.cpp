@@ -82,12 +82,6 @@ TEST_F(FolderSelection, ADroppedFolderMovesTheListsToTheFirstOnly) {
     EXPECT_TRUE(fake.dialogs.messages.empty());
 }
 
-TEST_F(FolderSelection, ChangingTheDriveShowsItsRoot) {
-    form.controls.Drive1 = "/mnt/ctl";
-    form.Drive1_Change();
-    EXPECT_EQ(form.controls.Dir1, "/mnt/ctl");
-}
-
 TEST(DriveRoots, FoldersFindTheirDrives) {
     std::vector<std::string> drives = {"/", "/home/user", "/data"};
     EXPECT_EQ(drive_of("/data/inv", drives), "/data");

@@ -23,25 +23,6 @@ std::string random_text(std::mt19937& random, std::size_t max_length) {
     return text;
 }
 
-// The tables a passed check leaves must hang together.
-void expect_consistent_tables(const RunState& s) {
-    ASSERT_GE(s.num_servers, 1);
-    ASSERT_GE(s.num_task_servers, 1);
-    ASSERT_EQ(s.task_servers.size(), static_cast<std::size_t>(s.num_task_servers) + 1);
-    ASSERT_GE(s.server_first_task_server.size(), static_cast<std::size_t>(s.num_servers) + 2);
-    EXPECT_EQ(s.server_first_task_server[s.num_servers + 1], s.num_task_servers + 1);
-    for (std::int32_t i = 1; i <= s.num_servers; ++i) {
-        EXPECT_FALSE(s.server_name[i].empty());
-        EXPECT_GE(s.server_count[i], 0);
-        EXPECT_GE(s.server_threads[i], 0);
-        for (std::int32_t k = s.server_first_task_server[i]; k < s.server_first_task_server[i + 1];
-             ++k) {
-            EXPECT_EQ(s.task_servers[k].machine, i);
-            EXPECT_EQ(s.task_servers[k].instance, k - s.server_first_task_server[i]);
-        }
-    }
-}
-
 bool is_check_message(const std::string& message) {
     return message == "No server names have been specified" ||
            message == "No server names have been decoded from the list" ||

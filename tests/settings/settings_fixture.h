@@ -26,6 +26,28 @@ inline std::string inputs_of(const FormControls& c) {
            std::to_string(c.Check_use_RPC.value) + "|" + c.Text_server.text + "|" + c.Dir1;
 }
 
+// The tables a passed check leaves must hang together.
+inline void expect_consistent_tables(const RunState& s) {
+    ASSERT_GE(s.num_servers, 1);
+    ASSERT_GE(s.num_task_servers, 1);
+    ASSERT_EQ(s.task_servers.size(), static_cast<std::size_t>(s.num_task_servers) + 1);
+    ASSERT_GE(s.server_first_task_server.size(), static_cast<std::size_t>(s.num_servers) + 2);
+    EXPECT_EQ(s.server_first_task_server[s.num_servers + 1], s.num_task_servers + 1);
+    for (std::int32_t i = 1; i <= s.num_servers; ++i) {
+        EXPECT_FALSE(s.server_name[i].empty());
+        EXPECT_GE(s.server_count[i], 0);
+        EXPECT_GE(s.server_threads[i], 0);
+        for (std::int32_t k = s.server_first_task_server[i]; k < s.server_first_task_server[i + 1];
+             ++k) {
+            EXPECT_EQ(s.task_servers[k].machine, i);
+            EXPECT_EQ(s.task_servers[k].instance, k - s.server_first_task_server[i]);
+            EXPECT_EQ(s.task_servers[k].name, s.server_name[i]);
+            EXPECT_EQ(s.task_servers[k].threads, s.server_threads[i]);
+            EXPECT_FALSE(s.task_servers[k].busy);
+        }
+    }
+}
+
 // A form on fakes whose controls hold settings that pass the check.
 class SettingsFixture : public ::testing::Test {
   protected:

@@ -59,7 +59,6 @@ TEST_F(SettingsMenu, SaveSetupWritesTheChosenFile) {
     for (const auto& [chosen, written] : cases) {
         SCOPED_TRACE(chosen);
         fake.dialogs = FakeDialogs{};
-        fake.files.changes.clear();
         fake.dialogs.chosen_files.push_back(chosen);
         form.menu_save_setup_Click();
         expect_one_dialog("Select the parameter file to create");
