@@ -85,10 +85,13 @@ TEST(ZelkonPrism, HalvesAddUpToTheWholeEvenWithStationsOnTheirFaces) {
     }
 }
 
-TEST(ZelkonRowKernel, EveryCellMatchesItsOwnPrism) {
-    Mesh mesh{-100, -80, 0, 40, 30, 20, 5, 4, 3};
-    RowKernel kernel(mesh);
-    const Point station{12.5, -20, 2};
+TEST(ZelkonRowKernel, EveryCellMatchesItsOwnPrismSeenFromItsStation) {
+    // Data points run east, then north: point 5 of a 3 x 2 grid is the second of its second row.
+    const Point station = station_position(StationGrid{2.5, -40, 10, 20, 3, 2, 2}, 5);
+    EXPECT_DOUBLE_EQ(station.x, 12.5);
+    EXPECT_DOUBLE_EQ(station.y, -20);
+    EXPECT_DOUBLE_EQ(station.z, 2);
+    RowKernel kernel(Mesh{-100, -80, 0, 40, 30, 20, 5, 4, 3});
     for (Kernel k : {Kernel::gz, Kernel::gx, Kernel::gy}) {
         std::vector<float> row;
         kernel.compute(k, station, row);
@@ -106,17 +109,6 @@ TEST(ZelkonRowKernel, EveryCellMatchesItsOwnPrism) {
             }
         }
     }
-}
-
-TEST(ZelkonStationPosition, DataPointsRunEastThenNorth) {
-    StationGrid s{100, 200, 10, 20, 3, 2, 7};
-    Point p = station_position(s, 1);
-    EXPECT_DOUBLE_EQ(p.x, 100);
-    EXPECT_DOUBLE_EQ(p.y, 200);
-    p = station_position(s, 5);
-    EXPECT_DOUBLE_EQ(p.x, 110);
-    EXPECT_DOUBLE_EQ(p.y, 220);
-    EXPECT_DOUBLE_EQ(p.z, 7);
 }
 
 }  // namespace
