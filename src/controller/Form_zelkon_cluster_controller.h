@@ -107,7 +107,7 @@ class Form_zelkon_cluster_controller {
     bool read_init_log(RunSetup& setup);
     bool apply_init_log_line(const std::string& line);
     bool read_component_items(const std::string& value, bool data_types);
-    bool check_init_results(RunSetup& setup);
+    bool check_init_results_and_divide(RunSetup& setup);
     void find_matrix_files(RunSetup& setup);
     bool offer_to_continue(RunSetup& setup);
     void determine_data_step(RunSetup& setup);

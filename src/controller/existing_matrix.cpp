@@ -5,7 +5,7 @@
 
 namespace zelkon {
 
-bool Form_zelkon_cluster_controller::check_init_results(RunSetup& setup) {
+bool Form_zelkon_cluster_controller::check_init_results_and_divide(RunSetup& setup) {
     begin_stage(setup, 17, "Check that the setup worked correctly");
     // A count below one would divide nothing, or give tasks that end before they start.
     if (state.num_data < 1) {

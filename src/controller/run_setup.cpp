@@ -83,7 +83,7 @@ bool Form_zelkon_cluster_controller::run_setup_stages(RunSetup& setup) {
         throw ZelkonError(kErrorPathNotFound, "Path not found: " + state.local_path);
     }
     write_info(setup, "Working directory: " + state.local_path);
-    if (!run_zelkon_init(setup) || !read_init_log(setup) || !check_init_results(setup)) {
+    if (!run_zelkon_init(setup) || !read_init_log(setup) || !check_init_results_and_divide(setup)) {
         common_exit(setup);
         return false;
     }
