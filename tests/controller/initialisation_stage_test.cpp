@@ -157,14 +157,7 @@ TEST(InitLogReader, RandomLogsEndInAMessageOrARunNeverACrash) {
     for (int round = 0; round < 400; ++round) {
         FakePlatform fake;
         Form_zelkon_cluster_controller form(fake.bundle());
-        form.controls.Text_server.text = "nodeA";
-        form.controls.Text_work_drive.text = "/data";
-        form.controls.Text_work_folder.text = "Work";
-        form.controls.Text_jobID.text = "12";
-        form.controls.Text_max_tasks.text = "10";
-        form.controls.Dir1 = "/inv/demo";
-        fake.files.add_folder("/data");
-        fake.files.add_file("/inv/demo/zelkon.inp", "");
+        prepare_valid_settings(fake, form, "nodeA", "10");
         fake.files.add_file("/inv/demo/zelkon_cluster_000012.zcd", "");
         std::string log;
         int count = static_cast<int>(random() % 60);

@@ -8,6 +8,20 @@
 
 namespace zelkon {
 
+// Settings that pass the check, with job 12 in /data/Work, and an inversion
+// folder /inv/demo that holds zelkon.inp.
+inline void prepare_valid_settings(FakePlatform& fake, Form_zelkon_cluster_controller& form,
+                                   const std::string& servers, const std::string& max_tasks) {
+    form.controls.Text_server.text = servers;
+    form.controls.Text_work_drive.text = "/data";
+    form.controls.Text_work_folder.text = "Work";
+    form.controls.Text_jobID.text = "12";
+    form.controls.Text_max_tasks.text = max_tasks;
+    form.controls.Dir1 = "/inv/demo";
+    fake.files.add_folder("/data");
+    fake.files.add_file("/inv/demo/zelkon.inp", "");
+}
+
 // A form with valid settings for two machines, an inversion folder holding
 // zelkon.inp, and an initialisation that writes the log lines a test sets.
 class RunSetupTest : public ::testing::Test {
@@ -18,14 +32,7 @@ class RunSetupTest : public ::testing::Test {
     static constexpr const char* kClusterFile = "zelkon_cluster_000012.zcd";
 
     void SetUp() override {
-        form.controls.Text_server.text = "nodeA/2\r\nnodeB";
-        form.controls.Text_work_drive.text = "/data";
-        form.controls.Text_work_folder.text = "Work";
-        form.controls.Text_jobID.text = "12";
-        form.controls.Text_max_tasks.text = "100";
-        form.controls.Dir1 = "/inv/demo";
-        fake.files.add_folder("/data");
-        fake.files.add_file("/inv/demo/zelkon.inp", "");
+        prepare_valid_settings(fake, form, "nodeA/2\r\nnodeB", "100");
         fake.processes.on_start = [this](const FakeProcessStarter::Started& process) {
             if (process.command_line.starts_with("zelkon zelkon.inp")) {
                 write_init_outputs();
