@@ -1,8 +1,8 @@
 #include "assembly/assembly_log.h"
 
+#include <algorithm>
 #include <exception>
 
-#include "controller/Form_zelkon_cluster_controller.h"
 #include "controller/Module_zelkon_cluster.h"
 #include "platform/error.h"
 
@@ -29,7 +29,8 @@ std::string columns_of(const std::string& line, std::size_t first, std::size_t w
 
 void decode_cluster_assembly_line(const std::string& line, std::int32_t& task_id,
                                   std::int32_t& first_data, std::int32_t& last_data,
-                                  std::int32_t num_components, std::array<double, 7>& component_mb,
+                                  std::int32_t num_components,
+                                  std::array<double, kMaxComponents + 1>& component_mb,
                                   std::int32_t& ierr) {
     ierr = -1;
     try {
@@ -59,7 +60,7 @@ void decode_cluster_assembly_line(const std::string& line, std::int32_t& task_id
     }
 }
 
-void Form_zelkon_cluster_controller::load_assembly_dat_file(std::int32_t& ierr) {
+void AssemblyLog::load_assembly_dat_file(std::int32_t& ierr) {
     ierr = 0;
     if (!platform.files.file_exists(state.assembly_log_file)) {
         return;
@@ -79,7 +80,7 @@ void Form_zelkon_cluster_controller::load_assembly_dat_file(std::int32_t& ierr) 
     }
 }
 
-void Form_zelkon_cluster_controller::store_assembly_log_line(const std::string& line) {
+void AssemblyLog::store_assembly_log_line(const std::string& line) {
     if (trim(line).empty()) {
         return;
     }
@@ -92,7 +93,10 @@ void Form_zelkon_cluster_controller::store_assembly_log_line(const std::string& 
         return;
     }
     std::int32_t task = whole_number_of(task_field);
-    if (task < 0 || task > kMaxAssemblyTaskNumber) {
+    // A task holds one data point at least, so no run has more tasks than
+    // data points; a larger number is damage, and growing the table to it
+    // could exhaust memory.
+    if (task < 0 || task > std::max(state.num_data, 1)) {
         throw ZelkonError(kErrorSubscriptOutOfRange, "Subscript out of range");
     }
     // The table grows in steps of 5120 until it holds the task, so that a

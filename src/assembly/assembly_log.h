@@ -4,13 +4,24 @@
 #include <cstdint>
 #include <string>
 
+#include "controller/form_context.h"
+
 namespace zelkon {
 
 // Upper index of a fresh in-memory assembly log, and the step it grows by.
 inline constexpr std::int32_t kAssemblyLogGrowth = 5120;
-// No run has this many tasks; a larger task number in a log is damage, and
-// growing the table to it would exhaust memory.
-inline constexpr std::int32_t kMaxAssemblyTaskNumber = 1'000'000;
+
+// The assembly log of the run: its lines in memory, by task number.
+class AssemblyLog : public FormPart {
+  public:
+    explicit AssemblyLog(FormContext& context) : FormPart(context) {}
+    // Reads the run's assembly log, when there is one; ierr -1 when it
+    // cannot be read (its message shown).
+    void load_assembly_dat_file(std::int32_t& ierr);
+
+  private:
+    void store_assembly_log_line(const std::string& line);
+};
 
 // Decodes one data line of the assembly log by its fixed columns: the task
 // number (1-7), first data point (8-15), last data point held (16-23) and,
@@ -20,7 +31,8 @@ inline constexpr std::int32_t kMaxAssemblyTaskNumber = 1'000'000;
 // decoded, -1 otherwise. Shows nothing and never throws.
 void decode_cluster_assembly_line(const std::string& line, std::int32_t& task_id,
                                   std::int32_t& first_data, std::int32_t& last_data,
-                                  std::int32_t num_components, std::array<double, 7>& component_mb,
+                                  std::int32_t num_components,
+                                  std::array<double, kMaxComponents + 1>& component_mb,
                                   std::int32_t& ierr);
 
 // Columns first..first+width-1 (counted from 1) of a line; what lies beyond

@@ -1,12 +1,12 @@
 #include "assembly/assembly_log.h"
-#include "controller/Form_zelkon_cluster_controller.h"
 #include "controller/Module_zelkon_cluster.h"
+#include "controller/initialisation_stage.h"
 #include "platform/error.h"
 
 namespace zelkon {
 
-bool Form_zelkon_cluster_controller::check_init_results_and_divide(RunSetup& setup) {
-    begin_stage(setup, 17, "Check that the setup worked correctly");
+bool InitialisationStage::check_init_results_and_divide(SetupProgress& setup) {
+    setup.begin_stage(17, "Check that the setup worked correctly");
     // A count below one would divide nothing, or give tasks that end before they start.
     if (state.num_data < 1) {
         platform.dialogs.message(
@@ -15,7 +15,7 @@ bool Form_zelkon_cluster_controller::check_init_results_and_divide(RunSetup& set
     }
     controls.Text_mtx_ndata.text = format_number(state.num_data, "0");
 
-    begin_stage(setup, 18, "Calculate the expected uncompressed mtx size/data point");
+    setup.begin_stage(18, "Calculate the expected uncompressed mtx size/data point");
     state.mtx_mb_per_datum = 0.0;
     if (state.num_x_cells >= 1 && state.num_y_cells >= 1 && state.num_z_cells >= 1) {
         state.mtx_mb_per_datum =
@@ -25,17 +25,17 @@ bool Form_zelkon_cluster_controller::check_init_results_and_divide(RunSetup& set
         controls.Text_mtx_mz.text = format_number(state.num_z_cells, "0");
     }
 
-    begin_stage(setup, 19, "Check if the existing mtx should be used");
+    setup.begin_stage(19, "Check if the existing mtx should be used");
     std::string job_file = state.local_path + state.cluster_data_file;
     if (state.cluster_data_file.empty() || !platform.files.file_exists(job_file)) {
-        write_info(setup, "The ClusterJobFile file does not exist: " + job_file);
+        setup.write_info("The ClusterJobFile file does not exist: " + job_file);
         platform.dialogs.message("The Zelkon cluster Cluster Job File was not generated correctly");
         return false;
     }
-    write_info(setup, "The ClusterJobFile file is: " + job_file);
+    setup.write_info("The ClusterJobFile file is: " + job_file);
     find_matrix_files(setup);
 
-    begin_stage(setup, 20, "Check if the existing mtx should be used");
+    setup.begin_stage(20, "Check if the existing mtx should be used");
     if (!offer_to_continue(setup)) {
         return false;
     }
@@ -46,7 +46,7 @@ bool Form_zelkon_cluster_controller::check_init_results_and_divide(RunSetup& set
     return true;
 }
 
-void Form_zelkon_cluster_controller::find_matrix_files(RunSetup& setup) {
+void InitialisationStage::find_matrix_files(SetupProgress& setup) {
     state.assembly_log_last_task = 0;
     setup.last_task = 0;
     setup.first_data = 0;
@@ -70,7 +70,7 @@ void Form_zelkon_cluster_controller::find_matrix_files(RunSetup& setup) {
     }
 }
 
-bool Form_zelkon_cluster_controller::offer_to_continue(RunSetup& setup) {
+bool InitialisationStage::offer_to_continue(SetupProgress& setup) {
     if (setup.index != 1 || !setup.mtx_files_exist ||
         !platform.files.file_exists(state.assembly_log_file)) {
         return true;
@@ -79,7 +79,7 @@ bool Form_zelkon_cluster_controller::offer_to_continue(RunSetup& setup) {
         return true;
     }
     std::int32_t ierr = 0;
-    load_assembly_dat_file(ierr);
+    assembly_log_.load_assembly_dat_file(ierr);
     std::int32_t decode_status = -1;
     if (ierr == 0) {
         decode_cluster_assembly_line(

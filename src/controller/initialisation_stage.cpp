@@ -1,7 +1,8 @@
+#include "controller/initialisation_stage.h"
+
 #include <cstdint>
 
 #include "assembly/assembly_log.h"
-#include "controller/Form_zelkon_cluster_controller.h"
 #include "controller/Module_zelkon_cluster.h"
 #include "platform/error.h"
 #include "platform/text_items.h"
@@ -10,7 +11,6 @@ namespace zelkon {
 namespace {
 
 constexpr int kErrorSubscriptOutOfRange = 9;
-constexpr std::int32_t kMaxComponents = 6;
 
 // The value of an init-log line: what follows its first ":", or the whole
 // line when it has none.
@@ -39,17 +39,17 @@ bool is_plain_file_name(const std::string& name) {
 
 }  // namespace
 
-bool Form_zelkon_cluster_controller::run_zelkon_init(RunSetup& setup) {
-    begin_stage(setup, 12, "Run the cluster setup process");
+bool InitialisationStage::run_zelkon_init(SetupProgress& setup) {
+    setup.begin_stage(12, "Run the cluster setup process");
     append_run_log("\r\rRun the cluster setup process: " + state.local_computer_name);
-    write_info(setup, "Run the cluster setup process: " + state.local_computer_name);
-    begin_stage(setup, 13, "Set up the log file name");
+    setup.write_info("Run the cluster setup process: " + state.local_computer_name);
+    setup.begin_stage(13, "Set up the log file name");
     setup.init_log_file = state.local_path + "zelkon_cluster_init_" + state.job_id + ".log";
 
-    begin_stage(setup, 14, "Run the zelkon init process");
+    setup.begin_stage(14, "Run the zelkon init process");
     state.task_command = "zelkon zelkon.inp CLUSTER=" + state.job_id;
     append_run_log("\rCommand: " + state.task_command + "\rPath: " + state.local_path);
-    write_info(setup, "Run the zelkon init process: " + state.task_command);
+    setup.write_info("Run the zelkon init process: " + state.task_command);
     int process_id = 0;
     if (state.use_rpc) {
         StartResult started = platform.processes.start(state.task_command, "");
@@ -75,16 +75,16 @@ bool Form_zelkon_cluster_controller::run_zelkon_init(RunSetup& setup) {
     return true;
 }
 
-bool Form_zelkon_cluster_controller::read_init_log(RunSetup& setup) {
-    begin_stage(setup, 15, "Read the init log file");
+bool InitialisationStage::read_init_log(SetupProgress& setup) {
+    setup.begin_stage(15, "Read the init log file");
     append_run_log("\r\rRead the init log file");
-    write_info(setup, "Read the init log file: " + setup.init_log_file);
+    setup.write_info("Read the init log file: " + setup.init_log_file);
     state.num_data = 0;
     state.num_x_cells = 0;
     state.num_y_cells = 0;
     state.num_z_cells = 0;
 
-    begin_stage(setup, 16);
+    setup.begin_stage(16);
     std::vector<std::string> lines;
     if (!platform.files.read_lines(setup.init_log_file, lines)) {
         throw ZelkonError(kErrorFileNotFound, "File not found: " + setup.init_log_file);
@@ -98,7 +98,7 @@ bool Form_zelkon_cluster_controller::read_init_log(RunSetup& setup) {
     return true;
 }
 
-bool Form_zelkon_cluster_controller::apply_init_log_line(const std::string& line) {
+bool InitialisationStage::apply_init_log_line(const std::string& line) {
     auto stop = [this](const std::string& message) {
         platform.dialogs.message(message);
         return false;
@@ -155,8 +155,7 @@ bool Form_zelkon_cluster_controller::apply_init_log_line(const std::string& line
     return true;
 }
 
-bool Form_zelkon_cluster_controller::read_component_items(const std::string& value,
-                                                          bool data_types) {
+bool InitialisationStage::read_component_items(const std::string& value, bool data_types) {
     std::string rest = value;
     for (std::int32_t i = 1; i <= state.num_components; ++i) {
         if (i > kMaxComponents) {

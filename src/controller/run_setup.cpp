@@ -1,9 +1,11 @@
+#include "controller/run_setup.h"
+
 #include <exception>
 
 #include "assembly/assembly_log.h"
-#include "controller/Form_zelkon_cluster_controller.h"
 #include "controller/Module_zelkon_cluster.h"
 #include "platform/error.h"
+#include "settings/work_paths.h"
 
 namespace zelkon {
 namespace {
@@ -31,12 +33,13 @@ std::vector<std::string> split_at(const std::string& text, char separator) {
 
 }  // namespace
 
-void Form_zelkon_cluster_controller::Command_start_cluster_run_Click(int Index) {
-    RunSetup setup;
+void RunSetup::Command_start_cluster_run_Click(int Index) {
+    SetupProgress setup;
     setup.index = Index;
-    last_setup_succeeded = false;
+    form.begin_run_report();
     try {
         if (!run_setup_stages(setup)) {
+            form.report_run_end(RunOutcome::setup_stopped);
             return;
         }
         common_exit(setup);
@@ -45,87 +48,75 @@ void Form_zelkon_cluster_controller::Command_start_cluster_run_Click(int Index) 
     }
 }
 
-bool Form_zelkon_cluster_controller::run_setup_stages(RunSetup& setup) {
-    begin_stage(setup, 0, "Initialise work environment");
+bool RunSetup::run_setup_stages(SetupProgress& setup) {
+    setup.begin_stage(0, "Initialise work environment");
     state.process_log.reset();
-    begin_stage(setup, 1, "Clear logging files");
+    setup.begin_stage(1, "Clear logging files");
     clear_display_and_assembly_log();
-    begin_stage(setup, 2, "Check Cluster Settings");
+    setup.begin_stage(2, "Check Cluster Settings");
     std::int32_t ierr = 0;
-    check_cluster_settings(ierr);
+    parts_.settings_check.check_cluster_settings(ierr);
     if (ierr < 0) {
         return false;  // the check told the user; nothing to close or reset
     }
-    begin_stage(setup, 3, "Set up work folders");
+    setup.begin_stage(3, "Set up work folders");
     state.work_folder_parts = split_at(state.job_folder, '/');
     state.work_folder_depth = static_cast<std::int32_t>(state.work_folder_parts.size()) - 1;
-    begin_stage(setup, 4, "Set up the work path using the local drive");
+    setup.begin_stage(4, "Set up the work path using the local drive");
     create_local_job_folder();
-    begin_stage(setup, 5, "Get the local inversion folder path");
+    setup.begin_stage(5, "Get the local inversion folder path");
     if (!open_info_file(setup)) {
         common_exit(setup);
         return false;
     }
-    begin_stage(setup, 6, "Set up the display form");
-    setup_display_grid();
-    begin_stage(setup, 7, "Update the number of pipes");
-    update_number_of_pipes();
-    begin_stage(setup, 8, "Ensure the pipes are closed");
-    address_the_pipes();
-    begin_stage(setup, 9, "Start the timers");
-    controls.busy_pointer = true;
+    setup.begin_stage(6, "Set up the display form");
+    parts_.server_setup.setup_display_grid();
+    setup.begin_stage(7, "Update the number of pipes");
+    parts_.server_setup.update_number_of_pipes();
+    setup.begin_stage(8, "Ensure the pipes are closed");
+    parts_.server_setup.address_the_pipes();
+    setup.begin_stage(9, "Start the timers");
+    form.set_busy_pointer(true);
     set_run_log("Set up work folders");
-    write_info(setup, "Set up work folders");
-    begin_stage(setup, 10, "Set up the work folders");
-    set_up_machine_work_folders(setup);
-    begin_stage(setup, 11, "Set up the current working directory");
+    setup.write_info("Set up work folders");
+    setup.begin_stage(10, "Set up the work folders");
+    parts_.server_setup.set_up_machine_work_folders(setup);
+    setup.begin_stage(11, "Set up the current working directory");
     if (!platform.current_directory.set(state.local_path)) {
         throw ZelkonError(kErrorPathNotFound, "Path not found: " + state.local_path);
     }
-    write_info(setup, "Working directory: " + state.local_path);
-    if (!run_zelkon_init(setup) || !read_init_log(setup) || !check_init_results_and_divide(setup)) {
+    setup.write_info("Working directory: " + state.local_path);
+    InitialisationStage& init = parts_.initialisation;
+    if (!init.run_zelkon_init(setup) || !init.read_init_log(setup) ||
+        !init.check_init_results_and_divide(setup)) {
         common_exit(setup);
         return false;
     }
-    begin_stage(setup, 25, "Set up the server list");
-    open_task_server_channels(setup);
-    begin_stage(setup, 26);
-    test_server_connections(setup);
-    begin_stage(setup, 27, "Save the settings");
+    setup.begin_stage(25, "Set up the server list");
+    parts_.server_setup.open_task_server_channels(setup);
+    setup.begin_stage(26);
+    parts_.server_setup.test_server_connections(setup);
+    setup.begin_stage(27, "Save the settings");
     save_settings_to_store();
-    begin_stage(setup, 28, "Save the settings");
-    save_cluster_settings(state.local_path + "Zelkon_job_" +
-                          format_number(number_of(state.job_id), "000000") + ".inp");
-    write_info(setup, "Settings saved");
+    setup.begin_stage(28, "Save the settings");
+    parts_.settings_file.save_cluster_settings(state.local_path + "Zelkon_job_" +
+                                               format_number(number_of(state.job_id), "000000") +
+                                               ".inp");
+    setup.write_info("Settings saved");
     if (setup.index == 0) {
         finish_test(setup);
         return true;
     }
-    begin_stage(setup, 29, "Delete any existing files if they are not being used");
+    setup.begin_stage(29, "Delete any existing files if they are not being used");
     delete_unused_matrix_files(setup);
-    begin_stage(setup, 30, "Start the timer running to manage the tasks");
+    setup.begin_stage(30, "Start the timer running to manage the tasks");
     start_the_task_timer(setup);
-    begin_stage(setup, 31, "Copy the existing assembly log");
+    setup.begin_stage(31, "Copy the existing assembly log");
     copy_assembly_log_to_run_log();
     return true;
 }
 
-void Form_zelkon_cluster_controller::begin_stage(RunSetup& setup, std::int32_t stage,
-                                                 const std::string& action) {
-    setup.setup_stage = stage;
-    if (!action.empty()) {
-        setup.setup_action = action;
-    }
-}
-
-void Form_zelkon_cluster_controller::write_info(RunSetup& setup, const std::string& line) {
-    if (setup.info_file) {
-        setup.info_file->write_line("");
-        setup.info_file->write_line(line);
-    }
-}
-
-void Form_zelkon_cluster_controller::clear_display_and_assembly_log() {
+void RunSetup::clear_display_and_assembly_log() {
     set_run_log("");
     controls.ProgressBar_tasks.value = 0;
     controls.Text_overheads.text = "0";
@@ -145,10 +136,15 @@ void Form_zelkon_cluster_controller::clear_display_and_assembly_log() {
     state.assembly_log_lines.assign(kAssemblyLogGrowth + 1, "");
 }
 
-void Form_zelkon_cluster_controller::create_local_job_folder() {
-    // Each folder on the way to the job folder is made when it is missing.
-    std::string path;
-    for (const std::string& part : split_at(state.local_work_path, '/')) {
+void RunSetup::create_local_job_folder() {
+    // Only the job folder's parts are made, below a work-drive root that
+    // exists: a mistyped or unmounted drive must not become a new tree.
+    std::string root = work_drive_root(state.work_drive);
+    if (!platform.files.folder_exists(root.empty() ? "/" : root)) {
+        throw ZelkonError(kErrorPathNotFound, "Path not found: " + (root.empty() ? "/" : root));
+    }
+    std::string path = root;
+    for (const std::string& part : split_at(state.job_folder, '/')) {
         if (part.empty()) {
             continue;
         }
@@ -159,7 +155,7 @@ void Form_zelkon_cluster_controller::create_local_job_folder() {
     }
 }
 
-bool Form_zelkon_cluster_controller::open_info_file(RunSetup& setup) {
+bool RunSetup::open_info_file(SetupProgress& setup) {
     state.local_path = with_separator(controls.Dir1);
     if (!platform.files.file_exists(state.local_path + "zelkon.inp")) {
         platform.dialogs.message("The Zelkon input file does not exist in the specified folder");
@@ -187,17 +183,18 @@ bool Form_zelkon_cluster_controller::open_info_file(RunSetup& setup) {
     item("Local Work Path: " + trim(state.local_work_path));
     item("Network Share Name: " + trim(state.network_work_path));
     item("ServerList: " + trim(controls.Text_server.text));
-    item("Num Servers: " + format_number(state.num_servers, "0"));
-    for (std::int32_t i = 1; i <= state.num_servers; ++i) {
-        info.write_line("Server: " + format_number(i, "0") + " " + state.server_name.at(i) +
-                        " Count: " + format_number(state.server_count.at(i), "0") +
-                        " Threads: " + format_number(state.server_threads.at(i), "0"));
+    item("Num Servers: " + format_number(state.num_servers(), "0"));
+    for (std::int32_t i = 1; i <= state.num_servers(); ++i) {
+        const Machine& machine = state.machines[i];
+        info.write_line("Server: " + format_number(i, "0") + " " + machine.name +
+                        " Count: " + format_number(machine.count, "0") +
+                        " Threads: " + format_number(machine.threads, "0"));
     }
-    write_info(setup, "Total Task Servers: " + format_number(state.num_task_servers, "0"));
+    setup.write_info("Total Task Servers: " + format_number(state.num_task_servers(), "0"));
     return true;
 }
 
-void Form_zelkon_cluster_controller::save_settings_to_store() {
+void RunSetup::save_settings_to_store() {
     SettingsStore& store = platform.settings;
     store.set("ServerList", trim(controls.Text_server.text));
     store.set("WorkDrive", trim(state.work_drive));
@@ -209,51 +206,52 @@ void Form_zelkon_cluster_controller::save_settings_to_store() {
     store.set("UseRPC", state.use_rpc ? "Yes" : "No");
 }
 
-void Form_zelkon_cluster_controller::finish_test(RunSetup& setup) {
+void RunSetup::finish_test(SetupProgress& setup) {
     setup.info_file.reset();  // the clean-up appends its total to the closed file
-    cluster_cleanup();
+    parts_.run_control.cluster_cleanup();
     std::string summary;
     if (setup.opened_task_servers == 0) {
         summary =
             "Setup appears to be correct, but no task servers were opened\r\n"
             "Check that the RPC listener program is running";
-    } else if (setup.opened_task_servers >= state.num_task_servers &&
+    } else if (setup.opened_task_servers >= state.num_task_servers() &&
                setup.failed_task_servers < 1) {
         summary = "Setup appears to be correct";
-        last_setup_succeeded = true;
     } else {
         summary =
             "Setup appears to be correct, but not all of the requested task servers were "
             "opened\r\nCheck that the RPC listener program has enough clients enabled";
     }
     platform.dialogs.message(summary);
+    form.report_run_end(summary == "Setup appears to be correct" ? RunOutcome::test_correct
+                                                                 : RunOutcome::test_incorrect);
 }
 
-void Form_zelkon_cluster_controller::delete_unused_matrix_files(RunSetup& setup) {
+void RunSetup::delete_unused_matrix_files(SetupProgress& setup) {
     if (setup.last_task == 0) {
         std::int32_t k = 1;
         for (; k <= state.num_components; ++k) {
             const std::string& file = setup.mtx_files.at(static_cast<std::size_t>(k));
-            write_info(setup, "Kill MTXfile " + format_number(k, "0") + ": " + file);
+            setup.write_info("Kill MTXfile " + format_number(k, "0") + ": " + file);
             delete_if_present(file);
         }
         std::string gtg = state.local_path + "gtg.dat";
-        write_info(setup, "Kill gtg file " + format_number(k, "0") + ": " + gtg);
+        setup.write_info("Kill gtg file " + format_number(k, "0") + ": " + gtg);
         delete_if_present(gtg);
         std::string layer = state.local_path + "layer_response.dat";
-        write_info(setup, "Kill layer response file " + format_number(k, "0") + ": " + layer);
+        setup.write_info("Kill layer response file " + format_number(k, "0") + ": " + layer);
         delete_if_present(layer);
     }
     setup.info_file.reset();
 }
 
-void Form_zelkon_cluster_controller::delete_if_present(const std::string& file) {
+void RunSetup::delete_if_present(const std::string& file) {
     if (platform.files.file_exists(file) && !platform.files.delete_files(file, false)) {
         throw ZelkonError(kErrorFileAccess, "Path/File access error: " + file);
     }
 }
 
-void Form_zelkon_cluster_controller::start_the_task_timer(RunSetup& setup) {
+void RunSetup::start_the_task_timer(SetupProgress& setup) {
     std::string started = format_date_time(platform.clock.now(), "dd-mmm-yyyy Hh:Nn:Ss");
     set_run_log("Zelkon Cluster started at " + started);
     state.process_log = platform.files.open_writer(state.process_log_file, false);
@@ -263,25 +261,24 @@ void Form_zelkon_cluster_controller::start_the_task_timer(RunSetup& setup) {
     state.process_log->write_line(started + " Zelkon Cluster started");
     state.process_log->flush();
     controls.Text_overheads.text = "100";
-    state.run_terminated = kFalse;
+    state.run_terminated = false;
     state.timer_stage = 0;
     state.num_tasks_processing = 0;
     state.num_tasks_done = 0;
-    state.assembly_running = 0;
+    state.assembly_running = false;
     state.last_assembled_task = setup.last_task;
     state.run_start_time = platform.clock.now();
     state.elapsed_seconds = 0.0;
     state.estimated_duration_seconds = 0.0;
-    Timer_cluster_task->set_interval(100);
-    Timer_cluster_task->set_enabled(true);
+    Timer_cluster_task.set_interval(100);
+    Timer_cluster_task.set_enabled(true);
     controls.Command_start_cluster_run[0].enabled = false;
     controls.Command_stop_cluster_run.visible = true;
     controls.Command_pause_run[0].visible = true;
     controls.Command_pause_run[1].visible = false;
-    last_setup_succeeded = true;
 }
 
-void Form_zelkon_cluster_controller::copy_assembly_log_to_run_log() {
+void RunSetup::copy_assembly_log_to_run_log() {
     if (state.assembly_log_last_task < 1) {
         return;
     }
@@ -291,23 +288,23 @@ void Form_zelkon_cluster_controller::copy_assembly_log_to_run_log() {
     }
 }
 
-void Form_zelkon_cluster_controller::common_exit(RunSetup& setup) {
+void RunSetup::common_exit(SetupProgress& setup) {
     setup.info_file.reset();
-    controls.busy_pointer = false;
+    form.set_busy_pointer(false);
 }
 
-void Form_zelkon_cluster_controller::setup_error_path(RunSetup& setup,
-                                                      const std::exception& error) {
-    state.run_terminated = kTrue;
-    Timer_cluster_task->set_interval(0);
-    Timer_cluster_task->set_enabled(false);
+void RunSetup::setup_error_path(SetupProgress& setup, const std::exception& error) {
+    state.run_terminated = true;
+    Timer_cluster_task.set_interval(0);
+    Timer_cluster_task.set_enabled(false);
     setup.info_file.reset();
     platform.dialogs.message(
         "An error occurred while setting up the cluster run: " + error_description(error) +
         " at stage " + format_number(setup.setup_stage, "0") +
         " while performing action: " + setup.setup_action);
-    cluster_cleanup();
-    controls.busy_pointer = false;
+    parts_.run_control.cluster_cleanup();
+    form.set_busy_pointer(false);
+    form.report_run_end(RunOutcome::error);
 }
 
 }  // namespace zelkon

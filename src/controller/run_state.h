@@ -6,35 +6,49 @@
 #include <vector>
 
 #include "controller/fixed_ms.h"
+#include "controller/one_based.h"
+#include "piperpc/pipe_rpc.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
 #include "platform/management_service.h"
 
 namespace zelkon {
 
-// Task states.
-inline constexpr std::int32_t kTaskWaiting = 0;
-inline constexpr std::int32_t kTaskRunning = 1;
-inline constexpr std::int32_t kTaskComplete = 2;
-inline constexpr std::int32_t kTaskInAssembly = 3;
-inline constexpr std::int32_t kTaskAssembled = 4;
+// The states of a task, in the order a task passes them.
+enum class TaskState : std::int32_t {
+    waiting = 0,
+    running = 1,
+    complete = 2,
+    in_assembly = 3,
+    assembled = 4,
+};
 
-// Flags stored as numbers: -1 true, 0 false; any non-zero value reads true.
-inline constexpr std::int32_t kTrue = -1;
-inline constexpr std::int32_t kFalse = 0;
+// The most components a matrix has (one matrix file each).
+inline constexpr std::int32_t kMaxComponents = 6;
 
-// One task of the run; element 0 of the task table is not used.
+// One task of the run, numbered from 1.
 struct ClusterTask {
     std::string name;
     std::int32_t first_datum = 0;
     std::int32_t last_datum = 0;
     std::int32_t in_batch = 0;
-    std::int32_t state = kTaskWaiting;
+    TaskState state = TaskState::waiting;
     std::int32_t server = 0;
     std::string server_label;
 };
 
-// One task server (a slot of a machine); element 0 is not used.
+// One machine of the server list, numbered from 1.
+struct Machine {
+    std::string name;
+    std::int32_t count = 1;    // task servers on it
+    std::int32_t threads = 0;  // per task; 0 = not given
+    std::int32_t first_task_server = 0;
+    bool is_local = false;
+    std::string work_path;     // the job folder as the machine sees it
+    std::string network_path;  // the job folder as the controller reaches it
+};
+
+// One task server (a slot of a machine), numbered from 1.
 struct TaskServer {
     std::string name;
     std::int32_t machine = 0;
@@ -73,22 +87,18 @@ struct RunState {
     std::string network_work_path;
     std::string local_path;
 
-    // Machines of the server list, indices 0..num_servers.
-    std::int32_t num_servers = 0;
-    std::vector<std::string> server_name;
-    std::vector<std::int32_t> server_count;
-    std::vector<std::int32_t> server_threads;
-    std::vector<std::int32_t> server_first_task_server;  // 0..num_servers + 1
-    std::vector<bool> server_is_local;
-    std::vector<std::string> server_work_path;
-    std::vector<std::string> server_network_path;
+    // Machines of the server list and their task servers.
+    OneBased<Machine> machines;
+    std::int32_t num_servers() const { return machines.size(); }
     std::int32_t local_task_server = 0;
     std::vector<std::string> work_folder_parts;
     std::int32_t work_folder_depth = 0;
 
-    // Task servers, indices 0..num_task_servers.
-    std::int32_t num_task_servers = 0;
-    std::vector<TaskServer> task_servers;
+    OneBased<TaskServer> task_servers;
+    std::int32_t num_task_servers() const { return task_servers.size(); }
+    // The pipe clients, one per task server (element = task server - 1);
+    // once made they live as long as the form.
+    std::vector<std::unique_ptr<PipeRPC>> PipeRPC_Zelkon;
     std::int32_t num_pipes = 0;
 
     // Channels: the management service of this computer and of each task
@@ -108,8 +118,10 @@ struct RunState {
     std::int32_t num_y_cells = 0;
     std::int32_t num_z_cells = 0;
     std::int32_t num_components = 0;
-    std::vector<std::int32_t> component_data_type = std::vector<std::int32_t>(7, 0);
-    std::vector<std::string> component_suffix = std::vector<std::string>(7);
+    // Per component, 1..num_components.
+    std::vector<std::int32_t> component_data_type =
+        std::vector<std::int32_t>(kMaxComponents + 1, 0);
+    std::vector<std::string> component_suffix = std::vector<std::string>(kMaxComponents + 1);
     double mtx_mb_per_datum = 0.0;
     std::string cluster_data_file;
     std::string assembly_log_file;
@@ -118,12 +130,12 @@ struct RunState {
     std::unique_ptr<TextWriter> process_log;
     std::string semaphore_file;
 
-    // Tasks, indices 0..num_tasks.
+    // Tasks; the table holds tasks 1..num_tasks once the data are divided.
     std::int32_t data_step = 0;
     std::int32_t num_tasks = 0;
     std::int32_t task_first_datum = 0;
     std::int32_t task_last_datum = 0;
-    std::vector<ClusterTask> cluster_task;
+    OneBased<ClusterTask> cluster_task;
 
     // The assembly log in memory.
     std::int32_t assembly_log_last_task = 0;
@@ -131,13 +143,13 @@ struct RunState {
     std::vector<std::string> assembly_log_lines;
     std::int32_t data_done_at_start = 0;
     std::int32_t last_assembled_task = 0;
-    std::int16_t assembly_running = 0;
+    bool assembly_running = false;
     std::int32_t assembly_process_id = 0;
 
     // Progress.
     std::int32_t num_tasks_processing = 0;
     std::int32_t num_tasks_done = 0;
-    std::int32_t run_terminated = kTrue;
+    bool run_terminated = true;  // no new task may start
     std::int32_t timer_stage = 0;
     std::int32_t exit_when_finished = 0;
     DateTime run_start_time;

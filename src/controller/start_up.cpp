@@ -28,14 +28,18 @@ std::string folder_of_command_line(const std::string& command_line) {
 }  // namespace
 
 Form_zelkon_cluster_controller::Form_zelkon_cluster_controller(Platform platform_bundle)
-    : platform(platform_bundle), Timer_cluster_task(platform.timers.create_timer()) {}
+    : platform(platform_bundle),
+      Timer_cluster_task(platform.timers.create_timer()),
+      context_(controls, state, platform, *Timer_cluster_task, hooks) {
+    Timer_cluster_task->set_handler([this] { Timer_cluster_task_Timer(); });
+}
 
 Form_zelkon_cluster_controller::~Form_zelkon_cluster_controller() = default;
 
 AutomaticStart Form_zelkon_cluster_controller::Form_Load(const std::string& command_line,
-                                                         const std::string& settings_file) {
+                                                         const std::string& settings_file_name) {
     try {
-        state.run_terminated = kTrue;
+        state.run_terminated = true;
         state.timer_stage = 0;
         controls.caption =
             "Zelkon Cluster Controller on " + get_computer_name(platform.computer_name);
@@ -43,13 +47,18 @@ AutomaticStart Form_zelkon_cluster_controller::Form_Load(const std::string& comm
         state.exit_when_finished = 0;
         bool all_found = true;
         restore_stored_settings(all_found);
-        if (!settings_file.empty()) {
+        bool settings_read = true;
+        if (!settings_file_name.empty()) {
             std::int32_t ierr = 0;
-            read_cluster_settings(settings_file, ierr);
-            all_found = ierr == 0;
+            settings_file.read_cluster_settings(settings_file_name, ierr);
+            settings_read = ierr == 0;
+            all_found = settings_read;
         }
         if (command_line.empty()) {
             return AutomaticStart::not_asked;
+        }
+        if (!settings_read) {
+            return AutomaticStart::settings_unread;
         }
         if (!all_found) {
             return AutomaticStart::settings_missing;
@@ -91,7 +100,7 @@ void Form_zelkon_cluster_controller::restore_stored_settings(bool& all_found) {
     }
     value = read("LocalPath");
     if (present(value) && platform.files.folder_exists(value)) {
-        set_inversion_folder(value);
+        folder_selection.set_inversion_folder(value);
     }
     value = read("MaxTasks");
     if (present(value) && is_numeric(value)) {
@@ -117,25 +126,19 @@ AutomaticStart Form_zelkon_cluster_controller::start_from_command_line(
     if (!platform.files.folder_exists(folder)) {
         return AutomaticStart::folder_missing;
     }
-    set_inversion_folder(folder);
-    if (on_show) {
-        on_show();
+    folder_selection.set_inversion_folder(folder);
+    if (hooks.on_show) {
+        hooks.on_show();
     }
     Command_start_cluster_run_Click(automatic_start_index);
     state.exit_when_finished = 1;
     return AutomaticStart::started;
 }
 
-void Form_zelkon_cluster_controller::append_run_log(const std::string& text) {
-    controls.TextBox_run_log.text += text;
-    if (on_run_log_appended) {
-        on_run_log_appended(text);
+void Form_zelkon_cluster_controller::Command_done_Click() {
+    if (hooks.on_exit_requested) {
+        hooks.on_exit_requested(0);
     }
-}
-
-void Form_zelkon_cluster_controller::set_run_log(const std::string& text) {
-    controls.TextBox_run_log.text.clear();
-    append_run_log(text);
 }
 
 }  // namespace zelkon

@@ -1,12 +1,12 @@
 #include "assembly/assembly_log.h"
-#include "controller/Form_zelkon_cluster_controller.h"
 #include "controller/Module_zelkon_cluster.h"
+#include "controller/initialisation_stage.h"
 #include "platform/error.h"
 
 namespace zelkon {
 
-void Form_zelkon_cluster_controller::determine_data_step(RunSetup& setup) {
-    begin_stage(setup, 21, "Determine the data step to use");
+void InitialisationStage::determine_data_step(SetupProgress& setup) {
+    setup.begin_stage(21, "Determine the data step to use");
     if (state.task_target <= 1) {
         state.task_target = 100;
     }
@@ -22,19 +22,19 @@ void Form_zelkon_cluster_controller::determine_data_step(RunSetup& setup) {
     }
 }
 
-void Form_zelkon_cluster_controller::build_task_table(RunSetup& setup) {
-    begin_stage(setup, 22, "Ensure that the number of tasks is valid");
+void InitialisationStage::build_task_table(SetupProgress& setup) {
+    setup.begin_stage(22, "Ensure that the number of tasks is valid");
     if (state.num_tasks < 1) {
         state.num_tasks = 1;
     }
     if (static_cast<std::int64_t>(state.num_tasks) * state.data_step < state.num_data) {
         state.num_tasks += 1;
     }
-    state.cluster_task.assign(static_cast<std::size_t>(state.num_tasks) + 1, ClusterTask());
+    state.cluster_task.assign(state.num_tasks);
 }
 
-void Form_zelkon_cluster_controller::mark_assembled_tasks(RunSetup& setup) {
-    begin_stage(setup, 23, "Get the file size and latest task ID");
+void InitialisationStage::mark_assembled_tasks(SetupProgress& setup) {
+    setup.begin_stage(23, "Get the file size and latest task ID");
     if (state.assembly_log_last_task < 1) {
         setup.next_task = 1;
         state.task_last_datum = 0;
@@ -44,7 +44,7 @@ void Form_zelkon_cluster_controller::mark_assembled_tasks(RunSetup& setup) {
     std::int32_t task = 0;
     std::int32_t first = 0;
     std::int32_t last = 0;
-    std::array<double, 7> sizes{};
+    std::array<double, kMaxComponents + 1> sizes{};
     for (std::int32_t t = 1; t <= state.assembly_log_last_task; ++t) {
         std::int32_t ierr = 0;
         decode_cluster_assembly_line(state.assembly_log_lines.at(static_cast<std::size_t>(t)), task,
@@ -52,22 +52,22 @@ void Form_zelkon_cluster_controller::mark_assembled_tasks(RunSetup& setup) {
         if (task < 0 || task > state.num_tasks) {
             throw ZelkonError(9, "Subscript out of range");
         }
-        ClusterTask& record = state.cluster_task[static_cast<std::size_t>(task)];
+        ClusterTask& record = state.cluster_task[task];
         record.first_datum = first;
         record.last_datum = last;
-        record.state = kTaskAssembled;
+        record.state = TaskState::assembled;
     }
     setup.next_task = task + 1;
     state.task_last_datum = last;
     state.data_done_at_start = last;
 }
 
-void Form_zelkon_cluster_controller::divide_data_into_tasks(RunSetup& setup) {
-    begin_stage(setup, 24, "Initialise the progress settings");
+void InitialisationStage::divide_data_into_tasks(SetupProgress& setup) {
+    setup.begin_stage(24, "Initialise the progress settings");
     // Data left over after the last assembled task need one more task at least.
     if (state.task_last_datum < state.num_data && setup.next_task > state.num_tasks) {
         state.num_tasks = setup.next_task;
-        state.cluster_task.resize(static_cast<std::size_t>(state.num_tasks) + 1);
+        state.cluster_task.resize(state.num_tasks);
     }
     std::int32_t planned = state.num_tasks;
     std::int32_t last_defined = setup.next_task - 1;
@@ -82,10 +82,10 @@ void Form_zelkon_cluster_controller::divide_data_into_tasks(RunSetup& setup) {
         } else {
             state.task_last_datum = state.num_data;
         }
-        ClusterTask& task = state.cluster_task[static_cast<std::size_t>(i)];
+        ClusterTask& task = state.cluster_task[i];
         task.first_datum = state.task_first_datum;
         task.last_datum = state.task_last_datum;
-        task.state = kTaskWaiting;
+        task.state = TaskState::waiting;
         last_defined = i;
         if (state.task_last_datum == state.num_data) {
             break;
@@ -93,7 +93,7 @@ void Form_zelkon_cluster_controller::divide_data_into_tasks(RunSetup& setup) {
     }
     // The run has exactly the tasks that were defined: none left empty.
     state.num_tasks = last_defined;
-    state.cluster_task.resize(static_cast<std::size_t>(state.num_tasks) + 1);
+    state.cluster_task.resize(state.num_tasks);
     controls.Text_tasks_remaining.text = format_number(state.num_tasks, "0");
     controls.Text_tasks_processing.text = "0";
     controls.Text_tasks_completed.text = "0";

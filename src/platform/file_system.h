@@ -16,6 +16,9 @@ class TextWriter {
     // Writes text as it stands, without a line end.
     virtual bool write_text(const std::string& text) = 0;
     virtual void flush() = 0;
+    // Flushes and closes the file; false when any write, the flush or the
+    // close failed (a full disk shows only here).
+    virtual bool close() = 0;
 };
 
 // The file-system object of the form: file and folder operations on paths.
@@ -34,6 +37,8 @@ class FileSystem {
     // and "?". Without force, read-only files are kept. False when nothing matched
     // or a file could not be deleted.
     virtual bool delete_files(const std::string& pattern, bool force) = 0;
+    // Renames a file, replacing any file of the new name at once.
+    virtual bool rename_file(const std::string& from, const std::string& to) = 0;
     // Deletes a folder and everything below it.
     virtual bool delete_folder(const std::string& path, bool force) = 0;
     // Creates (or empties) a text file.

@@ -5,6 +5,7 @@
 #include "platform/environment.h"
 #include "platform/file_system.h"
 #include "platform/management_service.h"
+#include "platform/pipe_transport.h"
 #include "platform/process_starter.h"
 #include "platform/settings_store.h"
 #include "platform/system_info.h"
@@ -16,6 +17,7 @@ struct Platform {
     FileSystem& files;
     ProcessStarter& processes;
     ManagementService& management;
+    PipeTransport& pipes;
     Clock& clock;
     TimerFactory& timers;
     EventPump& events;

@@ -24,6 +24,15 @@ class PosixTextWriter : public TextWriter {
         return static_cast<bool>(stream_);
     }
     void flush() override { stream_.flush(); }
+    bool close() override {
+        if (!stream_.is_open()) {
+            return static_cast<bool>(stream_);
+        }
+        stream_.flush();
+        bool written = static_cast<bool>(stream_);
+        stream_.close();
+        return written && static_cast<bool>(stream_);
+    }
 
   private:
     std::ofstream stream_;
@@ -111,6 +120,12 @@ bool PosixFileSystem::delete_files(const std::string& pattern, bool force) {
         }
     }
     return matched && all_deleted;
+}
+
+bool PosixFileSystem::rename_file(const std::string& from, const std::string& to) {
+    std::error_code error;
+    fs::rename(from, to, error);
+    return !error;
 }
 
 bool PosixFileSystem::delete_folder(const std::string& path, bool /*force*/) {

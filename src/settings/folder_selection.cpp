@@ -1,7 +1,8 @@
+#include "settings/folder_selection.h"
+
 #include <algorithm>
 #include <exception>
 
-#include "controller/Form_zelkon_cluster_controller.h"
 #include "controller/Module_zelkon_cluster.h"
 #include "platform/error.h"
 #include "settings/drive_roots.h"
@@ -20,7 +21,7 @@ void add_drive(std::vector<std::string>& drives, const std::string& folder) {
 
 }  // namespace
 
-std::vector<std::string> Form_zelkon_cluster_controller::drive_list() const {
+std::vector<std::string> FolderSelection::drive_list() const {
     std::vector<std::string> drives = {"/"};
     std::string home = platform.environment.get("HOME");
     if (!home.empty() && home[0] == '/' && platform.files.folder_exists(home)) {
@@ -37,7 +38,7 @@ std::vector<std::string> Form_zelkon_cluster_controller::drive_list() const {
     return drives;
 }
 
-void Form_zelkon_cluster_controller::set_inversion_folder(const std::string& folder) {
+void FolderSelection::set_inversion_folder(const std::string& folder) {
     std::string path = normal_folder_path(folder, platform.current_directory.get());
     std::string drive = drive_of(path, drive_list());
     if (!drive.empty() && drive != controls.Drive1) {
@@ -47,11 +48,11 @@ void Form_zelkon_cluster_controller::set_inversion_folder(const std::string& fol
     controls.Dir1 = path;
 }
 
-void Form_zelkon_cluster_controller::Drive1_Change() {
+void FolderSelection::Drive1_Change() {
     controls.Dir1 = controls.Drive1;
 }
 
-void Form_zelkon_cluster_controller::Command_set_folder_Click() {
+void FolderSelection::Command_set_folder_Click() {
     try {
         std::string folder = trim(controls.Text_set_folder.text);
         if (!folder.empty() && platform.files.folder_exists(folder)) {
@@ -63,7 +64,7 @@ void Form_zelkon_cluster_controller::Command_set_folder_Click() {
     }
 }
 
-void Form_zelkon_cluster_controller::Dir1_OLEDragDrop(
+void FolderSelection::Dir1_OLEDragDrop(
     const std::optional<std::vector<std::string>>& dropped_paths) {
     try {
         // Only the first item counts: a file there changes nothing, even

@@ -6,8 +6,7 @@
 namespace zelkon {
 
 // Rebuilds the machine table and the task-server table of the run state from
-// a decoded server list. Index 0 of every table is unused; the per-machine
-// tables that server set-up fills are recreated empty.
+// a decoded server list; what server set-up fills in starts empty.
 void build_server_tables(const ServerList& list, RunState& state);
 
 }  // namespace zelkon

@@ -1,6 +1,7 @@
+#include "settings/settings_check.h"
+
 #include <exception>
 
-#include "controller/Form_zelkon_cluster_controller.h"
 #include "controller/Module_zelkon_cluster.h"
 #include "platform/error.h"
 #include "settings/server_list.h"
@@ -82,7 +83,7 @@ std::string check_servers(FormControls& controls, RunState& state) {
 
 }  // namespace
 
-void Form_zelkon_cluster_controller::check_cluster_settings(std::int32_t& ierr) {
+void SettingsCheck::check_cluster_settings(std::int32_t& ierr) {
     ierr = -1;
     try {
         std::string message = check_max_tasks(controls, state);

@@ -1,6 +1,7 @@
+#include "settings/settings_file.h"
+
 #include <exception>
 
-#include "controller/Form_zelkon_cluster_controller.h"
 #include "controller/Module_zelkon_cluster.h"
 #include "platform/error.h"
 #include "settings/settings_file_format.h"
@@ -40,22 +41,27 @@ void fill_form(const SettingsFileValues& values, FormControls& controls) {
 
 }  // namespace
 
-void Form_zelkon_cluster_controller::save_cluster_settings(const std::string& fname) {
-    // Opening the file empties it, so an older file of that name is replaced.
-    auto writer = platform.files.open_writer(fname, false);
+void SettingsFile::save_cluster_settings(const std::string& fname) {
+    // Written beside the old file and renamed over it, so that a failed
+    // write (a full disk) leaves the old file whole and is reported.
+    std::string partial = fname + ".partial";
+    auto writer = platform.files.open_writer(partial, false);
     if (!writer) {
         throw ZelkonError(kErrorFileAccess, "Path/File access error: " + fname);
     }
+    bool written = true;
     for (const auto& line : settings_file_lines(state, controls.Text_server.text)) {
-        if (!writer->write_line(line)) {
-            throw ZelkonError(kErrorFileAccess, "Path/File access error: " + fname);
-        }
+        written = written && writer->write_line(line);
     }
-    writer->flush();
+    written = writer->close() && written;
+    writer.reset();
+    if (!written || !platform.files.rename_file(partial, fname)) {
+        platform.files.delete_files(partial, true);
+        throw ZelkonError(kErrorFileAccess, "Path/File access error: " + fname);
+    }
 }
 
-void Form_zelkon_cluster_controller::read_cluster_settings(const std::string& fname,
-                                                           std::int32_t& ierr) {
+void SettingsFile::read_cluster_settings(const std::string& fname, std::int32_t& ierr) {
     ierr = -1;
     try {
         SettingsFileValues values;

@@ -1,7 +1,7 @@
 #include <exception>
 
-#include "controller/Form_zelkon_cluster_controller.h"
 #include "platform/error.h"
+#include "settings/settings_file.h"
 #include "settings/settings_paths.h"
 
 namespace zelkon {
@@ -19,7 +19,7 @@ void restore_current_directory(CurrentDirectory& current, const std::string& rem
 
 }  // namespace
 
-void Form_zelkon_cluster_controller::menu_read_setup_Click() {
+void SettingsFile::menu_read_setup_Click() {
     std::string remembered = platform.current_directory.get();
     auto chosen =
         platform.dialogs.choose_file_to_open("Select the parameter file to read", kSetupFilter);
@@ -33,9 +33,9 @@ void Form_zelkon_cluster_controller::menu_read_setup_Click() {
     restore_current_directory(platform.current_directory, remembered);
 }
 
-void Form_zelkon_cluster_controller::menu_save_setup_Click() {
+void SettingsFile::menu_save_setup_Click() {
     std::int32_t ierr = 0;
-    check_cluster_settings(ierr);
+    settings_check_.check_cluster_settings(ierr);
     if (ierr != 0) {
         return;
     }

@@ -10,7 +10,6 @@
 #include "ui/form_edits.h"
 #include "ui/form_layout.h"
 #include "ui/form_view.h"
-#include "ui/later_handlers.h"
 
 namespace zelkon {
 
@@ -50,18 +49,14 @@ void MainWindow::connect_commands() {
     for (int i = 0; i < 2; ++i) {
         connect(widgets_.Command_start_cluster_run[i], &QPushButton::clicked, this,
                 [this, i] { run([this, i] { form_.Command_start_cluster_run_Click(i); }); });
-        connect(widgets_.Command_pause_run[i], &QPushButton::clicked, this,
-                [this, i] { run([this, i] { click_pause(form_, i); }); });
+        connect(widgets_.Command_pause_run[i], &QPushButton::clicked, this, [this, i] {
+            run([this, i] { form_.Command_pause_run_Click(static_cast<std::int16_t>(i)); });
+        });
     }
     connect(widgets_.Command_stop_cluster_run, &QPushButton::clicked, this,
-            [this] { run([this] { click_stop(form_); }); });
-    connect(widgets_.Command_done, &QPushButton::clicked, this, [this] {
-        bool handled = false;
-        run([this, &handled] { handled = click_done(form_); });
-        if (!handled) {
-            close();
-        }
-    });
+            [this] { run([this] { form_.Command_stop_cluster_run_Click(); }); });
+    connect(widgets_.Command_done, &QPushButton::clicked, this,
+            [this] { run([this] { form_.Command_done_Click(); }); });
 }
 
 void MainWindow::connect_menu() {

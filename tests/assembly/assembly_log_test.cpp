@@ -28,7 +28,7 @@ std::string data_line(int task, int first, int last, double seconds,
 
 struct Decoded {
     std::int32_t task = -5, first = -5, last = -5, ierr = 99;
-    std::array<double, 7> mb{};
+    std::array<double, kMaxComponents + 1> mb{};
 };
 
 Decoded decode(const std::string& line, int components) {
@@ -97,13 +97,14 @@ class LoadAssemblyLog : public ::testing::Test {
     void SetUp() override {
         form.state.assembly_log_file = "/inv/job_assembly.dat";
         form.state.assembly_log_lines.assign(kAssemblyLogGrowth + 1, "");
+        form.state.num_data = 100'000;
     }
     void write_log(const std::string& content) {
         fake.files.add_file(form.state.assembly_log_file, content);
     }
     std::int32_t load() {
         std::int32_t ierr = 99;
-        form.load_assembly_dat_file(ierr);
+        form.assembly_log.load_assembly_dat_file(ierr);
         return ierr;
     }
 
@@ -116,6 +117,28 @@ TEST_F(LoadAssemblyLog, AMissingLogIsNoErrorAndChangesNothing) {
     EXPECT_EQ(load(), 0);
     EXPECT_EQ(form.state.assembly_log_last_task, 7);
     EXPECT_TRUE(fake.dialogs.messages.empty());
+}
+
+// A task holds one data point at least: a task number beyond the data points
+// is damage, whatever its size; one within them loads, however large.
+TEST_F(LoadAssemblyLog, TaskNumbersAreBoundedByTheRunsDataPoints) {
+    struct Case {
+        std::int32_t num_data;
+        std::int32_t task;
+        std::int32_t ierr;
+    };
+    for (const Case& c : {Case{3'000'000, 1'500'000, 0}, Case{3'000'000, 3'000'000, 0},
+                          Case{100, 101, -1}, Case{3'000'000, 3'000'001, -1}}) {
+        SCOPED_TRACE(std::to_string(c.task) + " of " + std::to_string(c.num_data));
+        fake.dialogs.messages.clear();
+        form.state.num_data = c.num_data;
+        write_log(data_line(c.task, 1, 10, 1, {1}) + "\r\n");
+        EXPECT_EQ(load(), c.ierr);
+        EXPECT_EQ(fake.dialogs.messages.size(), c.ierr == 0 ? 0u : 1u);
+        if (c.ierr == 0) {
+            EXPECT_EQ(form.state.assembly_log_last_task, c.task);
+        }
+    }
 }
 
 TEST_F(LoadAssemblyLog, KeepsTheHeaderAndTheLastLineOfEachTask) {
@@ -176,12 +199,13 @@ TEST(AssemblyLogReaders, RandomInputNeverCrashes) {
         FakePlatform fake;
         Form_zelkon_cluster_controller form(fake.bundle());
         form.state.assembly_log_file = "/a.dat";
+        form.state.num_data = 2000;
         fake.files.add_file("/a.dat", content);
         std::int32_t ierr = 0;
-        form.load_assembly_dat_file(ierr);
+        form.assembly_log.load_assembly_dat_file(ierr);
         EXPECT_TRUE(ierr == 0 || ierr == -1);
         EXPECT_LE(form.state.assembly_log_lines.size(),
-                  static_cast<std::size_t>(kMaxAssemblyTaskNumber + kAssemblyLogGrowth + 1));
+                  static_cast<std::size_t>(2000 + kAssemblyLogGrowth + 1));
         Decoded d = decode(content, static_cast<int>(random() % 9));
         EXPECT_TRUE(d.ierr == 0 || d.ierr == -1);
     }

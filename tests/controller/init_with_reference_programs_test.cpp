@@ -7,6 +7,7 @@
 #include "controller/Form_zelkon_cluster_controller.h"
 #include "platform/fake/fake_clock.h"
 #include "platform/fake/fake_environment.h"
+#include "platform/fake/fake_pipe_transport.h"
 #include "platform/fake/fake_services.h"
 #include "platform/local_management_service.h"
 #include "platform/posix_file_system.h"
@@ -51,9 +52,10 @@ class InitWithReferencePrograms : public ::testing::Test {
     PosixCurrentDirectory directory;
     std::string start_directory = directory.get();
     FakeEnvironment environment;
-    Form_zelkon_cluster_controller form{Platform{files, processes, management, clock, clock, events,
-                                                 settings, dialogs, directory, computer_name,
-                                                 environment}};
+    FakePipeTransport pipes{clock};
+    Form_zelkon_cluster_controller form{Platform{files, processes, management, pipes, clock, clock,
+                                                 events, settings, dialogs, directory,
+                                                 computer_name, environment}};
 };
 
 TEST_F(InitWithReferencePrograms, TestClusterSetupRunsTheInitAndReadsItsLog) {
@@ -66,7 +68,7 @@ TEST_F(InitWithReferencePrograms, TestClusterSetupRunsTheInitAndReadsItsLog) {
     EXPECT_GE(form.state.num_components, 1);
     EXPECT_TRUE(files.file_exists(inversion() + "/" + form.state.cluster_data_file));
     EXPECT_GE(form.state.num_tasks, 1);
-    EXPECT_EQ(form.state.cluster_task.at(form.state.num_tasks).last_datum, form.state.num_data);
+    EXPECT_EQ(form.state.cluster_task[form.state.num_tasks].last_datum, form.state.num_data);
     std::vector<std::string> info;
     ASSERT_TRUE(files.read_lines(inversion() + "/zelkon_cluster_init_7.info", info));
     EXPECT_EQ(info.front(), "Nimbal_Controller info V1.1");
@@ -82,7 +84,7 @@ TEST_F(InitWithReferencePrograms, AStartWithUseRpcOpensTheProcessLogAndStartsThe
     std::string stem =
         form.state.cluster_data_file.substr(0, form.state.cluster_data_file.size() - 4);
     EXPECT_TRUE(files.file_exists(inversion() + "/" + stem + "_process.log"));
-    form.cluster_cleanup();
+    form.run_control.cluster_cleanup();
     EXPECT_FALSE(form.Timer_cluster_task->enabled());
 }
 

@@ -172,7 +172,7 @@ TEST(InitLogReader, RandomLogsEndInAMessageOrARunNeverACrash) {
         EXPECT_TRUE(started || fake.dialogs.messages.size() == 1u) << log;
         if (started) {
             EXPECT_GE(form.state.num_tasks, 1);
-            EXPECT_EQ(form.state.cluster_task.at(form.state.num_tasks).last_datum,
+            EXPECT_EQ(form.state.cluster_task[form.state.num_tasks].last_datum,
                       form.state.num_data);
         }
     }

@@ -10,7 +10,7 @@ TEST(RunLog, AppendsAtTheEndWithoutTrimmingAndMirrorsEachAppend) {
     FakePlatform fake;
     Form_zelkon_cluster_controller form(fake.bundle());
     std::string mirrored;
-    form.on_run_log_appended = [&](const std::string& text) { mirrored += text; };
+    form.hooks.on_run_log_appended = [&](const std::string& text) { mirrored += text; };
 
     form.append_run_log("\rStage 1");
     form.append_run_log("\r\rStage 2");

@@ -33,6 +33,7 @@ class RunSetupTest : public ::testing::Test {
 
     void SetUp() override {
         prepare_valid_settings(fake, form, "nodeA/2\r\nnodeB", "100");
+        form.hooks.on_run_ended = [this](RunOutcome outcome) { outcomes.push_back(outcome); };
         fake.processes.on_start = [this](const FakeProcessStarter::Started& process) {
             if (process.command_line.starts_with("zelkon zelkon.inp")) {
                 write_init_outputs();
@@ -82,6 +83,7 @@ class RunSetupTest : public ::testing::Test {
     Form_zelkon_cluster_controller form{fake.bundle()};
     std::vector<std::string> init_log;
     bool write_cluster_file = true;
+    std::vector<RunOutcome> outcomes;  // what the host was told, once per run
 };
 
 }  // namespace zelkon

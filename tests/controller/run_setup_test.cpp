@@ -14,7 +14,7 @@ TEST_F(RunSetupTest, AStartWalksTheStagesAndHandsTheRunToTheTimer) {
 
     EXPECT_TRUE(form.Timer_cluster_task->enabled());
     EXPECT_EQ(form.Timer_cluster_task->interval(), 100);
-    EXPECT_EQ(form.state.run_terminated, kFalse);
+    EXPECT_FALSE(form.state.run_terminated);
     EXPECT_TRUE(form.controls.Command_stop_cluster_run.visible);
     EXPECT_TRUE(form.controls.Command_pause_run[0].visible);
     EXPECT_FALSE(form.controls.Command_pause_run[1].visible);
@@ -24,7 +24,7 @@ TEST_F(RunSetupTest, AStartWalksTheStagesAndHandsTheRunToTheTimer) {
     EXPECT_EQ(fake.files.content("/inv/demo/zelkon_cluster_000012_process.log"),
               "06-Dec-2026 14:05:09 Zelkon Cluster started\r\n");
     EXPECT_EQ(form.state.assembly_log_file, "/inv/demo/zelkon_cluster_000012_assembly.dat");
-    EXPECT_TRUE(form.last_setup_succeeded);
+    EXPECT_TRUE(outcomes.empty());  // the run goes on
 }
 
 TEST_F(RunSetupTest, AStartSavesTheSettingsToTheStoreAndTheJobsSettingsFile) {
@@ -80,7 +80,7 @@ TEST_F(RunSetupTest, ATestReportsItsSummaryCleansUpAndStartsNothing) {
     EXPECT_FALSE(form.controls.Command_stop_cluster_run.visible);
     EXPECT_TRUE(form.controls.Command_start_cluster_run[0].enabled);
     EXPECT_TRUE(fake.dialogs.questions.empty());
-    EXPECT_FALSE(form.last_setup_succeeded);
+    EXPECT_EQ(outcomes, std::vector<RunOutcome>{RunOutcome::test_incorrect});
     EXPECT_TRUE(form.controls.TextBox_run_log.text.find("Zelkon Cluster finished at") !=
                 std::string::npos);
 }
@@ -111,7 +111,7 @@ TEST_F(RunSetupTest, AnErrorWhileTheInitRunsIsReportedWithStageFourteen) {
               "An error occurred while setting up the cluster run: The remote server machine "
               "does not exist or is unavailable at stage 14 while performing action: Run the "
               "zelkon init process");
-    EXPECT_EQ(form.state.run_terminated, kTrue);
+    EXPECT_TRUE(form.state.run_terminated);
     EXPECT_FALSE(form.Timer_cluster_task->enabled());
     EXPECT_FALSE(form.controls.busy_pointer);
     EXPECT_TRUE(form.controls.TextBox_run_log.text.find("Zelkon Cluster finished at") !=

@@ -24,7 +24,7 @@ TEST_F(StartUp, NothingStoredKeepsTheDesignTimeTextsAndStartsNothing) {
     EXPECT_EQ(form.controls.caption, "Zelkon Cluster Controller on CONTROL1");
     EXPECT_EQ(form.controls.Text_jobID.text, "000001");
     EXPECT_EQ(form.controls.Text_work_folder.text, "\\temp\\inv_temp");
-    EXPECT_EQ(form.state.run_terminated, kTrue);
+    EXPECT_TRUE(form.state.run_terminated);
     EXPECT_EQ(form.state.exit_when_finished, 0);
     EXPECT_TRUE(fake.dialogs.messages.empty());
 }
@@ -93,7 +93,7 @@ TEST_F(StartUp, AQuotedFolderFollowedByMoreWordsStartsARunThere) {
     store_required_keys();
     fake.files.add_folder("/inv/my demo");
     bool shown = false;
-    form.on_show = [&] { shown = true; };
+    form.hooks.on_show = [&] { shown = true; };
     EXPECT_EQ(form.Form_Load("\"/inv/my demo\" --more words"), AutomaticStart::started);
     EXPECT_EQ(form.controls.Dir1, "/inv/my demo");
     EXPECT_TRUE(shown);
@@ -121,7 +121,7 @@ TEST_F(StartUp, AFolderThatDoesNotExistOpensTheFormIdle) {
     store_required_keys();
     EXPECT_EQ(form.Form_Load("/inv/missing"), AutomaticStart::folder_missing);
     EXPECT_EQ(form.state.exit_when_finished, 0);
-    EXPECT_EQ(form.state.run_terminated, kTrue);
+    EXPECT_TRUE(form.state.run_terminated);
 }
 
 TEST_F(StartUp, EveryRequiredKeyIsNeededForTheAutomaticStart) {

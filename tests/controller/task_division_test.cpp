@@ -11,14 +11,14 @@ void expect_contiguous_division(const RunState& state, std::int32_t first_task) 
     for (std::int32_t t = first_task; t <= state.num_tasks; ++t) {
         const ClusterTask& task = state.cluster_task[t];
         EXPECT_EQ(task.first_datum, expected_first) << "task " << t;
-        EXPECT_EQ(task.state, kTaskWaiting) << "task " << t;
+        EXPECT_EQ(task.state, TaskState::waiting) << "task " << t;
         if (t < state.num_tasks) {
             EXPECT_EQ(task.last_datum - task.first_datum + 1, state.data_step) << "task " << t;
         }
         expected_first = task.last_datum + 1;
     }
     EXPECT_EQ(state.cluster_task[state.num_tasks].last_datum, state.num_data);
-    EXPECT_EQ(state.cluster_task.size(), static_cast<std::size_t>(state.num_tasks) + 1);
+    EXPECT_EQ(state.cluster_task.size(), state.num_tasks);
 }
 
 class TaskDivision : public RunSetupTest {
@@ -112,7 +112,7 @@ TEST_F(Continuation, ContinuesAfterTaskFortyAndKeepsTheMatrix) {
     divide(1000, "100");
     EXPECT_EQ(fake.dialogs.questions, (std::vector<std::string>{"Use the existing mtx file?"}));
     EXPECT_EQ(form.state.num_tasks, 100);
-    EXPECT_EQ(form.state.cluster_task[40].state, kTaskAssembled);
+    EXPECT_EQ(form.state.cluster_task[40].state, TaskState::assembled);
     EXPECT_EQ(form.state.cluster_task[40].last_datum, 400);
     EXPECT_EQ(form.state.cluster_task[41].first_datum, 401);
     EXPECT_EQ(form.state.data_done_at_start, 400);

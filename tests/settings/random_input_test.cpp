@@ -43,7 +43,7 @@ TEST_F(RandomInput, AnyServerListEndsInAMessageOrAValidTable) {
             // A rewritten list decodes to the same tables.
             ServerList again;
             EXPECT_EQ(decode_server_list(form.controls.Text_server.text, again), "");
-            EXPECT_EQ(again.num_task_servers, form.state.num_task_servers);
+            EXPECT_EQ(again.num_task_servers, form.state.num_task_servers());
         } else {
             std::string message = only_message();
             EXPECT_TRUE(is_check_message(message)) << list << " gave " << message;
@@ -68,7 +68,7 @@ TEST_F(RandomInput, AnySettingsFileLoadsOrChangesNothing) {
         fake.files.add_file("/cfg/random.inp", content);
         std::string before = inputs_of(form.controls);
         std::int32_t ierr = 99;
-        form.read_cluster_settings("/cfg/random.inp", ierr);
+        form.settings_file.read_cluster_settings("/cfg/random.inp", ierr);
         if (ierr == 0) {
             EXPECT_TRUE(fake.dialogs.messages.empty());
             continue;

@@ -126,30 +126,35 @@ TEST_F(SettingsCheck, TheWorkPlaceGivesTheJobPaths) {
     EXPECT_EQ(form.state.local_work_path, "/data/Work/Job_12/");
 }
 
+// Each machine as name/count/threads@first task server.
+std::string machines_of(const RunState& s) {
+    std::string text;
+    for (const Machine& m : s.machines) {
+        text += (text.empty() ? "" : " ") + m.name + "/" + std::to_string(m.count) + "/" +
+                std::to_string(m.threads) + "@" + std::to_string(m.first_task_server);
+    }
+    return text;
+}
+
 TEST_F(SettingsCheck, ServerTablesAreRebuiltFromTheListAndARepeatRewritesIt) {
     form.controls.Text_server.text = "A/2/4\r\nB\r\na/3";
     ASSERT_EQ(check(), 0);
     const RunState& s = form.state;
-    EXPECT_EQ(s.num_servers, 2);
-    EXPECT_EQ(s.num_task_servers, 4);
-    EXPECT_EQ(s.server_name, (std::vector<std::string>{"", "A", "B"}));
-    EXPECT_EQ(s.server_count, (std::vector<std::int32_t>{0, 3, 1}));
-    EXPECT_EQ(s.server_threads, (std::vector<std::int32_t>{0, 4, 0}));
-    EXPECT_EQ(s.server_first_task_server, (std::vector<std::int32_t>{0, 1, 4, 5}));
+    EXPECT_EQ(machines_of(s), "A/3/4@1 B/1/0@4");
+    EXPECT_EQ(s.num_task_servers(), 4);
     expect_consistent_tables(s);
     EXPECT_EQ(form.controls.Text_server.text, "A/3/4\r\nB/1/0");
 
     // A second check starts the tables again; a count of 0 keeps its machine's
     // place, and a list without repeats stays as typed.
     form.state.task_servers[1].busy = true;
-    form.state.server_is_local[1] = true;
+    form.state.machines[1].is_local = true;
     form.controls.Text_server.text = "A/0\r\nB/2\r\n\r\n";
     ASSERT_EQ(check(), 0);
-    EXPECT_EQ(s.num_servers, 2);
-    EXPECT_EQ(s.num_task_servers, 2);
-    EXPECT_EQ(s.server_first_task_server, (std::vector<std::int32_t>{0, 1, 1, 3}));
+    EXPECT_EQ(machines_of(s), "A/0/0@1 B/2/0@1");
+    EXPECT_EQ(s.num_task_servers(), 2);
     expect_consistent_tables(s);
-    EXPECT_FALSE(s.server_is_local[1]);
+    EXPECT_FALSE(s.machines[1].is_local);
     EXPECT_EQ(form.controls.Text_server.text, "A/0\r\nB/2\r\n\r\n");
 }
 

@@ -13,7 +13,7 @@ class SettingsFile : public SettingsFixture {
     std::int32_t read(const std::string& content) {
         fake.files.add_file("/cfg/setup.inp", content);
         std::int32_t ierr = 99;
-        form.read_cluster_settings("/cfg/setup.inp", ierr);
+        form.settings_file.read_cluster_settings("/cfg/setup.inp", ierr);
         return ierr;
     }
 };
@@ -25,7 +25,7 @@ TEST_F(SettingsFile, SaveWritesTheFixedLayoutByteForByte) {
     form.state.local_path = "/home/u/inv/";
     form.controls.Text_server.text = "  A/2/4\r\nB  ";
     fake.files.add_file("/cfg/out.inp", std::string(5000, '#'));
-    form.save_cluster_settings("/cfg/out.inp");
+    form.settings_file.save_cluster_settings("/cfg/out.inp");
     EXPECT_EQ(fake.files.content("/cfg/out.inp"),
               "Nimbal_Controller settings V1.0\r\n\r\nJob ID\r\n12\r\n\r\n"
               "Work Drive\r\n/data\r\n\r\nWork Folder\r\nWork\r\n\r\n"
@@ -89,7 +89,7 @@ TEST_F(SettingsFile, ABadFileIsReportedAndChangesNothing) {
         EXPECT_EQ(inputs_of(form.controls), before);
     }
     std::int32_t ierr = 99;
-    form.read_cluster_settings("/cfg/none.inp", ierr);
+    form.settings_file.read_cluster_settings("/cfg/none.inp", ierr);
     EXPECT_EQ(ierr, -1);
     EXPECT_EQ(only_message(), error + "File not found: /cfg/none.inp");
 }
@@ -99,8 +99,8 @@ struct RealFileForm {
     FakePlatform fake;
     PosixFileSystem files;
     Form_zelkon_cluster_controller form{Platform{
-        files, fake.processes, fake.management, fake.clock, fake.clock, fake.events, fake.settings,
-        fake.dialogs, fake.current_directory, fake.computer_name, fake.environment}};
+        files, fake.processes, fake.management, fake.pipes, fake.clock, fake.clock, fake.events,
+        fake.settings, fake.dialogs, fake.current_directory, fake.computer_name, fake.environment}};
 };
 
 // Use RPC cleared, no local path yet and a list with Linux line ends.
@@ -115,12 +115,12 @@ TEST(SettingsFileRoundTrip, ASavedFileReadsBackToTheSameForm) {
     c.Text_network_share.text = "/mnt/ctl";
     c.Text_server.text = "nodeA/2/4\nnodeB";
     std::int32_t ierr = 99;
-    writer.form.check_cluster_settings(ierr);
+    writer.form.settings_check.check_cluster_settings(ierr);
     ASSERT_EQ(ierr, 0);
-    writer.form.save_cluster_settings(folder.file("setup.inp"));
+    writer.form.settings_file.save_cluster_settings(folder.file("setup.inp"));
 
     RealFileForm reader;
-    reader.form.read_cluster_settings(folder.file("setup.inp"), ierr);
+    reader.form.settings_file.read_cluster_settings(folder.file("setup.inp"), ierr);
     ASSERT_EQ(ierr, 0);
     EXPECT_EQ(inputs_of(reader.form.controls),
               "000012|D|\\temp\\inv_temp|/mnt/ctl|40|0|nodeA/2/4\r\nnodeB|");

@@ -26,26 +26,27 @@ inline std::string inputs_of(const FormControls& c) {
            std::to_string(c.Check_use_RPC.value) + "|" + c.Text_server.text + "|" + c.Dir1;
 }
 
-// The tables a passed check leaves must hang together.
+// The tables a passed check leaves must hang together: each machine's task
+// servers follow one another, numbered from its first.
 inline void expect_consistent_tables(const RunState& s) {
-    ASSERT_GE(s.num_servers, 1);
-    ASSERT_GE(s.num_task_servers, 1);
-    ASSERT_EQ(s.task_servers.size(), static_cast<std::size_t>(s.num_task_servers) + 1);
-    ASSERT_GE(s.server_first_task_server.size(), static_cast<std::size_t>(s.num_servers) + 2);
-    EXPECT_EQ(s.server_first_task_server[s.num_servers + 1], s.num_task_servers + 1);
-    for (std::int32_t i = 1; i <= s.num_servers; ++i) {
-        EXPECT_FALSE(s.server_name[i].empty());
-        EXPECT_GE(s.server_count[i], 0);
-        EXPECT_GE(s.server_threads[i], 0);
-        for (std::int32_t k = s.server_first_task_server[i]; k < s.server_first_task_server[i + 1];
-             ++k) {
-            EXPECT_EQ(s.task_servers[k].machine, i);
-            EXPECT_EQ(s.task_servers[k].instance, k - s.server_first_task_server[i]);
-            EXPECT_EQ(s.task_servers[k].name, s.server_name[i]);
-            EXPECT_EQ(s.task_servers[k].threads, s.server_threads[i]);
-            EXPECT_FALSE(s.task_servers[k].busy);
+    ASSERT_GE(s.num_servers(), 1);
+    std::int32_t next = 1;
+    for (std::int32_t i = 1; i <= s.num_servers(); ++i) {
+        const Machine& machine = s.machines[i];
+        EXPECT_FALSE(machine.name.empty());
+        EXPECT_GE(machine.threads, 0);
+        EXPECT_EQ(machine.first_task_server, next);
+        for (std::int32_t k = 0; k < machine.count; ++k) {
+            const TaskServer& server = s.task_servers[next + k];
+            EXPECT_EQ(server.machine, i);
+            EXPECT_EQ(server.instance, k);
+            EXPECT_EQ(server.name, machine.name);
+            EXPECT_EQ(server.threads, machine.threads);
+            EXPECT_FALSE(server.busy);
         }
+        next += machine.count;
     }
+    EXPECT_EQ(s.num_task_servers(), next - 1);
 }
 
 // A form on fakes whose controls hold settings that pass the check.
@@ -66,7 +67,7 @@ class SettingsFixture : public ::testing::Test {
     // Runs the settings check and returns its ierr.
     std::int32_t check() {
         std::int32_t ierr = 99;
-        form.check_cluster_settings(ierr);
+        form.settings_check.check_cluster_settings(ierr);
         return ierr;
     }
 

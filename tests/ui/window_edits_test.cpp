@@ -71,7 +71,7 @@ TEST_F(WindowEditsTest, MenusAndButtonsRunTheirHandlers) {
 // asks the program to end), or by closing the window itself.
 TEST_F(WindowEditsTest, DoneClosesTheForm) {
     std::optional<int> exit_code;
-    form.on_exit_requested = [&exit_code](int code) { exit_code = code; };
+    form.hooks.on_exit_requested = [&exit_code](int code) { exit_code = code; };
     show_window();
     control<QPushButton>("Command_done").click();
     EXPECT_TRUE(!window.isVisible() || exit_code == 0);

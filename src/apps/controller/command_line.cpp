@@ -49,7 +49,10 @@ ControllerOptions parse_controller_options(const std::vector<std::string>& argum
     options.headless = parser.isSet(headless);
     options.test_setup = parser.isSet(test_setup);
     options.settings_file = parser.value(settings).toStdString();
-    options.folder_text = parser.positionalArguments().join(' ').toStdString();
+    // The first argument is the folder; further words are ignored, as after a
+    // quoted folder.
+    QStringList positional = parser.positionalArguments();
+    options.folder_text = positional.isEmpty() ? std::string() : positional.first().toStdString();
     return options;
 }
 

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <iostream>
+#include <optional>
 
 #include "apps/controller/real_platform.h"
 #include "controller/Form_zelkon_cluster_controller.h"
@@ -17,6 +18,8 @@ const char* refusal_of(AutomaticStart outcome) {
     switch (outcome) {
         case AutomaticStart::not_asked:
             return "No inversion folder was given on the command line.";
+        case AutomaticStart::settings_unread:
+            return "No run was started: the settings file could not be read.";
         case AutomaticStart::settings_missing:
             return "No run was started: the settings ServerList, WorkDrive and WorkFolder are "
                    "not all stored (use --settings FILE or save them from the window first).";
@@ -42,6 +45,10 @@ std::string as_terminal_text(const std::string& text) {
     return out;
 }
 
+int exit_code_of(RunOutcome outcome) {
+    return outcome == RunOutcome::all_assembled || outcome == RunOutcome::test_correct ? 0 : 1;
+}
+
 }  // namespace
 
 int run_headless(int argc, char** argv, const ControllerOptions& options) {
@@ -50,8 +57,8 @@ int run_headless(int argc, char** argv, const ControllerOptions& options) {
     HeadlessDialogs dialogs(std::cerr);
     RealPlatform real(events, dialogs);
     Form_zelkon_cluster_controller form(real.bundle());
-    // The log's lines start with their break; end the open one before a message
-    // and at the end.
+    // The log's lines start with their break; end the open one before a message,
+    // before a replaced log and at the end.
     bool line_open = false;
     auto end_line = [&line_open] {
         if (line_open) {
@@ -59,37 +66,38 @@ int run_headless(int argc, char** argv, const ControllerOptions& options) {
             line_open = false;
         }
     };
-    form.on_run_log_appended = [&line_open](const std::string& text) {
+    form.hooks.on_run_log_appended = [&line_open](const std::string& text) {
         std::cout << as_terminal_text(text) << std::flush;
         line_open = text.empty() ? line_open : text.back() != '\r';
     };
+    form.hooks.on_run_log_replaced = end_line;
     dialogs.before_text = end_line;
-    // Queued, so that an end asked for before the event loop runs still counts.
-    form.on_exit_requested = [](int code) {
+    std::optional<RunOutcome> outcome;
+    // Queued, so that an end reported before the event loop runs still counts.
+    auto exit_later = [](int code) {
         QMetaObject::invokeMethod(
             QCoreApplication::instance(), [code] { QCoreApplication::exit(code); },
             Qt::QueuedConnection);
     };
+    form.hooks.on_exit_requested = exit_later;
+    form.hooks.on_run_ended = [&outcome, &exit_later](RunOutcome ended) {
+        outcome = ended;
+        exit_later(exit_code_of(ended));
+    };
     form.automatic_start_index = options.test_setup ? 0 : 1;
 
-    AutomaticStart outcome = form.Form_Load(options.folder_text, options.settings_file);
-    if (outcome != AutomaticStart::started) {
+    AutomaticStart started = form.Form_Load(options.folder_text, options.settings_file);
+    if (started != AutomaticStart::started) {
         end_line();
-        std::cerr << refusal_of(outcome) << std::endl;
+        std::cerr << refusal_of(started) << std::endl;
         return 1;
     }
-    if (!form.Timer_cluster_task->enabled()) {
-        // The set-up stopped (its message is on standard error) or only tested.
-        end_line();
-        return form.last_setup_succeeded ? 0 : 1;
-    }
     end_line();
-    // A signal ends the run the way an error does: clean up, exit 1.
-    StopSignals stop_signals([&form](int) {
-        form.state.run_terminated = kTrue;
-        form.cluster_cleanup();
-        QCoreApplication::exit(1);
-    });
+    if (outcome) {
+        return exit_code_of(*outcome);  // the set-up stopped, or only tested
+    }
+    // A signal stops the run as the Stop button answered Yes does.
+    StopSignals stop_signals([&form](int) { form.run_control.stop_run(); });
     int code = QCoreApplication::exec();
     end_line();
     return code;

@@ -9,6 +9,7 @@
 #include "platform/qt_event_loop.h"
 #include "platform/qt_settings_store.h"
 #include "platform/system_clock.h"
+#include "platform/unix_pipe_transport.h"
 
 namespace zelkon {
 
@@ -22,6 +23,7 @@ struct RealPlatform {
     PosixProcessStarter processes;
     HostComputerName computer_name;
     LocalManagementService management{processes, computer_name.get()};
+    UnixPipeTransport pipes{UnixPipeConfig::from_environment()};
     SystemClock clock;
     QtTimerFactory timers;
     EventPump& events;
@@ -31,8 +33,9 @@ struct RealPlatform {
     ProcessEnvironment environment;
 
     Platform bundle() {
-        return Platform{files,    processes, management,        clock,         timers,     events,
-                        settings, dialogs,   current_directory, computer_name, environment};
+        return Platform{files,         processes,  management, pipes,   clock,
+                        timers,        events,     settings,   dialogs, current_directory,
+                        computer_name, environment};
     }
 };
 

@@ -20,9 +20,9 @@ int run_with_window(int argc, char** argv, const ControllerOptions& options) {
     MainWindow window(form);
     events.attach(&window);
     dialogs.set_parent(&window);
-    form.on_show = [&window] { window.show(); };
+    form.hooks.on_show = [&window] { window.show(); };
     // Queued, so that an end asked for before the event loop runs still counts.
-    form.on_exit_requested = [](int code) {
+    form.hooks.on_exit_requested = [](int code) {
         QMetaObject::invokeMethod(
             QApplication::instance(), [code] { QApplication::exit(code); }, Qt::QueuedConnection);
     };

@@ -19,6 +19,7 @@ class FakeTextWriter : public TextWriter {
         return true;
     }
     void flush() override {}
+    bool close() override { return files_.failing_paths.count(path_) == 0; }
 
   private:
     FakeFileSystem& files_;
@@ -78,6 +79,19 @@ bool FakeFileSystem::copy_file(const std::string& from, const std::string& to, b
     }
     files[target] = files[normal(from)];
     changes.push_back("copy " + normal(from) + " to " + target);
+    return true;
+}
+
+bool FakeFileSystem::rename_file(const std::string& from, const std::string& to) {
+    std::string source = normal(from);
+    std::string target = normal(to);
+    if (files.count(source) == 0 || fails(source) || fails(target) ||
+        folders.count(parent_of(target)) == 0) {
+        return false;
+    }
+    files[target] = files[source];
+    files.erase(source);
+    changes.push_back("rename " + source + " to " + target);
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include "platform/fake/fake_clock.h"
 #include "platform/fake/fake_environment.h"
 #include "platform/fake/fake_file_system.h"
+#include "platform/fake/fake_pipe_transport.h"
 #include "platform/fake/fake_process_starter.h"
 #include "platform/fake/fake_services.h"
 #include "platform/local_management_service.h"
@@ -23,10 +24,12 @@ struct FakePlatform {
     FakeEnvironment environment;
     // Starts on this computer go to the fake process starter.
     LocalManagementService management{processes, computer_name.name};
+    FakePipeTransport pipes{clock};
 
     Platform bundle() {
-        return Platform{files,    processes, management,        clock,         clock,      events,
-                        settings, dialogs,   current_directory, computer_name, environment};
+        return Platform{files,         processes,  management, pipes,   clock,
+                        clock,         events,     settings,   dialogs, current_directory,
+                        computer_name, environment};
     }
 };
 

@@ -1,7 +1,9 @@
+#include "engine/run_control.h"
+
+#include <algorithm>
 #include <exception>
 #include <functional>
 
-#include "controller/Form_zelkon_cluster_controller.h"
 #include "controller/Module_zelkon_cluster.h"
 
 namespace zelkon {
@@ -21,7 +23,7 @@ std::string in_folder(const std::string& folder, const std::string& name) {
 
 }  // namespace
 
-void Form_zelkon_cluster_controller::cluster_cleanup() {
+void RunControl::cluster_cleanup() {
     ignoring_errors([this] {
         if (state.process_log) {
             state.process_log->write_line(format_date_time(platform.clock.now(), "Hh:Nn:Ss") +
@@ -34,7 +36,7 @@ void Form_zelkon_cluster_controller::cluster_cleanup() {
             close_task_server_pipes();
         }
     });
-    for (std::int32_t i = 1; i <= state.num_servers; ++i) {
+    for (std::int32_t i = 1; i <= state.num_servers(); ++i) {
         ignoring_errors([this, i] { remove_job_files_of_machine(i); });
     }
     ignoring_errors([this] {
@@ -56,34 +58,39 @@ void Form_zelkon_cluster_controller::cluster_cleanup() {
     controls.Command_start_cluster_run[0].enabled = true;
     controls.Command_pause_run[0].visible = false;
     controls.Command_pause_run[1].visible = false;
-    Timer_cluster_task->set_interval(0);
-    Timer_cluster_task->set_enabled(false);
+    Timer_cluster_task.set_interval(0);
+    Timer_cluster_task.set_enabled(false);
 }
 
-void Form_zelkon_cluster_controller::remove_job_files_of_machine(std::int32_t machine) {
-    auto index = static_cast<std::size_t>(machine);
-    if (index >= state.server_is_local.size()) {
-        return;  // the machine's folders were never set up
+void RunControl::close_task_server_pipes() {
+    auto pipes =
+        std::min(static_cast<std::size_t>(state.num_task_servers()), state.PipeRPC_Zelkon.size());
+    for (std::size_t i = 0; i < pipes; ++i) {
+        PipeRPC& pipe = *state.PipeRPC_Zelkon[i];
+        ignoring_errors([&pipe] { pipe.ClosePipe(); });
     }
-    if (!state.network_share.empty() && !state.server_is_local[index]) {
+}
+
+void RunControl::remove_job_files_of_machine(std::int32_t index) {
+    if (!state.machines.contains(index)) {
+        return;
+    }
+    const Machine& machine = state.machines[index];
+    if (!state.network_share.empty() && !machine.is_local) {
         return;  // other machines reach the controller's folder through the share
     }
-    if (index < state.server_first_task_server.size() && !state.cluster_data_file.empty()) {
-        auto first = static_cast<std::size_t>(state.server_first_task_server[index]);
-        if (first < state.task_servers.size()) {
-            std::string copy =
-                in_folder(state.task_servers[first].work_path, state.cluster_data_file);
-            if (platform.files.file_exists(copy)) {
-                platform.files.delete_files(copy, false);
-            }
+    if (state.task_servers.contains(machine.first_task_server) &&
+        !state.cluster_data_file.empty()) {
+        std::string copy = in_folder(state.task_servers[machine.first_task_server].work_path,
+                                     state.cluster_data_file);
+        if (platform.files.file_exists(copy)) {
+            platform.files.delete_files(copy, false);
         }
     }
-    if (index < state.server_network_path.size()) {
-        const std::string& folder = state.server_network_path[index];
-        if (!folder.empty() && platform.files.folder_exists(folder)) {
-            platform.files.delete_files(in_folder(folder, "*.*"), false);
-            platform.files.delete_folder(folder, true);
-        }
+    const std::string& folder = machine.network_path;
+    if (!folder.empty() && platform.files.folder_exists(folder)) {
+        platform.files.delete_files(in_folder(folder, "*.*"), false);
+        platform.files.delete_folder(folder, true);
     }
 }
 

@@ -1,0 +1,35 @@
+#include "engine/run_control.h"
+
+namespace zelkon {
+namespace {
+
+constexpr int kResumeIntervalMs = 500;
+
+}  // namespace
+
+void RunControl::Command_pause_run_Click(std::int16_t Index) {
+    bool pausing = Index == 0;
+    Timer_cluster_task.set_interval(pausing ? 0 : kResumeIntervalMs);
+    Timer_cluster_task.set_enabled(!pausing);
+    controls.Command_pause_run[0].visible = !pausing;
+    controls.Command_pause_run[1].visible = pausing;
+}
+
+void RunControl::Command_stop_cluster_run_Click() {
+    if (platform.dialogs.ask_yes_no("Stop current run?", true)) {
+        stop_run();
+    }
+}
+
+void RunControl::stop_run() {
+    state.run_terminated = true;
+    Timer_cluster_task.set_interval(0);
+    Timer_cluster_task.set_enabled(false);
+    platform.dialogs.message(
+        "Run has been terminated. Any tasks currently running will continue until they have "
+        "completed, but no new tasks will be started.");
+    cluster_cleanup();
+    form.report_run_end(RunOutcome::stopped);
+}
+
+}  // namespace zelkon

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+
+#include "controller/form_context.h"
+
+namespace zelkon {
+
+// Pause, resume and stop of a run, and the clean-up every end of a run or a
+// set-up goes through.
+class RunControl : public FormPart {
+  public:
+    explicit RunControl(FormContext& context) : FormPart(context) {}
+
+    // Index 0 pauses, any other value resumes.
+    void Command_pause_run_Click(std::int16_t Index);
+    // Asks first; a Yes stops the run.
+    void Command_stop_cluster_run_Click();
+    // Stops the run without asking: the Stop button's Yes, and a signal.
+    void stop_run();
+    void cluster_cleanup();
+
+  private:
+    void close_task_server_pipes();
+    void remove_job_files_of_machine(std::int32_t machine);
+};
+
+}  // namespace zelkon
