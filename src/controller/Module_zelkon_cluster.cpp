@@ -22,20 +22,6 @@ std::string two_digits(std::int32_t value) {
     return (value < 0 ? "-" : "") + digits;
 }
 
-std::tm local_time_of(DateTime when) {
-    std::time_t seconds = static_cast<std::time_t>(when.epoch_seconds);
-    std::tm parts{};
-    localtime_r(&seconds, &parts);
-    return parts;
-}
-
-std::string strftime_of(DateTime when, const char* format) {
-    std::tm parts = local_time_of(when);
-    char buffer[128];
-    std::size_t length = std::strftime(buffer, sizeof buffer, format, &parts);
-    return std::string(buffer, length);
-}
-
 bool is_blank(char c) {
     return c == ' ' || c == '\t';
 }
@@ -183,18 +169,18 @@ std::string format_number(double value, const std::string& pattern) {
     return text;
 }
 
-std::string format_date_time(DateTime when, const std::string& pattern) {
+std::string format_date_time(const Clock& clock, DateTime when, const std::string& pattern) {
     if (pattern == "dd-mmm-yyyy Hh:Nn:Ss") {
-        return strftime_of(when, "%d-%b-%Y %H:%M:%S");
+        return clock.format_local(when, "%d-%b-%Y %H:%M:%S");
     }
     if (pattern == "Hh:Nn:Ss") {
-        return strftime_of(when, "%H:%M:%S");
+        return clock.format_local(when, "%H:%M:%S");
     }
     throw ZelkonError(5, "Invalid procedure call or argument: pattern " + pattern);
 }
 
-std::string format_short_date(DateTime when) {
-    return strftime_of(when, "%x");
+std::string format_short_date(const Clock& clock, DateTime when) {
+    return clock.format_local(when, "%x");
 }
 
 std::string trim(const std::string& text) {

@@ -44,10 +44,10 @@ std::string format_number(double value, const std::string& pattern);
 
 // A date-time in local time with "dd-mmm-yyyy Hh:Nn:Ss" (06-Dec-2026 14:05:09,
 // the month in the user's locale) or "Hh:Nn:Ss".
-std::string format_date_time(DateTime when, const std::string& pattern);
+std::string format_date_time(const Clock& clock, DateTime when, const std::string& pattern);
 
 // The date in the user's short date form.
-std::string format_short_date(DateTime when);
+std::string format_short_date(const Clock& clock, DateTime when);
 
 std::string trim(const std::string& text);
 std::string to_upper(std::string text);

@@ -252,7 +252,8 @@ void RunSetup::delete_if_present(const std::string& file) {
 }
 
 void RunSetup::start_the_task_timer(SetupProgress& setup) {
-    std::string started = format_date_time(platform.clock.now(), "dd-mmm-yyyy Hh:Nn:Ss");
+    std::string started =
+        format_date_time(platform.clock, platform.clock.now(), "dd-mmm-yyyy Hh:Nn:Ss");
     set_run_log("Zelkon Cluster started at " + started);
     state.process_log = platform.files.open_writer(state.process_log_file, false);
     if (!state.process_log) {

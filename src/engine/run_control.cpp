@@ -26,8 +26,9 @@ std::string in_folder(const std::string& folder, const std::string& name) {
 void RunControl::cluster_cleanup() {
     ignoring_errors([this] {
         if (state.process_log) {
-            state.process_log->write_line(format_date_time(platform.clock.now(), "Hh:Nn:Ss") +
-                                          " Zelkon Cluster ended");
+            state.process_log->write_line(
+                format_date_time(platform.clock, platform.clock.now(), "Hh:Nn:Ss") +
+                " Zelkon Cluster ended");
             state.process_log.reset();
         }
     });
@@ -40,8 +41,9 @@ void RunControl::cluster_cleanup() {
         ignoring_errors([this, i] { remove_job_files_of_machine(i); });
     }
     ignoring_errors([this] {
-        append_run_log("\r\rZelkon Cluster finished at " +
-                       format_date_time(platform.clock.now(), "dd-mmm-yyyy Hh:Nn:Ss"));
+        append_run_log(
+            "\r\rZelkon Cluster finished at " +
+            format_date_time(platform.clock, platform.clock.now(), "dd-mmm-yyyy Hh:Nn:Ss"));
     });
     ignoring_errors([this] {
         // Only an info file the set-up wrote gets the total; none is made here.

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 
 namespace zelkon {
 
@@ -24,6 +25,9 @@ class Clock {
     // Milliseconds of a monotonic clock; only differences mean anything.
     virtual std::int64_t tick_ms() const = 0;
     virtual void sleep_ms(int milliseconds) = 0;
+    // A date-time in the user's local time, written with a strftime format
+    // (month names in the user's locale).
+    virtual std::string format_local(DateTime when, const char* strftime_format) const = 0;
 };
 
 // A repeating timer of the event loop: while enabled it calls its handler

@@ -1,6 +1,7 @@
 #include "platform/system_clock.h"
 
 #include <chrono>
+#include <ctime>
 #include <thread>
 
 namespace zelkon {
@@ -19,6 +20,15 @@ void SystemClock::sleep_ms(int milliseconds) {
     if (milliseconds > 0) {
         std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
     }
+}
+
+std::string SystemClock::format_local(DateTime when, const char* strftime_format) const {
+    std::time_t seconds = static_cast<std::time_t>(when.epoch_seconds);
+    std::tm parts{};
+    localtime_r(&seconds, &parts);
+    char buffer[128];
+    std::size_t length = std::strftime(buffer, sizeof buffer, strftime_format, &parts);
+    return std::string(buffer, length);
 }
 
 }  // namespace zelkon

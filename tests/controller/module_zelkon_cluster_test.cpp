@@ -4,6 +4,7 @@
 
 #include "controller/fixed_ms.h"
 #include "platform/error.h"
+#include "platform/fake/fake_clock.h"
 
 namespace zelkon {
 namespace {
@@ -93,11 +94,13 @@ TEST(Numbers, FormatPatterns) {
     EXPECT_THROW(format_number(1, "#,##0"), ZelkonError);
 }
 
-TEST(DateTimes, PatternsInLocalTime) {
-    DateTime when{1796565909};  // TZ=UTC in these tests
-    EXPECT_EQ(format_date_time(when, "dd-mmm-yyyy Hh:Nn:Ss"), "06-Dec-2026 14:05:09");
-    EXPECT_EQ(format_date_time(when, "Hh:Nn:Ss"), "14:05:09");
-    EXPECT_EQ(format_short_date(when), "12/06/26");
+TEST(DateTimes, PatternsInTheClocksLocalTime) {
+    FakeClock clock;  // UTC in the C locale, whatever the machine's
+    DateTime when{1796565909};
+    EXPECT_EQ(format_date_time(clock, when, "dd-mmm-yyyy Hh:Nn:Ss"), "06-Dec-2026 14:05:09");
+    EXPECT_EQ(format_date_time(clock, when, "Hh:Nn:Ss"), "14:05:09");
+    EXPECT_EQ(format_short_date(clock, when), "12/06/26");
+    EXPECT_THROW(format_date_time(clock, when, "yyyy"), ZelkonError);
 }
 
 TEST(FixedMs, SumsOfManySmallTimesStayExact) {

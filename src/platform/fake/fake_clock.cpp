@@ -1,6 +1,8 @@
 #include "platform/fake/fake_clock.h"
 
 #include <algorithm>
+#include <clocale>
+#include <ctime>
 
 namespace zelkon {
 
@@ -13,7 +15,18 @@ DateTime FakeClock::now() const {
 }
 
 void FakeClock::sleep_ms(int milliseconds) {
-    advance(milliseconds);
+    tick_ms_ += std::max(0, milliseconds);
+}
+
+std::string FakeClock::format_local(DateTime when, const char* strftime_format) const {
+    std::time_t seconds = static_cast<std::time_t>(when.epoch_seconds);
+    std::tm parts{};
+    gmtime_r(&seconds, &parts);
+    locale_t c_locale = newlocale(LC_ALL_MASK, "C", nullptr);
+    char buffer[128];
+    std::size_t length = strftime_l(buffer, sizeof buffer, strftime_format, &parts, c_locale);
+    freelocale(c_locale);
+    return std::string(buffer, length);
 }
 
 std::unique_ptr<Timer> FakeClock::create_timer() {

@@ -16,7 +16,7 @@ struct FakePlatform {
     FakeFileSystem files;
     FakeProcessStarter processes;
     FakeClock clock;
-    FakeEventPump events;
+    FakeEventPump events{&clock};
     FakeSettingsStore settings;
     FakeDialogs dialogs;
     FakeCurrentDirectory current_directory;
