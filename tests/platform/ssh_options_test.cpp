@@ -1,0 +1,45 @@
+#include "platform/ssh_options.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace zelkon {
+namespace {
+
+bool has(const std::vector<std::string>& words, const std::string& word) {
+    return std::find(words.begin(), words.end(), word) != words.end();
+}
+
+TEST(SshOptions, TheUsersWordsComeFirstAndTheHostAndCommandLastAfterADoubleDash) {
+    SshOptions options = SshOptions::from_command("/opt/ssh -F '/my dir/cfg'");
+    std::vector<std::string> arguments = options.run_on("-oProxyCommand=x", "echo 'a b'; true");
+    ASSERT_GE(arguments.size(), 6u);
+    EXPECT_EQ(std::vector<std::string>(arguments.begin(), arguments.begin() + 3),
+              (std::vector<std::string>{"/opt/ssh", "-F", "/my dir/cfg"}));
+    EXPECT_EQ(std::vector<std::string>(arguments.end() - 3, arguments.end()),
+              (std::vector<std::string>{"--", "-oProxyCommand=x", "echo 'a b'; true"}));
+    EXPECT_TRUE(has(arguments, "BatchMode=yes"));
+    EXPECT_TRUE(has(arguments, "-T"));
+}
+
+TEST(SshOptions, OnlyAControlFolderBringsTheSharedMasterConnection) {
+    SshOptions alone = SshOptions::from_command("ssh");
+    EXPECT_FALSE(has(alone.run_on("nodeA", "true"), "ControlMaster=auto"));
+    SshOptions shared = SshOptions::from_command("ssh", "/run/user/7/zelkon-ssh-abc");
+    std::vector<std::string> arguments = shared.run_on("nodeA", "true");
+    EXPECT_TRUE(has(arguments, "ControlMaster=auto"));
+    EXPECT_TRUE(has(arguments, "ControlPath=/run/user/7/zelkon-ssh-abc/%C"));
+}
+
+TEST(SshOptions, ZelkonSshCommandNamesTheProgramAndAnEmptyOneMeansSsh) {
+    setenv("ZELKON_SSH_COMMAND", "ssh -F \"a b\"", 1);
+    EXPECT_EQ(SshOptions::from_environment().program,
+              (std::vector<std::string>{"ssh", "-F", "a b"}));
+    setenv("ZELKON_SSH_COMMAND", "", 1);
+    EXPECT_EQ(SshOptions::from_environment().program, std::vector<std::string>{"ssh"});
+    unsetenv("ZELKON_SSH_COMMAND");
+}
+
+}  // namespace
+}  // namespace zelkon
