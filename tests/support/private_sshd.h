@@ -47,9 +47,15 @@ class PrivateSshd {
         if (folder_.empty()) {
             return;
         }
-        std::string pid = text_of(folder_ + "/sshd.pid");
+        std::string pid_file = folder_ + "/sshd.pid";
+        std::string pid = text_of(pid_file);
         if (!pid.empty()) {
             kill(std::atoi(pid.c_str()), SIGTERM);
+        }
+        // sshd removes its pid file as it ends; removing the folder meanwhile
+        // would trip over it.
+        for (int i = 0; i < 500 && std::filesystem::exists(pid_file); ++i) {
+            usleep(10000);
         }
         std::error_code error;
         std::filesystem::remove_all(folder_, error);
