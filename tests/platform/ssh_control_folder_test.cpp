@@ -33,11 +33,5 @@ TEST(SshControlFolder, IsPrivateFitsASocketAddressAndGoesWithTheObject) {
     unsetenv("XDG_RUNTIME_DIR");
 }
 
-TEST(SshControlFolder, TwoControllersGetTwoFolders) {
-    SshControlFolder first;
-    SshControlFolder second;
-    EXPECT_NE(first.path(), second.path());
-}
-
 }  // namespace
 }  // namespace zelkon

@@ -23,15 +23,6 @@ TEST(SshOptions, TheUsersWordsComeFirstAndTheHostAndCommandLastAfterADoubleDash)
     EXPECT_TRUE(has(arguments, "-T"));
 }
 
-TEST(SshOptions, OnlyAControlFolderBringsTheSharedMasterConnection) {
-    SshOptions alone = SshOptions::from_command("ssh");
-    EXPECT_FALSE(has(alone.run_on("nodeA", "true"), "ControlMaster=auto"));
-    SshOptions shared = SshOptions::from_command("ssh", "/run/user/7/zelkon-ssh-abc");
-    std::vector<std::string> arguments = shared.run_on("nodeA", "true");
-    EXPECT_TRUE(has(arguments, "ControlMaster=auto"));
-    EXPECT_TRUE(has(arguments, "ControlPath=/run/user/7/zelkon-ssh-abc/%C"));
-}
-
 TEST(SshOptions, ZelkonSshCommandNamesTheProgramAndAnEmptyOneMeansSsh) {
     setenv("ZELKON_SSH_COMMAND", "ssh -F \"a b\"", 1);
     EXPECT_EQ(SshOptions::from_environment().program,
