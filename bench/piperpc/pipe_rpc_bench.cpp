@@ -57,7 +57,7 @@ class BenchListener {
         if (remote) {
             // A real ssh may be named; by default a stand-in runs the bridge here.
             const char* ssh = std::getenv("PIPERPC_BENCH_SSH_COMMAND");
-            config.ssh_command = ssh != nullptr ? ssh : LOCAL_SSH_PATH;
+            config.ssh = SshOptions::from_command(ssh != nullptr ? ssh : LOCAL_SSH_PATH);
             config.dial_command =
                 "env XDG_RUNTIME_DIR=" + folder_ + " " + ZELKON_LISTENER_PATH + " --dial";
         }

@@ -29,6 +29,7 @@ class ZelkonError : public std::runtime_error {
 inline constexpr int kErrorOverflow = 6;
 inline constexpr int kErrorFileNotFound = 53;
 inline constexpr int kErrorPathNotFound = 76;
+inline constexpr int kErrorMachineUnavailable = 462;
 
 // The description of any exception, as shown after a procedure's fixed sentence.
 inline std::string error_description(const std::exception& error) {

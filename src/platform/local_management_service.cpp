@@ -38,7 +38,7 @@ LocalManagementService::LocalManagementService(ProcessStarter& processes, std::s
 
 std::shared_ptr<ProcessClass> LocalManagementService::connect(const std::string& host) {
     if (!is_local_host(host, computer_name_)) {
-        throw ZelkonError(462,
+        throw ZelkonError(kErrorMachineUnavailable,
                           "The remote server machine does not exist or is unavailable: " + host);
     }
     return std::make_shared<LocalProcessClass>(processes_);

@@ -168,8 +168,7 @@ class RemoteConnection : public PipeConnection {
     pid_t child_;
 };
 
-[[noreturn]] void exec_dial(int fd, const std::string& shell_command, const std::string& host,
-                            const std::string& remote) {
+[[noreturn]] void exec_dial(int fd, char* const* argv) {
     prctl(PR_SET_PDEATHSIG, SIGTERM);  // an ssh child never outlives us
     dup2(fd, STDIN_FILENO);
     dup2(fd, STDOUT_FILENO);
@@ -181,14 +180,18 @@ class RemoteConnection : public PipeConnection {
     sigset_t none;
     sigemptyset(&none);
     sigprocmask(SIG_SETMASK, &none, nullptr);
-    execl("/bin/sh", "sh", "-c", shell_command.c_str(), "sh", host.c_str(), remote.c_str(),
-          static_cast<char*>(nullptr));
+    execvp(argv[0], argv);
     _exit(127);
 }
 
 // One attempt through ssh: 0 with a greeted connection, kPipeBusy, or another error.
-int try_remote(const std::string& shell_command, const std::string& host, const std::string& remote,
-               int greeting_ms, std::unique_ptr<PipeConnection>& connection) {
+int try_remote(const std::vector<std::string>& arguments, int greeting_ms,
+               std::unique_ptr<PipeConnection>& connection) {
+    std::vector<char*> argv;
+    for (const std::string& argument : arguments) {
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    }
+    argv.push_back(nullptr);
     int pair[2];
     if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0) {
         return pipe_error_from_errno(errno);
@@ -202,7 +205,7 @@ int try_remote(const std::string& shell_command, const std::string& host, const 
     }
     if (child == 0) {
         close(pair[0]);
-        exec_dial(pair[1], shell_command, host, remote);
+        exec_dial(pair[1], argv.data());
     }
     close(pair[1]);
     std::vector<std::uint8_t> greeting;
@@ -244,7 +247,7 @@ std::unique_ptr<PipeConnection> open_unix_socket(const std::string& path, int wa
     }
 }
 
-std::unique_ptr<PipeConnection> open_remote_pipe(const std::string& ssh_command,
+std::unique_ptr<PipeConnection> open_remote_pipe(const SshOptions& ssh,
                                                  const std::string& dial_command,
                                                  const std::string& host, const std::string& name,
                                                  int wait_ms, int& error) {
@@ -254,14 +257,11 @@ std::unique_ptr<PipeConnection> open_remote_pipe(const std::string& ssh_command,
         return nullptr;
     }
     // Host and remote command reach ssh as arguments, never through our shell.
-    std::string shell_command =
-        "exec " + ssh_command + " -T -o BatchMode=yes -o ConnectTimeout=10 -- \"$1\" \"$2\"";
-    std::string remote = dial_command + " " + shell_quote(name);
+    std::vector<std::string> arguments = ssh.run_on(host, dial_command + " " + shell_quote(name));
     Deadline deadline = Deadline::after(wait_ms);
     std::unique_ptr<PipeConnection> connection;
     while (true) {
-        error = try_remote(shell_command, host, remote, deadline.left_at_least(kRemoteLoginMs),
-                           connection);
+        error = try_remote(arguments, deadline.left_at_least(kRemoteLoginMs), connection);
         if (error != kPipeBusy) {
             return connection;
         }

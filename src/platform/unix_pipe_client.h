@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/pipe_transport.h"
+#include "platform/ssh_options.h"
 
 namespace zelkon {
 
@@ -15,9 +16,9 @@ inline constexpr int kDefaultPipeWaitMs = 250;
 // until wait_ms have passed (kPipeTimeout). A missing pipe fails at once.
 std::unique_ptr<PipeConnection> open_unix_socket(const std::string& path, int wait_ms, int& error);
 
-// Opens a pipe on another computer: runs `ssh_command HOST dial_command NAME`
-// and speaks length-prefixed frames with it on its standard input and output.
-std::unique_ptr<PipeConnection> open_remote_pipe(const std::string& ssh_command,
+// Opens a pipe on another computer: runs `ssh HOST dial_command NAME` and
+// speaks length-prefixed frames with it on its standard input and output.
+std::unique_ptr<PipeConnection> open_remote_pipe(const SshOptions& ssh,
                                                  const std::string& dial_command,
                                                  const std::string& host, const std::string& name,
                                                  int wait_ms, int& error);

@@ -26,7 +26,7 @@ UnixPipeConfig UnixPipeConfig::from_environment() {
     config.folder = runtime != nullptr && runtime[0] != '\0'
                         ? std::string(runtime) + "/piperpc"
                         : "/tmp/piperpc-" + std::to_string(geteuid());
-    config.ssh_command = environment("ZELKON_SSH_COMMAND", "ssh");
+    config.ssh = SshOptions::from_environment();
     config.dial_command = environment("PIPERPC_DIAL_COMMAND", "zelkon-listener --dial");
     return config;
 }

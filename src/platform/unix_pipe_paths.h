@@ -2,16 +2,19 @@
 
 #include <string>
 
+#include "platform/ssh_options.h"
+
 namespace zelkon {
 
 // Where this user's pipes live and how the remote ones are reached.
 struct UnixPipeConfig {
     std::string folder;        // holds one socket per pipe name
-    std::string ssh_command;   // runs a command on another computer
+    SshOptions ssh;            // runs a command on another computer
     std::string dial_command;  // the remote part, before the pipe name
 
     // $XDG_RUNTIME_DIR/piperpc (or /tmp/piperpc-UID), $ZELKON_SSH_COMMAND
-    // (or "ssh") and $PIPERPC_DIAL_COMMAND (or "zelkon-listener --dial").
+    // (or "ssh") without a master connection, and $PIPERPC_DIAL_COMMAND (or
+    // "zelkon-listener --dial").
     static UnixPipeConfig from_environment();
 };
 

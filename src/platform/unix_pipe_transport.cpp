@@ -20,8 +20,7 @@ std::unique_ptr<PipeConnection> UnixPipeTransport::open(const std::string& serve
                                                         const std::string& name, int wait_ms,
                                                         int& error) {
     if (server != ".") {
-        return open_remote_pipe(config_.ssh_command, config_.dial_command, server, name, wait_ms,
-                                error);
+        return open_remote_pipe(config_.ssh, config_.dial_command, server, name, wait_ms, error);
     }
     std::string path;
     error = pipe_socket_path(config_.folder, name, path);

@@ -1,54 +1,28 @@
-// Remote pipes through a real ssh login: a private sshd on a loopback port,
-// where the hosts nodeA and nodeB both lead.
-#include <netinet/in.h>
-#include <signal.h>
-#include <sys/socket.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdlib>
+// Remote pipes through a real ssh login: a private sshd on loopback ports,
+// where the hosts nodeA and nodeB lead.
+#include <filesystem>
 
 #include "listener_fixture.h"
+#include "private_sshd.h"
 
 namespace zelkon {
 namespace {
-
-// A loopback port that nothing listens on at the moment.
-int free_port() {
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    bind(fd, reinterpret_cast<sockaddr*>(&address), size);
-    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
-    close(fd);
-    return ntohs(address.sin_port);
-}
 
 class DialThroughSsh : public ListenerProgram {
   protected:
     void SetUp() override {
         ListenerProgram::SetUp();
-        ssh_folder = folder + "/ssh";
-        std::filesystem::create_directory(ssh_folder);
-        std::string command = std::string(START_SSHD_PATH) + " " + ssh_folder + " " +
-                              std::to_string(free_port()) + " " + std::to_string(free_port()) +
-                              " 2> " + ssh_folder + "/start.log";
-        int status = std::system(command.c_str());
-        ASSERT_EQ(WEXITSTATUS(status), 0) << "the private sshd could not be started: "
-                                          << read_text_file(ssh_folder + "/start.log");
-        reach_remote_pipes_through("ssh -F " + ssh_folder + "/ssh_config");
+        std::string bin_folder = std::filesystem::path(ZELKON_LISTENER_PATH).parent_path();
+        sshd = std::make_unique<PrivateSshd>(bin_folder, folder);
+        ASSERT_TRUE(sshd->started()) << "the private sshd could not be started: " << sshd->errors();
+        reach_remote_pipes_through(sshd->ssh_command());
     }
     void TearDown() override {
-        std::string pid = read_text_file(ssh_folder + "/sshd.pid");
-        if (!pid.empty()) {
-            kill(std::atoi(pid.c_str()), SIGTERM);
-        }
+        sshd.reset();
         ListenerProgram::TearDown();
     }
 
-    std::string ssh_folder;
+    std::unique_ptr<PrivateSshd> sshd;
 };
 
 TEST_F(DialThroughSsh, TwoServersAreReachedAndAnUnreachableOneFailsPromptly) {

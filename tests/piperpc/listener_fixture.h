@@ -142,7 +142,7 @@ class ListenerProgram : public ::testing::Test {
     // --dial finds this test's pipe folder.
     void reach_remote_pipes_through(const std::string& ssh_command) {
         UnixPipeConfig config = UnixPipeConfig::from_environment();
-        config.ssh_command = ssh_command;
+        config.ssh = SshOptions::from_command(ssh_command);
         config.dial_command = "env XDG_RUNTIME_DIR=" + shell_quote(folder) + " " +
                               shell_quote(ZELKON_LISTENER_PATH) + " --dial";
         transport = std::make_unique<UnixPipeTransport>(config);

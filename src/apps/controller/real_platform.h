@@ -1,6 +1,5 @@
 #pragma once
 
-#include "platform/local_management_service.h"
 #include "platform/platform.h"
 #include "platform/posix_file_system.h"
 #include "platform/posix_process_starter.h"
@@ -8,6 +7,8 @@
 #include "platform/process_environment.h"
 #include "platform/qt_event_loop.h"
 #include "platform/qt_settings_store.h"
+#include "platform/ssh_control_folder.h"
+#include "platform/ssh_management_service.h"
 #include "platform/system_clock.h"
 #include "platform/unix_pipe_transport.h"
 
@@ -15,6 +16,12 @@ namespace zelkon {
 
 // The real operating system, for the controller program. The event pump and
 // the dialogs depend on whether there is a window.
+inline UnixPipeConfig pipe_config(const SshOptions& ssh) {
+    UnixPipeConfig config = UnixPipeConfig::from_environment();
+    config.ssh = ssh;
+    return config;
+}
+
 struct RealPlatform {
     RealPlatform(EventPump& event_pump, Dialogs& user_dialogs)
         : events(event_pump), dialogs(user_dialogs) {}
@@ -22,8 +29,13 @@ struct RealPlatform {
     PosixFileSystem files;
     PosixProcessStarter processes;
     HostComputerName computer_name;
-    LocalManagementService management{processes, computer_name.get()};
-    UnixPipeTransport pipes{UnixPipeConfig::from_environment()};
+    // One ssh master connection per machine, shared by the management
+    // service and the pipe clients' --dial; the masters end before their
+    // folder goes.
+    SshControlFolder ssh_control;
+    SshOptions ssh = SshOptions::from_environment(ssh_control.path());
+    SshManagementService management{processes, computer_name.get(), ssh};
+    UnixPipeTransport pipes{pipe_config(ssh)};
     SystemClock clock;
     QtTimerFactory timers;
     EventPump& events;

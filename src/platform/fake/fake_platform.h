@@ -3,6 +3,7 @@
 #include "platform/fake/fake_clock.h"
 #include "platform/fake/fake_environment.h"
 #include "platform/fake/fake_file_system.h"
+#include "platform/fake/fake_management_service.h"
 #include "platform/fake/fake_pipe_transport.h"
 #include "platform/fake/fake_process_starter.h"
 #include "platform/fake/fake_services.h"
@@ -23,7 +24,7 @@ struct FakePlatform {
     FakeComputerName computer_name;
     FakeEnvironment environment;
     // Starts on this computer go to the fake process starter.
-    LocalManagementService management{processes, computer_name.name};
+    FakeManagementService management{&clock, &processes, computer_name.name};
     FakePipeTransport pipes{clock};
 
     Platform bundle() {

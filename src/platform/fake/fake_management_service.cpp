@@ -1,0 +1,87 @@
+#include "platform/fake/fake_management_service.h"
+
+#include "platform/error.h"
+#include "platform/local_management_service.h"
+
+namespace zelkon {
+namespace {
+
+class FakeProcessClass : public ProcessClass {
+  public:
+    FakeProcessClass(FakeManagementService& service, std::string host)
+        : service_(service), host_(std::move(host)) {}
+    int Create(const std::string& command_line, const std::string& folder,
+               int& process_id) override {
+        return service_.create(host_, command_line, folder, process_id);
+    }
+
+  private:
+    FakeManagementService& service_;
+    std::string host_;
+};
+
+}  // namespace
+
+std::shared_ptr<ProcessClass> FakeManagementService::connect(const std::string& host) {
+    if (local_processes_ != nullptr && is_local_host(host, computer_name_)) {
+        return std::make_shared<LocalProcessClass>(*local_processes_);
+    }
+    connects.push_back(host);
+    if (auto slow = delays_ms_.find(host); slow != delays_ms_.end()) {
+        if (clock_ != nullptr) {
+            clock_->sleep_ms(slow->second);
+        } else {
+            waited_ms += slow->second;
+        }
+    }
+    if (auto down = unreachable_.find(host); down != unreachable_.end()) {
+        throw ZelkonError(kErrorMachineUnavailable, down->second, "ssh");
+    }
+    return std::make_shared<FakeProcessClass>(*this, host);
+}
+
+void FakeManagementService::make_unreachable(const std::string& host, std::string reason) {
+    unreachable_[host] = std::move(reason);
+}
+
+void FakeManagementService::make_reachable(const std::string& host) {
+    unreachable_.erase(host);
+}
+
+void FakeManagementService::make_slow(const std::string& host, int delay_ms) {
+    delays_ms_[host] = delay_ms;
+}
+
+void FakeManagementService::fail_creates(const std::string& host, int code) {
+    create_codes_[host] = code;
+}
+
+int FakeManagementService::create(const std::string& host, const std::string& command_line,
+                                  const std::string& folder, int& process_id) {
+    auto failure = create_codes_.find(host);
+    int code = failure == create_codes_.end() ? 0 : failure->second;
+    created.push_back({host, command_line, folder, code == 0 ? ++next_id_ : 0, code});
+    if (code != 0) {
+        return code;
+    }
+    process_id = next_id_;
+    if (on_create) {
+        on_create(created.back());
+    }
+    return 0;
+}
+
+int FakeManagementService::run_pending(const std::function<void(const CreatedProcess&)>& run) {
+    int ran = 0;
+    for (; run_up_to_ < created.size(); ++run_up_to_) {
+        // Copied, as the run may create more processes and move the vector.
+        CreatedProcess process = created[run_up_to_];
+        if (process.code == 0) {
+            run(process);
+            ++ran;
+        }
+    }
+    return ran;
+}
+
+}  // namespace zelkon

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+
+#include "platform/ssh_options.h"
+
+namespace zelkon {
+
+// A private folder (mode 0700) of this process for the sockets of its ssh
+// master connections: under $XDG_RUNTIME_DIR when that path is short and
+// plain, otherwise under /tmp. It is removed, with what it holds, when the
+// object goes; end the masters first (end_ssh_masters).
+class SshControlFolder {
+  public:
+    // Throws ZelkonError when the folder cannot be made.
+    SshControlFolder();
+    ~SshControlFolder();
+    SshControlFolder(const SshControlFolder&) = delete;
+    SshControlFolder& operator=(const SshControlFolder&) = delete;
+
+    const std::string& path() const { return path_; }
+
+  private:
+    std::string path_;
+};
+
+// Asks every master connection with a socket in the options' control folder
+// to end ("ssh -O exit"), and with it the sessions it carries. Returns how
+// many ended. Safe to call again, and from the path that handles SIGTERM.
+int end_ssh_masters(const SshOptions& options);
+
+}  // namespace zelkon

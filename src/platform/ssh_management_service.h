@@ -1,0 +1,49 @@
+#pragma once
+
+#include "platform/management_service.h"
+#include "platform/process_starter.h"
+#include "platform/ssh_options.h"
+
+namespace zelkon {
+
+// Starts processes on another machine through ssh, over the master
+// connection that reaching the machine opened.
+class SshProcessClass : public ProcessClass {
+  public:
+    SshProcessClass(SshOptions options, std::string host);
+    // 0 and the remote process id; otherwise ssh's exit status (255 when the
+    // machine could not be reached, 1 when the folder could not be entered),
+    // or 1 when no process id came back.
+    int Create(const std::string& command_line, const std::string& folder,
+               int& process_id) override;
+
+  private:
+    SshOptions options_;
+    std::string host_;
+};
+
+// The management service over ssh. The local computer is served by the
+// process starter; any other machine is reached with "ssh HOST true", which
+// opens the master connection that its process class then reuses.
+class SshManagementService : public ManagementService {
+  public:
+    SshManagementService(ProcessStarter& local, std::string computer_name, SshOptions options);
+    // Ends the master connections.
+    ~SshManagementService() override;
+    SshManagementService(const SshManagementService&) = delete;
+    SshManagementService& operator=(const SshManagementService&) = delete;
+
+    // Throws ZelkonError with ssh's own reason when the machine cannot be
+    // reached, and for a host name that ssh would read as an option.
+    std::shared_ptr<ProcessClass> connect(const std::string& host) override;
+    // Ends every master connection (those of the remote pipes too, when they
+    // share the control folder). Safe to call again.
+    void close_all();
+
+  private:
+    ProcessStarter& local_;
+    std::string computer_name_;
+    SshOptions options_;
+};
+
+}  // namespace zelkon
