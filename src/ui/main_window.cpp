@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "controller/Form_zelkon_cluster_controller.h"
+#include "ui/control_view.h"
 #include "ui/folder_list.h"
 #include "ui/form_edits.h"
 #include "ui/form_layout.h"
@@ -33,10 +34,7 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::refresh() {
-    QString caption = QString::fromStdString(form_.controls.caption);
-    if (windowTitle() != caption) {
-        setWindowTitle(caption);
-    }
+    show_window_caption(*this, form_.controls.caption);
     show_controls(widgets_, form_.controls);
     show_busy_pointer(form_.controls.busy_pointer);
 }
