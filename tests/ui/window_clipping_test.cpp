@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <ostream>
 #include <string>
 
 #include "demo_run.h"
@@ -57,6 +58,10 @@ struct WindowSize {
     const char* name;
     QSize size;  // empty: the smallest the layout allows
 };
+
+void PrintTo(const WindowSize& size, std::ostream* out) {
+    *out << size.name;
+}
 
 // The window with a run under way, shown at a size.
 class WindowClippingTest : public testing::TestWithParam<WindowSize> {
