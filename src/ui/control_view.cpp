@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -118,6 +119,19 @@ void show_caption(QMenu& menu, const std::string& caption) {
 void show_caption(QAction& action, const std::string& caption) {
     if (action.text() != q(caption)) {
         action.setText(q(caption));
+    }
+}
+
+// Qt ends a window's title with the program's display name unless the title
+// already ends with it. The caption names the program itself, so it becomes
+// the display name (which message boxes show as their title too).
+void show_window_caption(QWidget& window, const std::string& caption) {
+    QString title = q(caption);
+    if (QGuiApplication::applicationDisplayName() != title) {
+        QGuiApplication::setApplicationDisplayName(title);
+    }
+    if (window.windowTitle() != title) {
+        window.setWindowTitle(title);
     }
 }
 

@@ -27,5 +27,7 @@ void show_progress(QProgressBar& bar, const ProgressControl& control);
 void show_drive(QComboBox& list, const std::string& drive);
 void show_caption(QMenu& menu, const std::string& caption);
 void show_caption(QAction& action, const std::string& caption);
+// The caption of the program's window, shown in its title bar as it is.
+void show_window_caption(QWidget& window, const std::string& caption);
 
 }  // namespace zelkon

@@ -5,6 +5,7 @@
 #include <QMimeData>
 #include <QStyle>
 #include <QTimer>
+#include <algorithm>
 
 #include "platform/file_system.h"
 #include "ui/dropped_paths.h"
@@ -33,6 +34,12 @@ FolderList::FolderList(const FileSystem& files, QWidget* parent)
     setDropIndicatorShown(false);
     connect(this, &QTreeWidget::itemActivated, this,
             [this](QTreeWidgetItem* item) { choose(item); });
+}
+
+QSize FolderList::minimumSizeHint() const {
+    int icon = style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, this);
+    int row = std::max(fontMetrics().height(), icon) + 2;
+    return QTreeWidget::minimumSizeHint().expandedTo(QSize(0, kMinRows * row + 2 * frameWidth()));
 }
 
 void FolderList::show_folder(const std::string& path) {

@@ -24,6 +24,10 @@ class FolderList : public QTreeWidget {
     std::function<void(const std::string& folder)> on_folder_chosen;
     std::function<void(const std::optional<std::vector<std::string>>& paths)> on_drop;
 
+    // Tall enough for a few rows of the chain, however small the window.
+    QSize minimumSizeHint() const override;
+    static constexpr int kMinRows = 6;
+
   protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;

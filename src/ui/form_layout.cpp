@@ -26,8 +26,10 @@ FormWidgets build_form(QMainWindow& window, const FileSystem& files) {
     FormWidgets w;
     auto* central = new QWidget(&window);
     auto* row = new QHBoxLayout(central);
-    row->addWidget(build_left_panel(central, w, files));
-    row->addWidget(build_right_panel(central, w), 1);
+    // Both sides grow with the window: the left for longer paths, the right
+    // for the grid and the run log.
+    row->addWidget(build_left_panel(central, w, files), 1);
+    row->addWidget(build_right_panel(central, w), 2);
     window.setCentralWidget(central);
     build_menu(window, w);
     return w;

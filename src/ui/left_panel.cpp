@@ -16,8 +16,6 @@
 namespace zelkon {
 namespace {
 
-constexpr int kLeftPanelWidth = 360;
-
 QWidget* build_settings(QWidget* parent, FormWidgets& w) {
     QFrame* panel = make_panel(parent);
     auto* grid = new QGridLayout(panel);
@@ -31,12 +29,13 @@ QWidget* build_settings(QWidget* parent, FormWidgets& w) {
     grid->addWidget(w.Text_server, 1, 0, 1, 4);
     grid->setRowStretch(1, 1);
 
-    w.Text_work_drive = make_text_box("Text_work_drive", panel);
-    w.Text_work_drive->setMaximumWidth(60);
+    // The drive is a root folder such as a home folder; the work folder is
+    // usually one short name below it.
+    w.Text_work_drive = make_path_box("Text_work_drive", panel);
     w.Text_work_folder = make_text_box("Text_work_folder", panel);
     auto* work = new QHBoxLayout;
-    work->addWidget(w.Text_work_drive);
-    work->addWidget(w.Text_work_folder, 1);
+    work->addWidget(w.Text_work_drive, 3);
+    work->addWidget(w.Text_work_folder, 2);
     QLabel* work_label = make_static_label(StaticLabel::local_work_drive_folder, panel);
     work_label->setBuddy(w.Text_work_drive);
     grid->addWidget(work_label, 2, 0, 1, 4);
@@ -72,7 +71,7 @@ QWidget* build_folder(QWidget* parent, FormWidgets& w, const FileSystem& files) 
     column->addWidget(w.Drive1);
     column->addWidget(w.Dir1, 1);
 
-    w.Text_set_folder = make_text_box("Text_set_folder", panel);
+    w.Text_set_folder = make_path_box("Text_set_folder", panel);
     w.Command_set_folder = make_button("Command_set_folder", panel);
     auto* set_row = new QHBoxLayout;
     set_row->addWidget(w.Text_set_folder, 1);
@@ -105,7 +104,6 @@ QLayout* build_buttons(QWidget* parent, FormWidgets& w) {
 
 QWidget* build_left_panel(QWidget* parent, FormWidgets& w, const FileSystem& files) {
     auto* left = new QWidget(parent);
-    left->setFixedWidth(kLeftPanelWidth);
     auto* column = new QVBoxLayout(left);
     column->setContentsMargins(0, 0, 0, 0);
     column->addWidget(build_settings(left, w), 2);

@@ -9,7 +9,7 @@ namespace zelkon {
 class FileSystem;
 
 // The settings, the choice of the inversion folder and the command buttons,
-// in a column of fixed width.
+// in a column as wide as its path boxes need.
 QWidget* build_left_panel(QWidget* parent, FormWidgets& w, const FileSystem& files);
 
 }  // namespace zelkon

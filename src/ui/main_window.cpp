@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "controller/Form_zelkon_cluster_controller.h"
+#include "ui/control_view.h"
 #include "ui/folder_list.h"
 #include "ui/form_edits.h"
 #include "ui/form_layout.h"
@@ -22,22 +23,25 @@ MainWindow::MainWindow(Form_zelkon_cluster_controller& form, QWidget* parent)
     connect_commands();
     connect_menu();
     connect_folder_selection();
+    follow_run_log();
     connect(&refresh_timer_, &QTimer::timeout, this, &MainWindow::refresh);
     refresh_timer_.start(kRefreshIntervalMs);
     refresh();
 }
 
 MainWindow::~MainWindow() {
-    show_busy_pointer(false);
+    form_.on_run_log_appended = std::move(earlier_log_hook_);
+    set_busy_pointer(false);
 }
 
 void MainWindow::refresh() {
-    QString caption = QString::fromStdString(form_.controls.caption);
-    if (windowTitle() != caption) {
-        setWindowTitle(caption);
-    }
+    show_window_caption(*this, form_.controls.caption);
     show_controls(widgets_, form_.controls);
-    show_busy_pointer(form_.controls.busy_pointer);
+    show_busy_pointer();
+}
+
+void MainWindow::show_busy_pointer() {
+    set_busy_pointer(form_.controls.busy_pointer);
 }
 
 void MainWindow::run(const std::function<void()>& handler) {
@@ -83,7 +87,20 @@ void MainWindow::connect_folder_selection() {
             [this] { run([this] { form_.Command_set_folder_Click(); }); });
 }
 
-void MainWindow::show_busy_pointer(bool busy) {
+// The form asks for the busy pointer as a long set-up begins and writes the
+// log as each of its stages begins: the window's only chance to show the
+// pointer before the handler returns.
+void MainWindow::follow_run_log() {
+    earlier_log_hook_ = std::move(form_.on_run_log_appended);
+    form_.on_run_log_appended = [this](const std::string& text) {
+        if (earlier_log_hook_) {
+            earlier_log_hook_(text);
+        }
+        show_busy_pointer();
+    };
+}
+
+void MainWindow::set_busy_pointer(bool busy) {
     if (busy == busy_pointer_shown_) {
         return;
     }

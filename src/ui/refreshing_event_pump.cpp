@@ -9,6 +9,9 @@ void RefreshingEventPump::yield() {
     if (window_ && due) {
         window_->refresh();
         since_refresh_.start();
+    } else if (window_) {
+        // The pointer tells at once that the click was taken.
+        window_->show_busy_pointer();
     }
     QCoreApplication::processEvents();
 }

@@ -9,7 +9,8 @@
 namespace zelkon {
 
 // The yield of the form while the window is up: shows the model as it
-// stands, then lets pending events run. The form yields in the middle of
+// stands (the busy pointer at every yield, the rest at most every
+// kMinRefreshIntervalMs), then lets pending events run. The form yields in the middle of
 // long operations, and the window's own refresh timer cannot show progress
 // until the operation gives control back.
 class RefreshingEventPump : public EventPump {

@@ -7,11 +7,23 @@
 #include "ui/display_text.h"
 
 namespace zelkon {
+namespace {
+
+// Asked for by kind as well as by the desktop's choice, so that a machine
+// whose chosen family is missing still gets a fixed-pitch one.
+QFont run_log_font() {
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setStyleHint(QFont::Monospace);
+    font.setFixedPitch(true);
+    return font;
+}
+
+}  // namespace
 
 RunLogView::RunLogView(QWidget* parent) : QPlainTextEdit(parent) {
     setReadOnly(true);
     setUndoRedoEnabled(false);
-    setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    setFont(run_log_font());
 }
 
 void RunLogView::show_log(const std::string& log_text) {

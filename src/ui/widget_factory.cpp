@@ -1,5 +1,6 @@
 #include "ui/widget_factory.h"
 
+#include <QFontMetrics>
 #include <QFrame>
 #include <QGridLayout>
 #include <QLabel>
@@ -9,6 +10,21 @@
 #include "controller/form_controls.h"
 
 namespace zelkon {
+namespace {
+
+// Characters of a typical path, as wide as the letter x.
+constexpr int kPathChars = 30;
+// Qt sizes a one-line box for this many x's.
+constexpr int kQtLineEditChars = 17;
+
+int width_for_chars(const QLineEdit& box, int chars) {
+    QFontMetrics metrics = box.fontMetrics();
+    int around_text =
+        box.sizeHint().width() - kQtLineEditChars * metrics.horizontalAdvance(QLatin1Char('x'));
+    return around_text + metrics.horizontalAdvance(QString(chars, QLatin1Char('x')));
+}
+
+}  // namespace
 
 QString static_label_text(StaticLabel label) {
     return QString::fromStdString(static_label_texts().at(static_cast<std::size_t>(label)));
@@ -17,6 +33,13 @@ QString static_label_text(StaticLabel label) {
 QLineEdit* make_text_box(const QString& name, QWidget* parent) {
     auto* box = new QLineEdit(parent);
     box->setObjectName(name);
+    return box;
+}
+
+QLineEdit* make_path_box(const QString& name, QWidget* parent) {
+    QLineEdit* box = make_text_box(name, parent);
+    box->setMinimumWidth(width_for_chars(*box, kPathChars));
+    box->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     return box;
 }
 

@@ -16,6 +16,8 @@ namespace zelkon {
 // Widgets made the same way throughout the form. Each is named as the
 // control it shows; texts and captions come later from the model.
 QLineEdit* make_text_box(const QString& name, QWidget* parent);
+// A box for a folder path: wide enough for a typical path, growing with the window.
+QLineEdit* make_path_box(const QString& name, QWidget* parent);
 // A box the user reads but does not type into (counts, sizes, rates).
 QLineEdit* make_figure_box(const QString& name, QWidget* parent);
 QLabel* make_value_label(const QString& name, QWidget* parent);

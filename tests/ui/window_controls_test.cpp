@@ -1,5 +1,6 @@
 #include <QAction>
 #include <QCheckBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -87,6 +88,26 @@ TEST_F(WindowControlsTest, ServerListAndUseRpcFollowTheirModel) {
     EXPECT_FALSE(servers.isEnabled());
     EXPECT_EQ(rpc.text(), "RPC caption");
     EXPECT_TRUE(rpc.isChecked());
+}
+
+// What a title bar shows: Qt adds a separator and the program's display name
+// to a window title that does not end with it.
+std::string title_bar_text(const QWidget& window) {
+    QString title = window.windowTitle();
+    QString name = QGuiApplication::applicationDisplayName();
+    return (title.endsWith(name) ? title : title + " \u2014 " + name).toStdString();
+}
+
+// The program names itself before it makes the window; the caption that
+// names the computer too is shown without the name again after it.
+TEST_F(WindowControlsTest, TheTitleBarShowsTheCaptionAlone) {
+    QGuiApplication::setApplicationDisplayName("Zelkon Cluster Controller");
+    for (const char* caption :
+         {"Zelkon Cluster Controller on CONTROL1", "Zelkon Cluster Controller on NODE7"}) {
+        form.controls.caption = caption;
+        window.refresh();
+        EXPECT_EQ(title_bar_text(window), caption);
+    }
 }
 
 TEST_F(WindowControlsTest, MenuAndCaptionAreTheModels) {

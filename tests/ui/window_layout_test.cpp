@@ -1,4 +1,7 @@
+#include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTableWidget>
 
 #include "ui/run_log_view.h"
@@ -8,6 +11,17 @@ namespace zelkon {
 namespace {
 
 using WindowLayoutTest = WindowTest;
+
+// The width a one-line box gives its text: inside its frame and margins,
+// less the two pixels Qt leaves free on either side.
+int text_room(const QLineEdit& box) {
+    QStyleOptionFrame option;
+    option.initFrom(&box);
+    option.lineWidth = box.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, &box);
+    QRect inside = box.style()->subElementRect(QStyle::SE_LineEditContents, &option, &box);
+    QMargins margins = box.textMargins();
+    return inside.width() - margins.left() - margins.right() - 4;
+}
 
 // The form fits its designed size with every shown control inside the window,
 // big enough to use, and every button wide enough for its caption.
@@ -33,6 +47,29 @@ TEST_F(WindowLayoutTest, EveryControlFitsTheDesignedSize) {
         if (auto* button = qobject_cast<QPushButton*>(widget)) {
             EXPECT_GE(button->width(), button->sizeHint().width());
         }
+    }
+}
+
+// A 30-character path shows whole, whatever the window's size, and a wider
+// window gives longer paths more room.
+TEST_F(WindowLayoutTest, PathBoxesHoldATypicalPathAndGrow) {
+    const QString path = "/srv/zelkon/inversions/area-07";
+    ASSERT_EQ(path.size(), 30);
+    show_window();
+    for (const char* name : {"Text_work_drive", "Text_set_folder"}) {
+        SCOPED_TRACE(name);
+        auto& box = control<QLineEdit>(name);
+        int needed = box.fontMetrics().horizontalAdvance(path);
+        window.resize(window.minimumSizeHint());
+        QApplication::processEvents();
+        EXPECT_GE(text_room(box), needed);
+        window.resize(1280, 800);
+        QApplication::processEvents();
+        int designed = text_room(box);
+        EXPECT_GE(designed, needed);
+        window.resize(1920, 1080);
+        QApplication::processEvents();
+        EXPECT_GT(text_room(box), designed);
     }
 }
 

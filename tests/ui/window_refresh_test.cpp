@@ -93,6 +93,61 @@ TEST_F(WindowRefreshTest, BusyPointerShowsAnHourglassUntilCleared) {
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
+Qt::CursorShape override_shape() {
+    QCursor* cursor = QApplication::overrideCursor();
+    return cursor ? cursor->shape() : Qt::ArrowCursor;
+}
+
+// A set-up asks for the busy pointer before it starts the initialisation
+// and waits for it; here the initialisation writes no log, so the set-up
+// stops with a message and the pointer must go.
+TEST_F(WindowRefreshTest, BusyPointerShowsWhileASetUpRuns) {
+    FormControls& c = form.controls;
+    c.Text_server.text = "nodeA/2";
+    c.Text_work_drive.text = "/data";
+    c.Text_work_folder.text = "Work";
+    c.Text_max_tasks.text = "10";
+    c.Dir1 = "/inv/demo";
+    fake.files.add_folder("/data");
+    fake.files.add_file("/inv/demo/zelkon.inp", "");
+    std::vector<Qt::CursorShape> at_start;
+    fake.processes.on_start = [&at_start](const FakeProcessStarter::Started&) {
+        at_start.push_back(override_shape());
+    };
+    window.refresh();
+    control<QPushButton>("Command_start_cluster_run_0").click();
+    EXPECT_EQ(at_start, std::vector<Qt::CursorShape>{Qt::WaitCursor});
+    EXPECT_EQ(fake.dialogs.messages.size(), 1u);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+// Yielding shows the busy pointer at once, even when the rest of the model
+// waits for the next refresh.
+TEST_F(WindowRefreshTest, YieldingShowsTheBusyPointerAtOnce) {
+    RefreshingEventPump pump;
+    pump.attach(&window);
+    pump.yield();
+    form.controls.busy_pointer = true;
+    pump.yield();
+    EXPECT_EQ(override_shape(), Qt::WaitCursor);
+    form.controls.busy_pointer = false;
+    pump.yield();
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+// A window gone gives the form's log back to whatever followed it before.
+TEST_F(WindowRefreshTest, AWindowGoneNoLongerFollowsTheLog) {
+    std::string followed;
+    form.on_run_log_appended = [&followed](const std::string& text) { followed += text; };
+    auto other = std::make_unique<MainWindow>(form);
+    form.append_run_log("\rone");
+    other.reset();
+    form.controls.busy_pointer = true;
+    form.append_run_log("\rtwo");
+    EXPECT_EQ(followed, "\rone\rtwo");
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
 TEST_F(WindowRefreshTest, GridShowsHeaderCellsColoursAndWidths) {
     GridControl& grid = form.controls.Grid_server_stats;
     grid.set_cols(2);
