@@ -61,14 +61,6 @@ class ControllerProgram : public ::testing::Test {
     std::string err;
 };
 
-TEST_F(ControllerProgram, HelpAndVersionAnswerAndEnd) {
-    EXPECT_EQ(run("--help"), 0);
-    EXPECT_NE(out.find("--headless"), std::string::npos);
-    EXPECT_NE(out.find("--settings"), std::string::npos);
-    EXPECT_EQ(run("--version"), 0);
-    EXPECT_NE(out.find("zelkon-cluster-controller 1."), std::string::npos);
-}
-
 TEST_F(ControllerProgram, AnUnknownOptionIsAUsageError) {
     EXPECT_EQ(run("--headless --no-such-option"), 2);
     EXPECT_NE(err.find("no-such-option"), std::string::npos);
