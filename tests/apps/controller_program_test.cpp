@@ -61,6 +61,12 @@ class ControllerProgram : public ::testing::Test {
     std::string err;
 };
 
+// Qt would abort on its own, with no word of --headless.
+TEST_F(ControllerProgram, WithoutADisplayItSuggestsHeadlessAndExitsTwo) {
+    EXPECT_EQ(run(inversion(), "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM"), 2);
+    EXPECT_EQ(err, "No display: run with --headless, or set DISPLAY\n");
+}
+
 TEST_F(ControllerProgram, AnUnknownOptionIsAUsageError) {
     EXPECT_EQ(run("--headless --no-such-option"), 2);
     EXPECT_NE(err.find("no-such-option"), std::string::npos);

@@ -3,6 +3,7 @@
 #include <QCommandLineParser>
 #include <QStringList>
 #include <cstdio>
+#include <cstdlib>
 
 #include "apps/program_help.h"
 
@@ -14,7 +15,12 @@ constexpr const char* kProgram = "zelkon-cluster-controller";
 const std::vector<ExitCode> kExitCodes = {
     {0, "every task was assembled, or (--test-setup) the set-up appears correct"},
     {1, "the set-up stopped, an error or a stop ended the run, or no run started"},
-    {2, "a usage error"}};
+    {2, "a usage error, or no display to show the window on"}};
+
+bool is_set(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0';
+}
 
 }  // namespace
 
@@ -63,6 +69,10 @@ ControllerOptions parse_controller_options(const std::vector<std::string>& argum
     options.settings_file = parser.value(settings).toStdString();
     options.folder_text = parser.positionalArguments().join(' ').toStdString();
     return options;
+}
+
+bool display_available() {
+    return is_set("DISPLAY") || is_set("WAYLAND_DISPLAY") || is_set("QT_QPA_PLATFORM");
 }
 
 }  // namespace zelkon
