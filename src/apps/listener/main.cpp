@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "apps/listener/dial_bridge.h"
+#include "apps/listener/disconnect_text.h"
 #include "apps/listener/listener_options.h"
 #include "apps/listener/listener_service.h"
 #include "piperpc/pipe_error_text.h"
@@ -39,8 +40,7 @@ void connect_events(PipeRPC& pipe, zelkon::ListenerService& service) {
         service.log("pipe " + std::to_string(slot) + ": client connected");
     };
     pipe.Disconnected = [&service](int slot, int reason, int error) {
-        service.log("pipe " + std::to_string(slot) + ": client disconnected, reason " +
-                    std::to_string(reason) + ", system error " + std::to_string(error));
+        service.log("pipe " + std::to_string(slot) + ": " + zelkon::disconnect_text(reason, error));
     };
     pipe.PollError = [&service](const zelkon::ZelkonError& error) {
         service.log("warning: " + error.description() + " (the listener goes on)");
