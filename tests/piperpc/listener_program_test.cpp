@@ -92,6 +92,13 @@ TEST_F(ListenerProgram, LogsAClientThatClosesAfterItsReplyAsClosed) {
         << read_text_file(log_path());
 }
 
+// Any client may run any command as the listener's user.
+TEST_F(ListenerProgram, WarnsWhenStartedAsRoot) {
+    start(1);
+    bool warned = read_text_file(log_path()).find("warning: running as root") != std::string::npos;
+    EXPECT_EQ(warned, geteuid() == 0) << read_text_file(log_path());
+}
+
 TEST_F(ListenerProgram, ClientsBeyondTheCapWaitThenGetTheFreedInstance) {
     start(2);
     auto a = make_client();

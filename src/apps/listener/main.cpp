@@ -1,6 +1,8 @@
 // zelkon-listener: the listener of a task server. It serves the controller's
 // pipe requests, and with --dial bridges a remote client's ssh session to the
 // local pipe.
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <iostream>
 
@@ -70,6 +72,12 @@ int listen(const zelkon::ListenerOptions& options) {
                   << config.folder << ": " << error.description() << " ("
                   << zelkon::pipe_error_text(code) << ")" << std::endl;
         return 1;
+    }
+    if (geteuid() == 0) {
+        // Every request runs as the listener's user.
+        service.log(
+            "warning: running as root: any client may run any command as root; "
+            "run the listener as an ordinary user");
     }
     service.log("listening on pipe " + options.pipe_name + " for at most " +
                 std::to_string(options.max_clients) + " clients");
