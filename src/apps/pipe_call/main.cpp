@@ -19,7 +19,9 @@ constexpr const char* kProgram = "zelkon-pipe-call";
 constexpr int kAnswered = -1;  // --help or --version: nothing more to do
 
 const std::vector<zelkon::ExitCode> kExitCodes = {
-    {0, "the listener replied"}, {1, "no reply came"}, {2, "a usage error"}};
+    {0, "the listener replied, and not with an error"},
+    {1, "no reply came, or the reply is \"Error: ...\""},
+    {2, "a usage error"}};
 
 struct Options {
     std::string server = ".";
@@ -87,8 +89,10 @@ int call(const Options& options) {
                       << zelkon::pipe_error_text(code) << " (" << code << ")" << std::endl;
             return 1;
         }
-        std::cout << zelkon::from_utf16le(response.bytes) << std::endl;
-        return 0;
+        std::string reply = zelkon::from_utf16le(response.bytes);
+        std::cout << reply << std::endl;
+        // The listener refused the request or could not start it.
+        return reply.rfind("Error: ", 0) == 0 ? 1 : 0;
     } catch (const zelkon::ZelkonError& error) {
         std::cerr << kProgram << ": " << error.description() << std::endl;
         return 1;
