@@ -97,5 +97,51 @@ TEST_F(InstallTree, TheDemoExampleRunsWithTheInstalledProgram) {
 #endif
 }
 
+// The package, built from the build folder as scripts/package.sh does.
+class DebianPackage : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!have("dpkg-deb") || !have("dpkg-shlibdeps")) {
+            GTEST_SKIP() << "dpkg-deb or dpkg-shlibdeps is missing";
+        }
+        ProgramRun pack = run_command(temp, std::string("'") + CPACK_COMMAND + "' -G DEB -B '" +
+                                                temp.file("out") + "' --config '" + BUILD_DIR +
+                                                "/CPackConfig.cmake'");
+        ASSERT_EQ(pack.code, 0) << pack.out << pack.err;
+        for (const auto& item : fs::directory_iterator(temp.file("out"))) {
+            if (item.path().extension() == ".deb") {
+                package = item.path().string();
+            }
+        }
+        ASSERT_FALSE(package.empty()) << pack.out;
+    }
+    ProgramRun dpkg_deb(const std::string& arguments) {
+        return run_command(temp, "dpkg-deb " + arguments + " '" + package + "'");
+    }
+
+    TempFolder temp;
+    std::string package;
+};
+
+TEST_F(DebianPackage, HoldsEveryProgramUnderUsrAndTheirLibrariesAreItsDependencies) {
+    ProgramRun list = dpkg_deb("-c");
+    ASSERT_EQ(list.code, 0) << list.err;
+    for (const auto& programs : {kPrograms, kReferencePrograms}) {
+        for (const auto& program : programs) {
+            EXPECT_NE(list.out.find(" ./usr/bin/" + program + "\n"), std::string::npos) << program;
+        }
+    }
+    EXPECT_NE(list.out.find(" ./usr/share/applications/zelkon-cluster-controller.desktop\n"),
+              std::string::npos)
+        << list.out;
+    std::string depends = dpkg_deb("-f").out;
+    EXPECT_NE(depends.find("openssh-client"), std::string::npos) << depends;
+    EXPECT_NE(depends.find("libqt6core6"), std::string::npos) << depends;
+    ProgramRun unit = run_command(temp, "dpkg-deb --fsys-tarfile '" + package +
+                                            "' | tar -xO ./usr/lib/systemd/user/"
+                                            "zelkon-listener.service");
+    EXPECT_EQ(first_word(entry(unit.out, "ExecStart")), "/usr/bin/zelkon-listener") << unit.out;
+}
+
 }  // namespace
 }  // namespace zelkon
