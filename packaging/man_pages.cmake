@@ -1,5 +1,10 @@
 # Manual pages of the controller and the listener, made from their --help and
 # --version by help2man when it is there.
+# A sanitizer build is for tests, never installed: its programs may also
+# report at exit and fail the build.
+if(ZELKON_SANITIZE)
+    return()
+endif()
 find_program(HELP2MAN help2man)
 if(NOT HELP2MAN)
     message(STATUS "help2man not found: no manual pages")
