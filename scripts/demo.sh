@@ -4,7 +4,8 @@
 # otherwise headless.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh build
+# The programs alone: scripts/test.sh builds the tests and benchmarks.
+ZELKON_BUILD_TARGETS=zelkon_programs scripts/setup.sh build
 export PATH="$PWD/build/bin:$PATH"
 
 demo=${ZELKON_DEMO_DIR:-$HOME/zelkon-demo}

@@ -4,6 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+unset ZELKON_BUILD_TARGETS  # everything: programs, tests and benchmarks
 scripts/setup.sh build
 scripts/check-format.sh
 export QT_QPA_PLATFORM=offscreen

@@ -29,22 +29,35 @@ int run_script(const TempFolder& temp, const std::string& script, std::string& o
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+// Runs the script's call against a listener of its own, and keeps the call's exit code.
+std::string with_listener(const std::string& call) {
+    return "zelkon-listener --max-clients 2 2>/dev/null & listener=$!\n"
+           "for i in $(seq 50); do [ -S \"$XDG_RUNTIME_DIR/piperpc/Zelkon_Server\" ] "
+           "&& break; sleep 0.1; done\n" +
+           call + "; code=$?\nkill $listener; wait $listener\nexit $code\n";
+}
+
 TEST(PipeCallProgram, AsksARunningListenerAndPrintsItsReply) {
     TempFolder temp;
     char host[256] = {};
     gethostname(host, sizeof host - 1);
     std::string name = std::string(host).substr(0, std::string(host).find('.'));
     std::string out;
-    int code =
-        run_script(temp,
-                   "zelkon-listener --max-clients 2 2>/dev/null & listener=$!\n"
-                   "for i in $(seq 50); do [ -S \"$XDG_RUNTIME_DIR/piperpc/Zelkon_Server\" ] "
-                   "&& break; sleep 0.1; done\n"
-                   "zelkon-pipe-call 'Num pipes:'; code=$?\n"
-                   "kill $listener; wait $listener\nexit $code\n",
-                   out);
+    int code = run_script(temp, with_listener("zelkon-pipe-call 'Num pipes:'"), out);
     EXPECT_EQ(code, 0) << out;
     EXPECT_EQ(out, "Server: " + name + " Max pipes: 2\n");
+}
+
+// A tab would split the command line in the shell, so the listener refuses it.
+TEST(PipeCallProgram, AnErrorReplyIsPrintedAndExitsOne) {
+    TempFolder temp;
+    std::string out;
+    std::string made = temp.file("made");
+    int code = run_script(
+        temp, with_listener("zelkon-pipe-call \"$(printf 'touch\\t%s' '" + made + "')\""), out);
+    EXPECT_EQ(code, 1) << out;
+    EXPECT_EQ(out, "Error: the request holds a control character\n");
+    EXPECT_FALSE(std::ifstream(made).good());
 }
 
 TEST(PipeCallProgram, APipeNobodyListensOnIsAClearFailure) {

@@ -81,6 +81,24 @@ TEST_F(ListenerProgram, RunsOtherRequestsAsDetachedCommandLines) {
     EXPECT_NE(read_text_file(log_path()).find("SigBlk"), std::string::npos);
 }
 
+// A client that closes its end after the reply is the normal case, not a fault.
+TEST_F(ListenerProgram, LogsAClientThatClosesAfterItsReplyAsClosed) {
+    start(2);
+    call(*make_client(), "Num pipes:");
+    EXPECT_TRUE(eventually([&] {
+        return read_text_file(log_path()).find(": client closed\n") != std::string::npos;
+    })) << read_text_file(log_path());
+    EXPECT_EQ(read_text_file(log_path()).find("error"), std::string::npos)
+        << read_text_file(log_path());
+}
+
+// Any client may run any command as the listener's user.
+TEST_F(ListenerProgram, WarnsWhenStartedAsRoot) {
+    start(1);
+    bool warned = read_text_file(log_path()).find("warning: running as root") != std::string::npos;
+    EXPECT_EQ(warned, geteuid() == 0) << read_text_file(log_path());
+}
+
 TEST_F(ListenerProgram, ClientsBeyondTheCapWaitThenGetTheFreedInstance) {
     start(2);
     auto a = make_client();

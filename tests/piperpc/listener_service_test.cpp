@@ -40,7 +40,9 @@ TEST_F(ListenerServiceTest, BytesThatAreNotTextNeverReachTheShell) {
         {'l', 0, 's'},                              // an odd number of bytes
         {0x00, 0xD8, 'x', 0},                       // a lone surrogate
         {'l', 0, 's', 0, '\n', 0, 'r', 0, 'm', 0},  // a second line
-        {'a', 0, 0, 0, 'b', 0}};                    // a NUL character
+        {'a', 0, 0, 0, 'b', 0},                     // a NUL character
+        {'l', 0, 's', 0, '\t', 0, '/', 0},          // a tab, where the shell would split
+        {'l', 0, 's', 0, 0x7f, 0}};                 // a delete character
     for (const auto& request : bad) {
         EXPECT_EQ(ask(request).rfind("Error: ", 0), 0u);
     }

@@ -3,16 +3,34 @@
 #include <QCommandLineParser>
 #include <QStringList>
 #include <cstdio>
+#include <cstdlib>
+
+#include "apps/program_help.h"
 
 namespace zelkon {
+namespace {
+
+constexpr const char* kProgram = "zelkon-cluster-controller";
+
+const std::vector<ExitCode> kExitCodes = {
+    {0, "every task was assembled, or (--test-setup) the set-up appears correct"},
+    {1, "the set-up stopped, an error or a stop ended the run, or no run started"},
+    {2, "a usage error, or no display to show the window on"}};
+
+bool is_set(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0';
+}
+
+}  // namespace
 
 ControllerOptions parse_controller_options(const std::vector<std::string>& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        "Computes the sensitivity matrix of a Zelkon inversion as tasks spread over a set of "
-        "computers.");
-    QCommandLineOption help = parser.addHelpOption();
-    QCommandLineOption version = parser.addVersionOption();
+        "The Zelkon cluster controller: computes the sensitivity matrix of a Zelkon inversion\n"
+        "as many tasks spread over a set of computers, the task servers, and merges the\n"
+        "pieces into the matrix files. It shows its window unless --headless is given.");
+    StandardOptions standard = add_standard_options(parser);
     QCommandLineOption headless("headless",
                                 "Run without a window: the run log goes to standard output, "
                                 "messages to standard error with their default answer.");
@@ -36,13 +54,13 @@ ControllerOptions parse_controller_options(const std::vector<std::string>& argum
         options.error = parser.errorText().toStdString();
         return options;
     }
-    if (parser.isSet(help)) {
-        std::fputs(parser.helpText().toLocal8Bit().constData(), stdout);
+    if (parser.isSet(standard.help)) {
+        std::fputs(program_help(parser, kProgram, kExitCodes).c_str(), stdout);
         options.exit_now = true;
         return options;
     }
-    if (parser.isSet(version)) {
-        std::printf("zelkon-cluster-controller %s\n", ZELKON_VERSION);
+    if (parser.isSet(standard.version)) {
+        std::fputs(version_line(kProgram).c_str(), stdout);
         options.exit_now = true;
         return options;
     }
@@ -54,6 +72,10 @@ ControllerOptions parse_controller_options(const std::vector<std::string>& argum
     QStringList positional = parser.positionalArguments();
     options.folder_text = positional.isEmpty() ? std::string() : positional.first().toStdString();
     return options;
+}
+
+bool display_available() {
+    return is_set("DISPLAY") || is_set("WAYLAND_DISPLAY") || is_set("QT_QPA_PLATFORM");
 }
 
 }  // namespace zelkon

@@ -22,4 +22,7 @@ struct ControllerOptions {
 // them all). Prints --help and --version itself.
 ControllerOptions parse_controller_options(const std::vector<std::string>& arguments);
 
+// Whether Qt can find a screen for the window; without one it would abort.
+bool display_available();
+
 }  // namespace zelkon

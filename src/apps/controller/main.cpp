@@ -23,5 +23,9 @@ int main(int argc, char** argv) {
     if (options.headless) {
         return zelkon::run_headless(argc, argv, options);
     }
+    if (!zelkon::display_available()) {
+        std::fputs("No display: run with --headless, or set DISPLAY\n", stderr);
+        return 2;
+    }
     return zelkon::run_with_window(argc, argv, options);
 }

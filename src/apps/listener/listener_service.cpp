@@ -41,8 +41,9 @@ std::string why_unfit(const std::vector<std::uint8_t>& request, const std::strin
     if (!is_utf16le(request)) {
         return "the request is not UTF-16LE text";
     }
+    // A tab too: the shell would split the command line at it.
     for (unsigned char c : text) {
-        if (c < 0x20 && c != '\t') {
+        if (c < 0x20 || c == 0x7f) {
             return "the request holds a control character";
         }
     }
@@ -53,7 +54,7 @@ std::string why_unfit(const std::vector<std::uint8_t>& request, const std::strin
 std::string printable(const std::string& text) {
     std::string line = text;
     for (char& c : line) {
-        if (static_cast<unsigned char>(c) < 0x20) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) {
             c = '?';
         }
     }

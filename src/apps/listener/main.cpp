@@ -1,12 +1,14 @@
 // zelkon-listener: the listener of a task server. It serves the controller's
 // pipe requests, and with --dial bridges a remote client's ssh session to the
 // local pipe.
-#include <QCommandLineParser>
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <iostream>
-#include <thread>
 
 #include "apps/listener/dial_bridge.h"
+#include "apps/listener/disconnect_text.h"
+#include "apps/listener/listener_options.h"
 #include "apps/listener/listener_service.h"
 #include "piperpc/pipe_error_text.h"
 #include "piperpc/pipe_rpc.h"
@@ -21,59 +23,7 @@ namespace {
 
 using zelkon::PipeRPC;
 
-constexpr int kUsageError = 2;
-
-struct Options {
-    std::string pipe_name = "Zelkon_Server";
-    int max_clients = 1;
-    bool dial = false;
-    std::string dial_name;
-};
-
-int default_max_clients() {
-    unsigned processors = std::thread::hardware_concurrency();
-    return processors == 0 ? 1 : static_cast<int>(std::min(processors, 254u));
-}
-
-bool parse_options(const QCoreApplication& app, Options& options) {
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
-        "Serves the Zelkon cluster controller's pipe requests on this task server.");
-    QCommandLineOption help = parser.addHelpOption();
-    parser.addOption({"pipe", "Listen on the pipe <name> (default Zelkon_Server).", "name"});
-    parser.addOption({"max-clients",
-                      "Serve at most <n> clients at once, 1 to 255, 255 meaning no limit "
-                      "(default: the number of processors).",
-                      "n"});
-    parser.addOption({"dial", "Join standard input and output to the local pipe <name>.", "name"});
-    if (!parser.parse(app.arguments())) {
-        std::cerr << "zelkon-listener: " << parser.errorText().toStdString() << std::endl;
-        return false;
-    }
-    if (parser.isSet(help)) {
-        parser.showHelp(0);
-    }
-    options.max_clients = default_max_clients();
-    if (parser.isSet("pipe")) {
-        options.pipe_name = parser.value("pipe").toStdString();
-    }
-    if (parser.isSet("dial")) {
-        options.dial = true;
-        options.dial_name = parser.value("dial").toStdString();
-    }
-    if (parser.isSet("max-clients")) {
-        bool numeric = false;
-        options.max_clients = parser.value("max-clients").toInt(&numeric);
-        if (!numeric || options.max_clients < 1 || options.max_clients > 255) {
-            std::cerr << "zelkon-listener: --max-clients must be a whole number from 1 to 255"
-                      << std::endl;
-            return false;
-        }
-    }
-    return true;
-}
-
-int run_dial(const Options& options) {
+int run_dial(const zelkon::ListenerOptions& options) {
     std::string path;
     auto config = zelkon::UnixPipeConfig::from_environment();
     if (zelkon::pipe_socket_path(config.folder, options.dial_name, path) != 0) {
@@ -92,15 +42,14 @@ void connect_events(PipeRPC& pipe, zelkon::ListenerService& service) {
         service.log("pipe " + std::to_string(slot) + ": client connected");
     };
     pipe.Disconnected = [&service](int slot, int reason, int error) {
-        service.log("pipe " + std::to_string(slot) + ": client disconnected, reason " +
-                    std::to_string(reason) + ", system error " + std::to_string(error));
+        service.log("pipe " + std::to_string(slot) + ": " + zelkon::disconnect_text(reason, error));
     };
     pipe.PollError = [&service](const zelkon::ZelkonError& error) {
         service.log("warning: " + error.description() + " (the listener goes on)");
     };
 }
 
-int listen(const Options& options) {
+int listen(const zelkon::ListenerOptions& options) {
     auto config = zelkon::UnixPipeConfig::from_environment();
     zelkon::UnixPipeTransport transport(config);
     zelkon::QtTimerFactory timers;
@@ -124,6 +73,12 @@ int listen(const Options& options) {
                   << zelkon::pipe_error_text(code) << ")" << std::endl;
         return 1;
     }
+    if (geteuid() == 0) {
+        // Every request runs as the listener's user.
+        service.log(
+            "warning: running as root: any client may run any command as root; "
+            "run the listener as an ordinary user");
+    }
     service.log("listening on pipe " + options.pipe_name + " for at most " +
                 std::to_string(options.max_clients) + " clients");
     zelkon::StopSignals stop([](int) { QCoreApplication::quit(); });
@@ -139,9 +94,14 @@ int main(int argc, char** argv) {
     zelkon::block_stop_signals();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName("zelkon-listener");
-    Options options;
-    if (!parse_options(app, options)) {
-        return kUsageError;
+    zelkon::ListenerOptions options;
+    switch (zelkon::parse_listener_options(QCoreApplication::arguments(), options)) {
+        case zelkon::ParseOutcome::answered:
+            return 0;
+        case zelkon::ParseOutcome::usage_error:
+            return 2;
+        case zelkon::ParseOutcome::run:
+            break;
     }
     if (options.dial) {
         return run_dial(options);

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <iostream>
 
+#include "apps/program_help.h"
 #include "piperpc/pipe_error_text.h"
 #include "piperpc/pipe_rpc.h"
 #include "piperpc/utf16.h"
@@ -14,6 +15,14 @@
 
 namespace {
 
+constexpr const char* kProgram = "zelkon-pipe-call";
+constexpr int kAnswered = -1;  // --help or --version: nothing more to do
+
+const std::vector<zelkon::ExitCode> kExitCodes = {
+    {0, "the listener replied, and not with an error"},
+    {1, "no reply came, or the reply is \"Error: ...\""},
+    {2, "a usage error"}};
+
 struct Options {
     std::string server = ".";
     std::string pipe_name = "Zelkon_Server";
@@ -21,47 +30,49 @@ struct Options {
     std::string request;
 };
 
-bool parse(QCoreApplication& app, Options& options) {
-    QCommandLineParser parser;
+void describe(QCommandLineParser& parser) {
     parser.setApplicationDescription(
-        "Sends one request to a zelkon-listener and prints its reply. \"Num pipes:\" asks the "
-        "listener for its computer's name and how many clients it serves.");
-    parser.addHelpOption();
-    parser.addVersionOption();
-    QCommandLineOption server("server", "The listener's computer (\".\" is this one).", "HOST",
-                              ".");
-    QCommandLineOption pipe("pipe", "The pipe name.", "NAME", "Zelkon_Server");
-    QCommandLineOption timeout("timeout", "How long to wait for a free pipe, in ms.", "MS", "5000");
-    parser.addOption(server);
-    parser.addOption(pipe);
-    parser.addOption(timeout);
+        "The Zelkon pipe client: sends one request to a zelkon-listener and prints its reply.\n"
+        "\"Num pipes:\" asks the listener for its computer's name and how many clients it "
+        "serves.");
+    parser.addOption({"server", "The listener's computer (\".\" is this one).", "HOST", "."});
+    parser.addOption({"pipe", "The pipe name.", "NAME", "Zelkon_Server"});
+    parser.addOption({"timeout", "How long to wait for a free pipe, in ms.", "MS", "5000"});
     parser.addPositionalArgument("REQUEST", "The request text, for example \"Num pipes:\".");
-    parser.process(app);
-    if (parser.positionalArguments().size() != 1) {
-        std::cerr << "zelkon-pipe-call: give one request text (see --help)" << std::endl;
-        return false;
-    }
-    bool number = false;
-    options.timeout_ms = parser.value(timeout).toInt(&number);
-    if (!number || options.timeout_ms < 0) {
-        std::cerr << "zelkon-pipe-call: --timeout takes a number of milliseconds" << std::endl;
-        return false;
-    }
-    options.server = parser.value(server).toStdString();
-    options.pipe_name = parser.value(pipe).toStdString();
-    options.request = parser.positionalArguments().first().toStdString();
-    return true;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationVersion(ZELKON_VERSION);
-    Options options;
-    if (!parse(app, options)) {
+// 0 to go on, kAnswered, or the exit code of a usage error.
+int parse(const QStringList& arguments, Options& options) {
+    QCommandLineParser parser;
+    zelkon::StandardOptions standard = zelkon::add_standard_options(parser);
+    describe(parser);
+    if (!parser.parse(arguments)) {
+        std::cerr << kProgram << ": " << parser.errorText().toStdString() << std::endl;
         return 2;
     }
+    if (parser.isSet(standard.help) || parser.isSet(standard.version)) {
+        std::cout << (parser.isSet(standard.help)
+                          ? zelkon::program_help(parser, kProgram, kExitCodes)
+                          : zelkon::version_line(kProgram));
+        return kAnswered;
+    }
+    if (parser.positionalArguments().size() != 1) {
+        std::cerr << kProgram << ": give one request text (see --help)" << std::endl;
+        return 2;
+    }
+    bool number = false;
+    options.timeout_ms = parser.value("timeout").toInt(&number);
+    if (!number || options.timeout_ms < 0) {
+        std::cerr << kProgram << ": --timeout takes a number of milliseconds" << std::endl;
+        return 2;
+    }
+    options.server = parser.value("server").toStdString();
+    options.pipe_name = parser.value("pipe").toStdString();
+    options.request = parser.positionalArguments().first().toStdString();
+    return 0;
+}
+
+int call(const Options& options) {
     zelkon::UnixPipeTransport transport(zelkon::UnixPipeConfig::from_environment());
     zelkon::QtTimerFactory timers;
     zelkon::HostComputerName computer_name;
@@ -74,14 +85,28 @@ int main(int argc, char** argv) {
         zelkon::ByteArray response = zelkon::ByteArray::with_bounds(0, 255);
         int code = pipe.PipeCall(request, response);
         if (code != 0) {
-            std::cerr << "zelkon-pipe-call: no reply from " << options.server << ": "
+            std::cerr << kProgram << ": no reply from " << options.server << ": "
                       << zelkon::pipe_error_text(code) << " (" << code << ")" << std::endl;
             return 1;
         }
-        std::cout << zelkon::from_utf16le(response.bytes) << std::endl;
-        return 0;
+        std::string reply = zelkon::from_utf16le(response.bytes);
+        std::cout << reply << std::endl;
+        // The listener refused the request or could not start it.
+        return reply.rfind("Error: ", 0) == 0 ? 1 : 0;
     } catch (const zelkon::ZelkonError& error) {
-        std::cerr << "zelkon-pipe-call: " << error.description() << std::endl;
+        std::cerr << kProgram << ": " << error.description() << std::endl;
         return 1;
     }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    Options options;
+    int parsed = parse(QCoreApplication::arguments(), options);
+    if (parsed != 0) {
+        return parsed == kAnswered ? 0 : parsed;
+    }
+    return call(options);
 }
