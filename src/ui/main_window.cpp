@@ -23,14 +23,14 @@ MainWindow::MainWindow(Form_zelkon_cluster_controller& form, QWidget* parent)
     connect_commands();
     connect_menu();
     connect_folder_selection();
-    follow_run_log();
+    follow_busy_pointer();
     connect(&refresh_timer_, &QTimer::timeout, this, &MainWindow::refresh);
     refresh_timer_.start(kRefreshIntervalMs);
     refresh();
 }
 
 MainWindow::~MainWindow() {
-    form_.on_run_log_appended = std::move(earlier_log_hook_);
+    form_.hooks.on_busy_pointer = nullptr;
     set_busy_pointer(false);
 }
 
@@ -87,17 +87,10 @@ void MainWindow::connect_folder_selection() {
             [this] { run([this] { form_.Command_set_folder_Click(); }); });
 }
 
-// The form asks for the busy pointer as a long set-up begins and writes the
-// log as each of its stages begins: the window's only chance to show the
-// pointer before the handler returns.
-void MainWindow::follow_run_log() {
-    earlier_log_hook_ = std::move(form_.on_run_log_appended);
-    form_.on_run_log_appended = [this](const std::string& text) {
-        if (earlier_log_hook_) {
-            earlier_log_hook_(text);
-        }
-        show_busy_pointer();
-    };
+// The form switches the busy pointer inside a long handler; the window must
+// show it then, not after the handler has returned.
+void MainWindow::follow_busy_pointer() {
+    form_.hooks.on_busy_pointer = [this](bool) { show_busy_pointer(); };
 }
 
 void MainWindow::set_busy_pointer(bool busy) {

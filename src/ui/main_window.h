@@ -35,7 +35,7 @@ class MainWindow : public QMainWindow {
     void connect_commands();
     void connect_menu();
     void connect_folder_selection();
-    void follow_run_log();
+    void follow_busy_pointer();
     // Calls a handler of the form, then shows what it changed.
     void run(const std::function<void()>& handler);
     void set_busy_pointer(bool busy);
@@ -44,7 +44,6 @@ class MainWindow : public QMainWindow {
     FormWidgets widgets_;
     QTimer refresh_timer_;
     bool busy_pointer_shown_ = false;
-    std::function<void(const std::string&)> earlier_log_hook_;
 };
 
 }  // namespace zelkon

@@ -135,19 +135,6 @@ TEST_F(WindowRefreshTest, YieldingShowsTheBusyPointerAtOnce) {
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
-// A window gone gives the form's log back to whatever followed it before.
-TEST_F(WindowRefreshTest, AWindowGoneNoLongerFollowsTheLog) {
-    std::string followed;
-    form.on_run_log_appended = [&followed](const std::string& text) { followed += text; };
-    auto other = std::make_unique<MainWindow>(form);
-    form.append_run_log("\rone");
-    other.reset();
-    form.controls.busy_pointer = true;
-    form.append_run_log("\rtwo");
-    EXPECT_EQ(followed, "\rone\rtwo");
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-}
-
 TEST_F(WindowRefreshTest, GridShowsHeaderCellsColoursAndWidths) {
     GridControl& grid = form.controls.Grid_server_stats;
     grid.set_cols(2);
