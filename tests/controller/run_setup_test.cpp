@@ -85,6 +85,19 @@ TEST_F(RunSetupTest, ATestReportsItsSummaryCleansUpAndStartsNothing) {
                 std::string::npos);
 }
 
+// A mistyped or unmounted work drive must not become a new tree: only the
+// job folder's parts are made, below a root that exists.
+TEST_F(RunSetupTest, AMissingWorkDriveIsTheStageFourErrorAndNothingIsMade) {
+    fake.files.folders.erase("/data");
+    start();
+    EXPECT_EQ(
+        only_message(),
+        "An error occurred while setting up the cluster run: Path not found: /data at stage 4 "
+        "while performing action: Set up the work path using the local drive");
+    EXPECT_FALSE(fake.files.folder_exists("/data"));
+    EXPECT_EQ(outcomes, std::vector<RunOutcome>{RunOutcome::error});
+}
+
 TEST_F(RunSetupTest, AnEmptyServerListStopsAtTheCheckWithoutTouchingAnything) {
     form.controls.Text_server.text = "";
     start();
