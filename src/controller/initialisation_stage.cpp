@@ -66,7 +66,10 @@ bool InitialisationStage::run_zelkon_init(SetupProgress& setup) {
                                  format_number(state.start_status, "0"));
         return false;
     }
-    platform.processes.wait(state.init_process_id);
+    if (platform.processes.wait(state.init_process_id) == kWaitStoppedBySignal) {
+        throw ZelkonError(kErrorStoppedBySignal,
+                          "The set-up was stopped by a signal; the initialisation was ended");
+    }
     if (!platform.files.file_exists(setup.init_log_file)) {
         platform.dialogs.message(
             "The Zelkon cluster initialisation stage did not generate a log file");

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -99,6 +101,31 @@ TEST_F(ControllerProgram, TermEndsAHeadlessRunAfterTheCleanUp) {
               1);
     EXPECT_NE(out.find("\nZelkon Cluster started at"), std::string::npos) << out << err;
     EXPECT_NE(out.find("Zelkon Cluster finished at"), std::string::npos) << out << err;
+}
+
+// A stop signal while the set-up waits for a slow initialisation ends the
+// set-up there: the initialisation's processes go too, the reason is given,
+// and the exit code is 1.
+TEST_F(ControllerProgram, TermDuringTheSetUpEndsTheInitialisationAndCleansUp) {
+    fs::create_directories(temp.file("slow"));
+    std::string stand_in = temp.file("slow/zelkon");
+    std::ofstream(stand_in) << "#!/bin/sh\nsleep 30 &\necho $! > '" << temp.file("sleep.pid")
+                            << "'\nwait\n";
+    fs::permissions(stand_in, fs::perms::owner_all);
+    std::string settings = settings_file("No");
+    EXPECT_EQ(run("--headless --settings " + settings + " " + inversion(),
+                  "PATH='" + temp.file("slow") + "':\"$PATH\" timeout --preserve-status -s TERM 2"),
+              1);
+    EXPECT_NE(err.find("stopped by a signal"), std::string::npos) << err;
+    EXPECT_NE(out.find("Zelkon Cluster finished at"), std::string::npos) << out;
+    pid_t sleeper = std::atoi(read_file(temp.file("sleep.pid")).c_str());
+    ASSERT_GT(sleeper, 0);
+    bool gone = false;
+    for (int i = 0; i < 50 && !gone; ++i) {
+        gone = kill(sleeper, 0) != 0;
+        usleep(50'000);
+    }
+    EXPECT_TRUE(gone) << "the initialisation's child outlived the set-up";
 }
 
 }  // namespace

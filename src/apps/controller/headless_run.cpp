@@ -52,6 +52,9 @@ int exit_code_of(RunOutcome outcome) {
 }  // namespace
 
 int run_headless(int argc, char** argv, const ControllerOptions& options) {
+    // Held back from the start, so that a stop signal during the set-up
+    // ends its wait for the initialisation instead of the whole program.
+    block_stop_signals();
     QCoreApplication application(argc, argv);
     QtEventPump events;
     HeadlessDialogs dialogs(std::cerr);
