@@ -79,6 +79,16 @@ TEST_F(ControllerProgram, AHeadlessStartUpWithNothingStoredSaysWhyAndExitsOne) {
     EXPECT_NE(err.find("not all stored"), std::string::npos) << err;
 }
 
+// The settings were stored, so only the file's own fault is reported.
+TEST_F(ControllerProgram, AnUnreadableSettingsFileIsNamedAsTheOnlyReason) {
+    run("--headless --settings " + settings_file("No") + " " + inversion() + " --test-setup");
+    std::ofstream(temp.file("bad.inp")) << "not a settings file\r\n";
+    EXPECT_EQ(run("--headless --settings " + temp.file("bad.inp") + " " + inversion()), 1);
+    EXPECT_NE(err.find("does not have the correct format"), std::string::npos) << err;
+    EXPECT_NE(err.find(temp.file("bad.inp")), std::string::npos) << err;
+    EXPECT_EQ(err.find("not all stored"), std::string::npos) << err;
+}
+
 TEST_F(ControllerProgram, AHeadlessStartUpWithAMissingFolderSaysWhyAndExitsOne) {
     EXPECT_EQ(run("--headless --settings " + settings_file("No") + " " + temp.file("nowhere")), 1);
     EXPECT_NE(err.find("does not exist"), std::string::npos) << err;
