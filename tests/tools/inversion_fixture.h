@@ -15,6 +15,9 @@
 #include <thread>
 #include <vector>
 
+#include "platform/temp_folder.h"
+#include "text.h"
+
 namespace zelkon_ref_test {
 
 namespace fs = std::filesystem;
@@ -29,24 +32,18 @@ inline void write_file(const fs::path& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
 
-// A fresh empty folder under the system's temporary folder, removed by the destructor.
-class TempFolder {
-  public:
-    TempFolder() {
-        std::string pattern = (fs::temp_directory_path() / "zelkon-tools-XXXXXX").string();
-        path_ = mkdtemp(pattern.data());
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    const fs::path& path() const { return path_; }
+// A field read the way the controller reads the assembly log: fixed columns counted from 1.
+inline std::string columns(const std::string& line, size_t from, size_t to) {
+    return from - 1 < line.size() ? line.substr(from - 1, to - from + 1) : "";
+}
 
-  private:
-    fs::path path_;
-};
+inline double number_at(const std::string& line, size_t from, size_t to) {
+    auto v = zelkon_ref::parse_real(columns(line, from, to));
+    EXPECT_TRUE(v.has_value()) << "columns " << from << "-" << to << " of [" << line << "]";
+    return v.value_or(-1);
+}
+
+using zelkon::TempFolder;
 
 // Starts a program in a folder with extra environment variables; the caller waits with
 // wait_exit, or ends it with kill_program.
@@ -100,15 +97,14 @@ struct ProgramRun {
 inline ProgramRun run_program(const std::string& program, const std::vector<std::string>& args,
                               const fs::path& folder, const std::vector<std::string>& env = {}) {
     TempFolder capture;
-    pid_t pid =
-        start_program(program, args, folder, env, capture.path() / "out", capture.path() / "err");
+    pid_t pid = start_program(program, args, folder, env, capture.file("out"), capture.file("err"));
     ProgramRun run;
     run.exit_code = wait_exit(pid, 60);
     if (run.exit_code == -1) {
         kill_program(pid);
     }
-    run.out = read_file(capture.path() / "out");
-    run.err = read_file(capture.path() / "err");
+    run.out = read_file(capture.file("out"));
+    run.err = read_file(capture.file("err"));
     return run;
 }
 
@@ -128,9 +124,7 @@ inline const char* const kSmallInput =
 class Inversion {
   public:
     explicit Inversion(const std::string& input = kSmallInput, long long job_id = 12)
-        : inversion_(root_.path() / "inversion"),
-          job_(root_.path() / "work" / "Job_12"),
-          job_id_(job_id) {
+        : inversion_(root_.file("inversion")), job_(root_.file("work/Job_12")), job_id_(job_id) {
         data_file_ = "zelkon_cluster_" + std::to_string(job_id) + ".zcd";
         fs::create_directories(inversion_);
         fs::create_directories(job_);
