@@ -1,12 +1,8 @@
 #pragma once
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <spawn.h>
 #include <stdlib.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -19,6 +15,7 @@
 #include "piperpc/pipe_rpc.h"
 #include "piperpc/utf16.h"
 #include "platform/fake/fake_clock.h"
+#include "platform/posix_process_starter.h"
 #include "platform/posix_system_info.h"
 #include "platform/unix_pipe_transport.h"
 
@@ -46,55 +43,39 @@ inline std::string read_text_file(const std::string& path) {
 // killed when the object goes, if it has not ended by then.
 class ChildProcess {
   public:
-    ChildProcess(std::vector<std::string> arguments, const std::string& error_file) {
-        std::vector<char*> argv;
-        for (auto& argument : arguments) {
-            argv.push_back(argument.data());
+    ChildProcess(const std::vector<std::string>& arguments, const std::string& error_file) {
+        std::string command = "exec";
+        for (const std::string& argument : arguments) {
+            command += " " + shell_quote(argument);
         }
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 2, error_file.c_str(),
-                                         O_WRONLY | O_CREAT | O_APPEND, 0600);
-        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
-            pid_ = -1;
-        }
-        posix_spawn_file_actions_destroy(&actions);
+        id_ = processes_.start(command + " 2>> " + shell_quote(error_file), "").process_id;
     }
     ~ChildProcess() {
-        if (pid_ > 0 && !ended_) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
+        if (processes_.is_running(id_)) {
+            signal(SIGKILL);
+            processes_.wait(id_);
         }
     }
-    ChildProcess(const ChildProcess&) = delete;
-    ChildProcess& operator=(const ChildProcess&) = delete;
 
     void signal(int number) {
-        if (pid_ > 0) {
-            kill(pid_, number);
+        if (id_ > 0) {
+            kill(id_, number);
         }
     }
     // The exit status, or -1 when it has not ended within timeout_ms.
     int wait_for_exit(int timeout_ms) {
-        int status = 0;
-        if (!eventually([&] { return waitpid(pid_, &status, WNOHANG) == pid_; }, timeout_ms)) {
-            return -1;
-        }
-        ended_ = true;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        bool ended = eventually([&] { return !processes_.is_running(id_); }, timeout_ms);
+        return ended ? processes_.wait(id_) : -1;
     }
     int open_descriptors() const {
         std::error_code error;
-        std::filesystem::directory_iterator fds("/proc/" + std::to_string(pid_) + "/fd", error);
+        std::filesystem::directory_iterator fds("/proc/" + std::to_string(id_) + "/fd", error);
         return static_cast<int>(std::distance(begin(fds), end(fds)));
     }
 
   private:
-    pid_t pid_ = -1;
-    bool ended_ = false;
+    PosixProcessStarter processes_;
+    int id_ = 0;
 };
 
 // A zelkon-listener started by the test on a pipe folder of its own, and the

@@ -3,6 +3,7 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -185,15 +186,11 @@ TEST_F(ListenerProgram, OwnsItsSocketFromStartToCleanStop) {
     EXPECT_EQ(make_client(50)->OpenPipe(), kPipeFileNotFound);
 }
 
-TEST_F(ListenerProgram, RefusesBadOptionsWithAUsageError) {
-    for (std::string option : {"--max-clients", "--max-client"}) {
-        std::string log = folder + "/" + option + ".log";
-        ChildProcess bad({ZELKON_LISTENER_PATH, option, "0"}, log);
-        EXPECT_EQ(bad.wait_for_exit(5000), 2);
-        EXPECT_NE(read_text_file(log).find(option == "--max-clients" ? "must be" : "'max-client'"),
-                  std::string::npos)
-            << read_text_file(log);
-    }
+// Unknown options are shown by the test of every program's --help.
+TEST_F(ListenerProgram, RefusesACapOutOfRangeWithAUsageError) {
+    ChildProcess bad({ZELKON_LISTENER_PATH, "--max-clients", "0"}, folder + "/bad.log");
+    EXPECT_EQ(bad.wait_for_exit(5000), 2);
+    EXPECT_NE(read_text_file(folder + "/bad.log").find("must be"), std::string::npos);
 }
 
 // Remote pipes through --dial, with a stand-in for ssh that runs the remote command

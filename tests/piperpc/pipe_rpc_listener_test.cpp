@@ -148,19 +148,6 @@ TEST_F(PipeRpcListener, ClosePipeAndTeardownDisconnectEveryClientOnce) {
     EXPECT_EQ(transport.open_instances("T"), 0);
 }
 
-TEST_F(PipeRpcListener, AZeroByteRequestAndAnEmptyReplyAreOrdinaryMessages) {
-    listen();
-    fixed_reply = Message{};
-    auto link = transport.connect_client("P");
-    link->send(Message{});
-    tick();
-    ASSERT_EQ(requests.size(), 1u);
-    EXPECT_EQ(requests[0].ubound(), -1);
-    ASSERT_EQ(link->to_client.size(), 1u);
-    EXPECT_TRUE(link->take_reply().empty());
-    EXPECT_FALSE(link->server_closed);
-}
-
 // Whatever goes wrong with one client, the next one is served.
 enum Handler { kEcho, kThrows, kLongReply, kVanishes };
 struct ClientFault {

@@ -1,8 +1,3 @@
-#include <fstream>
-#include <sstream>
-
-#include "platform/posix_file_system.h"
-#include "platform/temp_folder.h"
 #include "settings/settings_fixture.h"
 
 namespace zelkon {
@@ -18,12 +13,12 @@ class SettingsFile : public SettingsFixture {
     }
 };
 
-// Save empties an older file of that name first.
+// Save empties an older file of that name first, and ends every line in CR LF.
 TEST_F(SettingsFile, SaveWritesTheFixedLayoutByteForByte) {
     form.controls.Text_network_share.text = "/mnt/ctl";
     ASSERT_EQ(check(), 0);
     form.state.local_path = "/home/u/inv/";
-    form.controls.Text_server.text = "  A/2/4\r\nB  ";
+    form.controls.Text_server.text = "  A/2/4\nB  ";
     fake.files.add_file("/cfg/out.inp", std::string(5000, '#'));
     form.settings_file.save_cluster_settings("/cfg/out.inp");
     EXPECT_EQ(fake.files.content("/cfg/out.inp"),
@@ -105,42 +100,20 @@ TEST_F(SettingsFile, ABadFileIsReportedAndChangesNothing) {
     EXPECT_EQ(only_message(), error + "File not found: /cfg/none.inp");
 }
 
-// A form on the real file system, with the other parts faked.
-struct RealFileForm {
-    FakePlatform fake;
-    PosixFileSystem files;
-    Form_zelkon_cluster_controller form{Platform{
-        files, fake.processes, fake.management, fake.pipes, fake.clock, fake.clock, fake.events,
-        fake.settings, fake.dialogs, fake.current_directory, fake.computer_name, fake.environment}};
-};
-
-// Use RPC cleared, no local path yet and a list with Linux line ends.
-TEST(SettingsFileRoundTrip, ASavedFileReadsBackToTheSameForm) {
-    TempFolder folder;
-    RealFileForm writer;
-    FormControls& c = writer.form.controls;
-    c.Text_max_tasks.text = "40";
-    c.Text_work_drive.text = "D";
-    c.Text_work_folder.text = "\\temp\\inv_temp";
-    c.Text_jobID.text = "12";
-    c.Text_network_share.text = "/mnt/ctl";
-    c.Text_server.text = "nodeA/2/4\nnodeB";
+// Use RPC cleared and no local path yet: what one form saves, another reads.
+TEST_F(SettingsFile, ASavedFileReadsBackToTheSameSettings) {
+    form.controls.Text_work_folder.text = "\\temp\\inv_temp";
+    form.controls.Text_network_share.text = "/mnt/ctl";
+    form.controls.Text_server.text = "nodeA/2/4\r\nnodeB";
+    form.controls.Check_use_RPC.value = 0;
+    ASSERT_EQ(check(), 0);
+    form.settings_file.save_cluster_settings("/cfg/setup.inp");
+    Form_zelkon_cluster_controller reader{fake.bundle()};
     std::int32_t ierr = 99;
-    writer.form.settings_check.check_cluster_settings(ierr);
+    reader.settings_file.read_cluster_settings("/cfg/setup.inp", ierr);
     ASSERT_EQ(ierr, 0);
-    writer.form.settings_file.save_cluster_settings(folder.file("setup.inp"));
-
-    RealFileForm reader;
-    reader.form.settings_file.read_cluster_settings(folder.file("setup.inp"), ierr);
-    ASSERT_EQ(ierr, 0);
-    EXPECT_EQ(inputs_of(reader.form.controls),
-              "000012|D|\\temp\\inv_temp|/mnt/ctl|40|0|nodeA/2/4\r\nnodeB|");
-
-    std::ifstream stream(folder.file("setup.inp"), std::ios::binary);
-    std::ostringstream bytes;
-    bytes << stream.rdbuf();
-    EXPECT_NE(bytes.str().find("Local Path\r\n\r\n\r\nFolder Share"), std::string::npos);
-    EXPECT_TRUE(bytes.str().ends_with("Use RPC\r\nNo\r\n\r\nServerList\r\nnodeA/2/4\r\nnodeB\r\n"));
+    EXPECT_EQ(inputs_of(reader.controls),
+              "000012|/data|\\temp\\inv_temp|/mnt/ctl|10|0|nodeA/2/4\r\nnodeB|");
 }
 
 }  // namespace

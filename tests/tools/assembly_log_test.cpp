@@ -9,16 +9,8 @@
 namespace zelkon_ref {
 namespace {
 
-// Reads a field the way the controller does: fixed columns counted from 1.
-std::string columns(const std::string& line, size_t from, size_t to) {
-    return from - 1 < line.size() ? line.substr(from - 1, to - from + 1) : "";
-}
-
-double number_at(const std::string& line, size_t from, size_t to) {
-    auto v = parse_real(columns(line, from, to));
-    EXPECT_TRUE(v.has_value()) << "columns " << from << "-" << to << " of [" << line << "]";
-    return v.value_or(-1);
-}
+using zelkon_ref_test::columns;
+using zelkon_ref_test::number_at;
 
 Survey survey_with(int components) {
     Survey s;
@@ -64,8 +56,8 @@ TEST(ZelkonAssemblyLog, EveryFieldSitsInItsColumns) {
 }
 
 TEST(ZelkonAssemblyLog, CommitPointIsTheLastWholeDataLine) {
-    zelkon_ref_test::TempFolder folder;
-    auto log = folder.path() / "a_assembly.dat";
+    zelkon::TempFolder folder;
+    auto log = folder.file("a_assembly.dat");
     EXPECT_FALSE(read_committed_state(log, 2).any);
     const std::string header = assembly_log_header(survey_with(2)) + "\r\n";
     zelkon_ref_test::write_file(log, header);

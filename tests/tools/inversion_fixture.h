@@ -3,17 +3,16 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
+
+#include "platform/captured_run.h"
+#include "platform/temp_folder.h"
+#include "text.h"
 
 namespace zelkon_ref_test {
 
@@ -29,87 +28,35 @@ inline void write_file(const fs::path& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
 
-// A fresh empty folder under the system's temporary folder, removed by the destructor.
-class TempFolder {
-  public:
-    TempFolder() {
-        std::string pattern = (fs::temp_directory_path() / "zelkon-tools-XXXXXX").string();
-        path_ = mkdtemp(pattern.data());
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    const fs::path& path() const { return path_; }
-
-  private:
-    fs::path path_;
-};
-
-// Starts a program in a folder with extra environment variables; the caller waits with
-// wait_exit, or ends it with kill_program.
-inline pid_t start_program(const std::string& program, std::vector<std::string> args,
-                           const fs::path& folder, const std::vector<std::string>& env = {},
-                           const fs::path& out = "/dev/null", const fs::path& err = "/dev/null") {
-    args.insert(args.begin(), std::string(ZELKON_BIN_DIR) + "/" + program);
-    pid_t pid = fork();
-    if (pid == 0) {
-        for (const std::string& setting : env) {
-            putenv(const_cast<char*>(setting.c_str()));
-        }
-        if (chdir(folder.c_str()) != 0 || !freopen(out.c_str(), "w", stdout) ||
-            !freopen(err.c_str(), "w", stderr)) {
-            _exit(126);
-        }
-        std::vector<char*> argv;
-        for (std::string& a : args) {
-            argv.push_back(a.data());
-        }
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    return pid;
+// A field read the way the controller reads the assembly log: fixed columns counted from 1.
+inline std::string columns(const std::string& line, size_t from, size_t to) {
+    return from - 1 < line.size() ? line.substr(from - 1, to - from + 1) : "";
 }
 
-// The exit code, or -1 when it is still running after the given time.
-inline int wait_exit(pid_t pid, double seconds) {
-    auto limit = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    int status = 0;
-    while (waitpid(pid, &status, WNOHANG) != pid) {
-        if (std::chrono::steady_clock::now() > limit) {
-            return -1;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+inline double number_at(const std::string& line, size_t from, size_t to) {
+    auto v = zelkon_ref::parse_real(columns(line, from, to));
+    EXPECT_TRUE(v.has_value()) << "columns " << from << "-" << to << " of [" << line << "]";
+    return v.value_or(-1);
 }
 
-inline void kill_program(pid_t pid) {
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
-}
+using zelkon::TempFolder;
 
+// What a program did: its exit code (124 when it still ran after a minute and was
+// ended) and what it wrote.
 struct ProgramRun {
-    int exit_code = -1;  // -1 when it was still running at the time limit (and was killed)
+    int exit_code = -1;
     std::string out, err;
 };
 
+// Runs a program of the build in a folder, with extra environment variables.
 inline ProgramRun run_program(const std::string& program, const std::vector<std::string>& args,
                               const fs::path& folder, const std::vector<std::string>& env = {}) {
-    TempFolder capture;
-    pid_t pid =
-        start_program(program, args, folder, env, capture.path() / "out", capture.path() / "err");
-    ProgramRun run;
-    run.exit_code = wait_exit(pid, 60);
-    if (run.exit_code == -1) {
-        kill_program(pid);
-    }
-    run.out = read_file(capture.path() / "out");
-    run.err = read_file(capture.path() / "err");
-    return run;
+    std::vector<std::string> command = {"timeout", "60", "env", "-C", folder.string()};
+    command.insert(command.end(), env.begin(), env.end());
+    command.push_back(std::string(ZELKON_BIN_DIR) + "/" + program);
+    command.insert(command.end(), args.begin(), args.end());
+    zelkon::CapturedRun run = zelkon::run_captured(command);
+    return {run.exit_status, run.output, run.errors};
 }
 
 // 30 stations over a 6 x 5 x 4 mesh, two components.
@@ -128,9 +75,7 @@ inline const char* const kSmallInput =
 class Inversion {
   public:
     explicit Inversion(const std::string& input = kSmallInput, long long job_id = 12)
-        : inversion_(root_.path() / "inversion"),
-          job_(root_.path() / "work" / "Job_12"),
-          job_id_(job_id) {
+        : inversion_(root_.file("inversion")), job_(root_.file("work/Job_12")), job_id_(job_id) {
         data_file_ = "zelkon_cluster_" + std::to_string(job_id) + ".zcd";
         fs::create_directories(inversion_);
         fs::create_directories(job_);

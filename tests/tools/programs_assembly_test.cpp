@@ -32,15 +32,11 @@ std::vector<LogLine> data_lines(const std::string& text) {
         if (zelkon_ref::trim(line).empty() || line.find("TaskID") != std::string::npos) {
             continue;
         }
-        auto field = [&](size_t from, size_t to) {
-            auto v = zelkon_ref::parse_real(line.substr(from - 1, to - from + 1));
-            EXPECT_TRUE(v.has_value()) << line;
-            return v.value_or(-1);
-        };
-        lines.push_back({static_cast<long long>(field(1, 7)), static_cast<long long>(field(8, 15)),
-                         static_cast<long long>(field(16, 23)), field(47, 56),
-                         static_cast<long long>(field(70, 81)),
-                         static_cast<long long>(field(95, 106))});
+        lines.push_back({static_cast<long long>(number_at(line, 1, 7)),
+                         static_cast<long long>(number_at(line, 8, 15)),
+                         static_cast<long long>(number_at(line, 16, 23)), number_at(line, 47, 56),
+                         static_cast<long long>(number_at(line, 70, 81)),
+                         static_cast<long long>(number_at(line, 95, 106))});
     }
     return lines;
 }
@@ -119,7 +115,7 @@ TEST(ZelkonAssemble, MatrixHoldsEveryRowOfTheKernelInOrderAndTheCheckerReadsIt) 
     EXPECT_EQ(good.exit_code, 0) << good.err;
     EXPECT_NE(good.out.find("30 rows of 120 cells"), std::string::npos) << good.out;
     TempFolder folder;
-    write_file(folder.path() / "cut.mtx", reference().gz.substr(0, reference().gz.size() - 5));
+    write_file(folder.file("cut.mtx"), reference().gz.substr(0, reference().gz.size() - 5));
     ProgramRun bad = run_program("zelkon_matrix_check", {"cut.mtx"}, folder.path());
     EXPECT_EQ(bad.exit_code, 1);
     EXPECT_NE(bad.err.find("cut short"), std::string::npos) << bad.err;

@@ -65,16 +65,16 @@ TEST(ZelkonInit, OutcomeIsLoggedUnderTheJobIdAsGiven) {
     for (const Case& c : cases) {
         TempFolder folder;
         if (!c.input.empty()) {
-            write_file(folder.path() / "zelkon.inp", c.input);
+            write_file(folder.file("zelkon.inp"), c.input);
         }
         ProgramRun run =
             run_program("zelkon", {"zelkon.inp", "CLUSTER=000007"}, folder.path(), c.env);
         EXPECT_EQ(run.exit_code, c.says.empty() ? 0 : 1) << run.err;
-        EXPECT_TRUE(fs::exists(folder.path() / "zelkon_cluster_init_000007.log"));
-        EXPECT_FALSE(fs::exists(folder.path() / "zelkon_cluster_init_7.log"));
-        EXPECT_EQ(fs::exists(folder.path() / "zelkon_cluster_7.zcd"), c.says.empty());
+        EXPECT_TRUE(fs::exists(folder.file("zelkon_cluster_init_000007.log")));
+        EXPECT_FALSE(fs::exists(folder.file("zelkon_cluster_init_7.log")));
+        EXPECT_EQ(fs::exists(folder.file("zelkon_cluster_7.zcd")), c.says.empty());
         std::vector<std::string> errors;
-        std::ranges::copy_if(log_lines(read_file(folder.path() / "zelkon_cluster_init_000007.log")),
+        std::ranges::copy_if(log_lines(read_file(folder.file("zelkon_cluster_init_000007.log"))),
                              std::back_inserter(errors), [](const std::string& line) {
                                  return line.find("Error") != std::string::npos;
                              });

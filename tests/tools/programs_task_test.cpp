@@ -1,6 +1,12 @@
 // The task command: task log, semaphore, and its fault switches.
 
+#include <signal.h>
+
+#include <chrono>
+#include <thread>
+
 #include "inversion_fixture.h"
+#include "platform/posix_process_starter.h"
 #include "text.h"
 
 namespace zelkon_ref_test {
@@ -61,21 +67,28 @@ TEST(ZelkonTask, CrashLeavesSemaphoreAndNoLogThenTheRetrySucceeds) {
 TEST(ZelkonTask, HungTaskKeepsItsSemaphoreUntilTheJobFolderGoes) {
     Inversion inv;
     write_file(inv.job_folder() / (inv.task_name(5) + ".sem"), "");
-    pid_t pid = start_program("zelkon_cluster_task", {inv.job_data_file(), "5", "1", "3"},
-                              inv.folder(), {"ZELKON_TASK_HANG=5"});
+    zelkon::PosixProcessStarter processes;
+    zelkon::StartResult task =
+        processes.start("ZELKON_TASK_HANG=5 exec '" + std::string(ZELKON_BIN_DIR) +
+                            "/zelkon_cluster_task' '" + inv.job_data_file() + "' 5 1 3",
+                        inv.folder().string());
+    ASSERT_TRUE(task.started) << task.error;
     // The fault marker shows the task has decided to hang.
     for (int i = 0; i < 200 && !inv.job_file_exists(inv.task_name(5) + ".fault"); ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-    EXPECT_EQ(wait_exit(pid, 0.5), -1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_TRUE(processes.is_running(task.process_id));
     EXPECT_TRUE(inv.job_file_exists(inv.task_name(5) + ".sem"));
     EXPECT_FALSE(inv.job_file_exists(inv.task_name(5) + ".log"));
     fs::remove_all(inv.job_folder());
-    int code = wait_exit(pid, 5.0);
-    if (code == -1) {
-        kill_program(pid);
+    for (int i = 0; i < 500 && processes.is_running(task.process_id); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    EXPECT_EQ(code, 3);
+    if (processes.is_running(task.process_id)) {
+        kill(task.process_id, SIGKILL);
+    }
+    EXPECT_EQ(processes.wait(task.process_id), 3);
 }
 
 TEST(ZelkonTask, BadRequestKeepsTheSemaphoreAndSaysWhy) {

@@ -89,10 +89,10 @@ TEST(ZelkonSurvey, FaultsAreNamed) {
 }
 
 TEST(ZelkonClusterJob, AnotherFileIsRefused) {
-    zelkon_ref_test::TempFolder folder;
-    zelkon_ref_test::write_file(folder.path() / "j.zcd", kGood);
-    EXPECT_THROW(read_cluster_job(folder.path() / "j.zcd"), ZelkonError);
-    EXPECT_THROW(read_cluster_job(folder.path() / "missing.zcd"), ZelkonError);
+    zelkon::TempFolder folder;
+    zelkon_ref_test::write_file(folder.file("j.zcd"), kGood);
+    EXPECT_THROW(read_cluster_job(folder.file("j.zcd")), ZelkonError);
+    EXPECT_THROW(read_cluster_job(folder.file("missing.zcd")), ZelkonError);
 }
 
 }  // namespace

@@ -67,7 +67,6 @@ void PrintTo(const WindowSize& size, std::ostream* out) {
 class WindowClippingTest : public testing::TestWithParam<WindowSize> {
   protected:
     WindowClippingTest() {
-        QSize size = GetParam().size.isEmpty() ? window.minimumSizeHint() : GetParam().size;
         window.resize(size);
         window.show();
         QApplication::processEvents();
@@ -75,9 +74,12 @@ class WindowClippingTest : public testing::TestWithParam<WindowSize> {
 
     DemoRun demo;
     MainWindow window{demo.form};
+    QSize size = GetParam().size.isEmpty() ? window.minimumSizeHint() : GetParam().size;
 };
 
+// The window takes the size: the designed one is no smaller than the layout needs.
 TEST_P(WindowClippingTest, NoControlIsCut) {
+    EXPECT_EQ(window.size(), size);
     int checked = 0;
     for (QWidget* widget : window.findChildren<QWidget*>()) {
         if (!widget->isVisible() || !must_show_whole(*widget)) {
