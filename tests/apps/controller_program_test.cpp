@@ -93,7 +93,7 @@ TEST_F(ControllerProgram, ATestOfTheSetUpRunsTheInitAndReportsItsSummary) {
 TEST_F(ControllerProgram, TermEndsAHeadlessRunAfterTheCleanUp) {
     std::string settings = settings_file("Yes");
     EXPECT_EQ(run("--headless --settings " + settings + " " + inversion(),
-                  "timeout --preserve-status -s TERM 3"),
+                  "timeout --preserve-status -s TERM 6"),
               1);
     EXPECT_NE(out.find("Zelkon Cluster started at"), std::string::npos) << out << err;
     EXPECT_NE(out.find("Zelkon Cluster finished at"), std::string::npos) << out << err;
