@@ -11,6 +11,9 @@ inline constexpr std::uint32_t kColorGreen = 0x00FF00;
 inline constexpr std::uint32_t kColorRed = 0xFF0000;
 inline constexpr std::uint32_t kColorWhite = 0xFFFFFF;
 
+// The statistics grid's width, in twips, in a window of the default size.
+inline constexpr int kDefaultGridWidthTwips = 12555;  // 837 pixels of 1280 x 800
+
 struct TextControl {
     std::string text;
     std::string tool_tip;
@@ -96,6 +99,9 @@ struct FormControls {
     RunLogControl TextBox_run_log;
     ProgressControl ProgressBar_tasks;
     GridControl Grid_server_stats;
+    // The grid's width in twips, as the window last laid it out; without a
+    // window, its width at the window's default size.
+    int Grid_server_stats_width = kDefaultGridWidthTwips;
 
     TextControl Text_tasks_remaining;
     TextControl Text_tasks_processing;

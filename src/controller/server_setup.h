@@ -1,5 +1,9 @@
 #pragma once
 
+#include <cstdint>
+#include <memory>
+#include <string>
+
 #include "controller/form_context.h"
 #include "controller/setup_progress.h"
 
@@ -11,12 +15,40 @@ class ServerSetup : public FormPart {
   public:
     explicit ServerSetup(FormContext& context) : FormPart(context) {}
 
+    // Stage 6.
     void setup_display_grid();
+    // Stages 7 and 8, with RPC only.
     void update_number_of_pipes();
     void address_the_pipes();
+    // Stage 10.
     void set_up_machine_work_folders(SetupProgress& setup);
+    // Stage 25.
     void open_task_server_channels(SetupProgress& setup);
+    // Stage 26.
     void test_server_connections(SetupProgress& setup);
+
+  private:
+    // Stage 10.
+    std::string create_folder_chain(const std::string& start_path);
+    void set_up_machine_folder(SetupProgress& setup, std::int32_t machine);
+    // Stage 25.
+    void open_pipe(SetupProgress& setup, std::int32_t server);
+    void connect_process_class(std::int32_t server, std::shared_ptr<ProcessClass>& machine_class);
+    void empty_earlier_job_folders(SetupProgress& setup);
+    void copy_cluster_data_file();
+    // Stage 26.
+    void mark_unopened_servers();
+    void create_semaphore_file(SetupProgress& setup);
+    void test_machine(SetupProgress& setup, std::int32_t machine);
+    std::int32_t call_pipe(const Machine& machine, const std::string& text, std::string& reply);
+    bool listener_answers(const Machine& machine);
+    std::int32_t send_listing_by_pipe(const Machine& machine);
+    std::int32_t start_listing_by_process_class(const Machine& machine);
+    bool listing_appeared();
+    void remove_listing(const std::string& listing);
+    void fail_machine(SetupProgress& setup, const Machine& machine);
+    void set_enabled_color(std::int32_t server, std::uint32_t color);
+    void wait_and_let_events_run(int milliseconds);
 };
 
 }  // namespace zelkon

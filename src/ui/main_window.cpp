@@ -11,6 +11,7 @@
 #include "ui/form_edits.h"
 #include "ui/form_layout.h"
 #include "ui/form_view.h"
+#include "ui/stats_grid_view.h"
 
 namespace zelkon {
 
@@ -24,6 +25,7 @@ MainWindow::MainWindow(Form_zelkon_cluster_controller& form, QWidget* parent)
     connect_menu();
     connect_folder_selection();
     follow_busy_pointer();
+    report_grid_width(*widgets_.Grid_server_stats, form_.controls.Grid_server_stats_width);
     connect(&refresh_timer_, &QTimer::timeout, this, &MainWindow::refresh);
     refresh_timer_.start(kRefreshIntervalMs);
     refresh();

@@ -1,6 +1,7 @@
 #include "ui/stats_grid_view.h"
 
 #include <QColor>
+#include <QEvent>
 #include <QHeaderView>
 #include <QTableWidget>
 #include <algorithm>
@@ -50,6 +51,24 @@ void show_widths(QTableWidget& table, const GridControl& grid) {
     }
 }
 
+// Owned by the table, so it goes with it.
+class GridWidthReporter : public QObject {
+  public:
+    GridWidthReporter(QTableWidget& table, int& width_twips)
+        : QObject(&table), width_twips_(width_twips) {
+        table.installEventFilter(this);
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Resize) {
+            width_twips_ = static_cast<QWidget*>(watched)->width() * kTwipsPerPixel;
+        }
+        return false;
+    }
+
+  private:
+    int& width_twips_;
+};
+
 }  // namespace
 
 int pixels_of_twips(int twips) {
@@ -71,6 +90,10 @@ void show_grid(QTableWidget& table, const GridControl& grid) {
             show_cell(table, row, col, grid.cell(row + 1, col));
         }
     }
+}
+
+void report_grid_width(QTableWidget& table, int& width_twips) {
+    new GridWidthReporter(table, width_twips);
 }
 
 }  // namespace zelkon

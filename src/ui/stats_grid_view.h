@@ -14,4 +14,8 @@ int pixels_of_twips(int twips);
 // others are the table's rows. Only cells that differ are touched.
 void show_grid(QTableWidget& table, const GridControl& grid);
 
+// Keeps width_twips at the table's width, in twips, as the window lays it
+// out; the form sizes the grid's columns from it.
+void report_grid_width(QTableWidget& table, int& width_twips);
+
 }  // namespace zelkon

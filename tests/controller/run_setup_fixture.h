@@ -37,8 +37,16 @@ class RunSetupTest : public ::testing::Test {
         fake.processes.on_start = [this](const FakeProcessStarter::Started& process) {
             if (process.command_line.starts_with("zelkon zelkon.inp")) {
                 write_init_outputs();
+            } else if (process.command_line.starts_with("dir ")) {
+                run_listing(process.command_line);
             }
         };
+        fake.management.on_create = [this](const CreatedProcess& process) {
+            run_listing(process.command_line);
+        };
+        // The other machines' work drives, as this computer reaches them.
+        fake.files.add_folder("/net/nodeA/data");
+        fake.files.add_folder("/net/nodeB/data");
         init_log = {"Zelkon cluster initialisation",
                     "Number of observed data: 1004",
                     "Number of x cells: 100 cells",
@@ -58,6 +66,24 @@ class RunSetupTest : public ::testing::Test {
         fake.files.add_file(kInitLog, content);
         if (write_cluster_file) {
             fake.files.add_file(std::string(kInversion) + kClusterFile, "cluster data");
+        }
+    }
+
+    // What the connection test's listing command does on any machine: it
+    // writes the listing into the controller's job folder, which the other
+    // machines reach under /net/CONTROL1 (the same disk).
+    void run_listing(const std::string& command) {
+        std::size_t arrow = command.find(" > ");
+        if (!command.starts_with("dir ") || arrow == std::string::npos) {
+            return;
+        }
+        std::string listing = command.substr(arrow + 3);
+        const std::string net = "/net/CONTROL1/";
+        if (listing.starts_with(net)) {
+            listing.erase(0, net.size() - 1);
+        }
+        if (fake.files.folder_exists(listing.substr(0, listing.rfind('/')))) {
+            fake.files.add_file(listing, "listing");
         }
     }
 

@@ -21,8 +21,10 @@ namespace zelkon {
 class PrivateSshd {
   public:
     // A login has bin_folder first on its PATH and XDG_RUNTIME_DIR set to
-    // runtime_folder (this sshd's own folder when empty).
-    explicit PrivateSshd(const std::string& bin_folder, std::string runtime_folder = "") {
+    // runtime_folder (this sshd's own folder when empty), or to
+    // second_runtime_folder, when given, for a login to nodeB.
+    explicit PrivateSshd(const std::string& bin_folder, std::string runtime_folder = "",
+                         std::string second_runtime_folder = "") {
         char pattern[] = "/tmp/zelkon-sshd-XXXXXX";
         if (mkdtemp(pattern) == nullptr) {
             errors_ = "cannot make a folder for the private sshd";
@@ -34,9 +36,11 @@ class PrivateSshd {
         for (int port : ports) {
             command += " " + std::to_string(port);
         }
-        command += " " + quoted(bin_folder) + " " +
-                   quoted(runtime_folder.empty() ? folder_ : runtime_folder) + " 2> " +
-                   quoted(folder_ + "/start.log");
+        std::string runtime = runtime_folder.empty() ? folder_ : runtime_folder;
+        std::string second_runtime =
+            second_runtime_folder.empty() ? runtime : second_runtime_folder;
+        command += " " + quoted(bin_folder) + " " + quoted(runtime) + " " + quoted(second_runtime) +
+                   " 2> " + quoted(folder_ + "/start.log");
         int status = std::system(command.c_str());
         started_ = WIFEXITED(status) && WEXITSTATUS(status) == 0;
         if (!started_) {

@@ -5,9 +5,10 @@
 #   nodeB      its second port, so that ssh takes it for another machine
 #   nodeDown   a port nothing listens on
 #   nodeLocked its first port, with a key it does not accept
-# Usage: private_sshd.sh FOLDER PORT SECOND_PORT CLOSED_PORT BIN_FOLDER RUNTIME_FOLDER
+# Usage: private_sshd.sh FOLDER PORT SECOND_PORT CLOSED_PORT BIN_FOLDER RUNTIME_FOLDER [SECOND_RUNTIME_FOLDER]
 # A login finds the programs of BIN_FOLDER first on its PATH, and has
-# XDG_RUNTIME_DIR=RUNTIME_FOLDER. On success the sshd's process id is in
+# XDG_RUNTIME_DIR=RUNTIME_FOLDER, or SECOND_RUNTIME_FOLDER when given and the
+# login came to the second port (nodeB): so each host can have a listener. On success the sshd's process id is in
 # FOLDER/sshd.pid, it logs each login to FOLDER/sshd.log, and
 # "ssh -F FOLDER/ssh_config nodeA" logs in without a question. Needs no sshd
 # of the machine's own and runs as root or as any user.
@@ -18,6 +19,7 @@ second_port=$3
 closed_port=$4
 bin_folder=$5
 runtime_folder=$6
+second_runtime_folder=${7:-$6}
 user=$(id -un)
 
 fail() {
@@ -53,6 +55,8 @@ UsePAM no
 MaxStartups 50:30:100
 LogLevel INFO
 SetEnv "PATH=$bin_folder:/usr/bin:/bin" "XDG_RUNTIME_DIR=$runtime_folder"
+Match LocalPort $second_port
+    SetEnv "PATH=$bin_folder:/usr/bin:/bin" "XDG_RUNTIME_DIR=$second_runtime_folder"
 CONFIG
 
 cat > "$folder/ssh_config" <<CONFIG

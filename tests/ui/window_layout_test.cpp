@@ -49,5 +49,17 @@ TEST_F(WindowLayoutTest, ABiggerWindowGivesThePathBoxesLogAndGridMoreRoom) {
     }
 }
 
+// The form sizes the grid's columns from the width the window gives it; the
+// default stands for a window of the designed size.
+TEST_F(WindowLayoutTest, TheFormKnowsTheGridsWidthInTwips) {
+    show_window();
+    auto& grid = control<QTableWidget>("Grid_server_stats");
+    EXPECT_EQ(form.controls.Grid_server_stats_width, grid.width() * 15);
+    EXPECT_NEAR(kDefaultGridWidthTwips, grid.width() * 15, 750);
+    window.resize(1600, 1000);
+    QApplication::processEvents();
+    EXPECT_EQ(form.controls.Grid_server_stats_width, grid.width() * 15);
+}
+
 }  // namespace
 }  // namespace zelkon

@@ -98,6 +98,7 @@ TEST_F(WindowRefreshTest, BusyPointerShowsWhileASetUpRuns) {
     c.Text_max_tasks.text = "10";
     c.Dir1 = "/inv/demo";
     fake.files.add_folder("/data");
+    fake.files.add_folder("/net/nodeA/data");  // nodeA's work drive, reached from here
     fake.files.add_file("/inv/demo/zelkon.inp", "");
     std::vector<Qt::CursorShape> at_start;
     fake.processes.on_start = [&at_start](const FakeProcessStarter::Started&) {

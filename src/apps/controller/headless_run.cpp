@@ -6,6 +6,7 @@
 
 #include "apps/controller/real_platform.h"
 #include "controller/Form_zelkon_cluster_controller.h"
+#include "controller/server_grid.h"
 #include "platform/headless_dialogs.h"
 #include "platform/qt_event_loop.h"
 #include "platform/stop_signals.h"
@@ -46,6 +47,19 @@ std::string as_terminal_text(const std::string& text) {
     return out;
 }
 
+// The window shows them as red rows of the grid.
+void tell_unusable_task_servers(const GridControl& grid) {
+    std::vector<std::string> names = unusable_task_servers(grid);
+    if (names.empty()) {
+        return;
+    }
+    std::cerr << "Task servers not opened or failing the connection test:";
+    for (const std::string& name : names) {
+        std::cerr << " " << name;
+    }
+    std::cerr << std::endl;
+}
+
 int exit_code_of(RunOutcome outcome) {
     return outcome == RunOutcome::all_assembled || outcome == RunOutcome::test_correct ? 0 : 1;
 }
@@ -84,7 +98,10 @@ int run_headless(int argc, char** argv, const ControllerOptions& options) {
             Qt::QueuedConnection);
     };
     form.hooks.on_exit_requested = exit_later;
-    form.hooks.on_run_ended = [&outcome, &exit_later](RunOutcome ended) {
+    form.hooks.on_run_ended = [&outcome, &exit_later, &form](RunOutcome ended) {
+        if (ended == RunOutcome::test_incorrect) {
+            tell_unusable_task_servers(form.controls.Grid_server_stats);
+        }
         outcome = ended;
         exit_later(exit_code_of(ended));
     };

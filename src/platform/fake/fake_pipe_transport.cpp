@@ -202,9 +202,17 @@ std::unique_ptr<PipeConnection> FakePipeTransport::open(const std::string& serve
     std::int64_t limit = wait_ms == 0 ? 250 : wait_ms < 0 ? kLongestWaitMs : wait_ms;
     std::int64_t deadline = clock_.tick_ms() + limit;
     error = kPipeFileNotFound;
-    // Only this computer's pipes exist here.
-    while (server == "." && find(name)) {
-        auto link = connect_client(name);
+    // Only this computer's pipes exist here, and those a test serves for another.
+    std::string local_name = name;
+    if (server != ".") {
+        auto remote = remote_pipes.find(server);
+        if (remote == remote_pipes.end()) {
+            return nullptr;
+        }
+        local_name = remote->second + name;
+    }
+    while (find(local_name)) {
+        auto link = connect_client(local_name);
         auto settled = [&] { return link->accepted || link->refused || link->server_closed; };
         advance_until(settled, std::max<std::int64_t>(deadline - clock_.tick_ms(), 0));
         if (link->accepted) {
@@ -214,7 +222,7 @@ std::unique_ptr<PipeConnection> FakePipeTransport::open(const std::string& serve
         link->client_closed = true;
         error = kPipeTimeout;
         if (clock_.tick_ms() >= deadline) {
-            auto pipe = find(name);
+            auto pipe = find(local_name);
             if (pipe) {
                 std::erase(pipe->pending, link);
             }

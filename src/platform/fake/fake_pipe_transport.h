@@ -68,6 +68,9 @@ class FakePipeTransport : public PipeTransport {
     int fail_next_connect = 0;
     int refused_clients = 0;
     std::vector<std::string> servers_opened;  // every server an open() was for
+    // Other computers whose pipes a test serves here: a pipe NAME on server S
+    // is the pipe remote_pipes[S] + NAME of this transport.
+    std::map<std::string, std::string> remote_pipes;
 
   private:
     std::shared_ptr<FakePipe> find(const std::string& name) const;

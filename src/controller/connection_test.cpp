@@ -1,0 +1,167 @@
+#include "controller/Module_zelkon_cluster.h"
+#include "controller/listing_command.h"
+#include "controller/num_pipes_reply.h"
+#include "controller/server_setup.h"
+#include "piperpc/utf16.h"
+#include "platform/error.h"
+
+namespace zelkon {
+namespace {
+
+constexpr int kErrorFileAccess = 75;
+constexpr int kReplyBytes = 256;
+constexpr int kListingLooks = 5;
+constexpr int kListingLookIntervalMs = 100;
+constexpr int kSettleMs = 100;
+// What start_status holds when the listing did not appear in time.
+constexpr std::int32_t kListingMissing = 5;
+
+// The test lets interface events run; a click on either start button then
+// would begin a second set-up inside this one, so they are held disabled.
+class StartButtonsHeld {
+  public:
+    explicit StartButtonsHeld(FormControls& controls)
+        : buttons_(controls.Command_start_cluster_run) {
+        for (int i = 0; i < 2; ++i) {
+            was_enabled_[i] = buttons_[i].enabled;
+            buttons_[i].enabled = false;
+        }
+    }
+    ~StartButtonsHeld() {
+        for (int i = 0; i < 2; ++i) {
+            buttons_[i].enabled = was_enabled_[i];
+        }
+    }
+    StartButtonsHeld(const StartButtonsHeld&) = delete;
+    StartButtonsHeld& operator=(const StartButtonsHeld&) = delete;
+
+  private:
+    ButtonControl* buttons_;
+    bool was_enabled_[2] = {};
+};
+
+}  // namespace
+
+void ServerSetup::test_server_connections(SetupProgress& setup) {
+    mark_unopened_servers();
+    create_semaphore_file(setup);
+    setup.begin_stage(26, "Test the server conections");
+    setup.failed_task_servers = 0;
+    StartButtonsHeld held(controls);
+    for (std::int32_t i = 1; i <= state.num_servers(); ++i) {
+        test_machine(setup, i);
+    }
+}
+
+void ServerSetup::mark_unopened_servers() {
+    for (std::int32_t i = 1; i <= state.num_task_servers(); ++i) {
+        if (state.task_servers[i].failed) {
+            set_enabled_color(i, kColorRed);
+        }
+    }
+}
+
+void ServerSetup::create_semaphore_file(SetupProgress& setup) {
+    state.semaphore_file = state.local_path + "Zelkon_job_" +
+                           format_number(number_of(state.job_id), "000000") + ".sem";
+    append_run_log("\r\rCreate semaphore file: " + state.semaphore_file);
+    if (!platform.files.file_exists(state.semaphore_file) &&
+        !platform.files.create_text_file(state.semaphore_file)) {
+        throw ZelkonError(kErrorFileAccess, "Path/File access error: " + state.semaphore_file);
+    }
+    setup.write_info("Semaphore file name: " + state.semaphore_file);
+}
+
+void ServerSetup::test_machine(SetupProgress& setup, std::int32_t i) {
+    const Machine& machine = state.machines[i];
+    // The controller's job folder, as machine i reaches it.
+    std::string folder = machine.is_local               ? state.local_work_path
+                         : !state.network_share.empty() ? machine.work_path
+                                                        : state.network_work_path;
+    state.task_command = listing_command(folder);
+    // Only this machine's listing may count, not one left by another.
+    remove_listing(state.local_work_path + "dir.lst");
+    if (state.use_rpc && !listener_answers(machine)) {
+        state.start_status = -1;
+    } else {
+        state.start_status =
+            state.use_rpc ? send_listing_by_pipe(machine) : start_listing_by_process_class(machine);
+        wait_and_let_events_run(kSettleMs);
+        if (state.start_status == 0) {
+            state.start_status = listing_appeared() ? 0 : kListingMissing;
+        }
+    }
+    if (state.start_status != 0) {
+        fail_machine(setup, machine);
+    }
+    wait_and_let_events_run(kSettleMs);
+}
+
+std::int32_t ServerSetup::call_pipe(const Machine& machine, const std::string& text,
+                                    std::string& reply) {
+    PipeRPC& pipe =
+        *state.PipeRPC_Zelkon.at(static_cast<std::size_t>(machine.first_task_server - 1));
+    state.rpc_request = to_utf16le(text);
+    ByteArray request = ByteArray::of(state.rpc_request);
+    ByteArray response = ByteArray::with_bounds(0, kReplyBytes - 1);
+    std::int32_t code = pipe.PipeCall(request, response);
+    state.rpc_response = response.bytes;
+    reply = code == 0 ? from_utf16le(response.bytes) : "";
+    return code;
+}
+
+bool ServerSetup::listener_answers(const Machine& machine) {
+    std::string reply;
+    return call_pipe(machine, "Num pipes:", reply) == 0 && listener_serves(reply, machine.count);
+}
+
+std::int32_t ServerSetup::send_listing_by_pipe(const Machine& machine) {
+    std::string reply;  // the listener's word on the start is not needed
+    return call_pipe(machine, state.task_command, reply);
+}
+
+std::int32_t ServerSetup::start_listing_by_process_class(const Machine& machine) {
+    auto slot = static_cast<std::size_t>(machine.first_task_server - 1);
+    const std::string& folder = state.task_servers[machine.first_task_server].work_path;
+    int process_id = 0;
+    std::int32_t code =
+        state.server_wmi_process.at(slot)->Create(state.task_command, folder, process_id);
+    state.server_process_id.at(slot) = process_id;
+    return code;
+}
+
+bool ServerSetup::listing_appeared() {
+    std::string listing = state.local_work_path + "dir.lst";
+    bool found = platform.files.file_exists(listing);
+    for (int look = 0; look < kListingLooks && !found; ++look) {
+        platform.clock.sleep_ms(kListingLookIntervalMs);
+        found = platform.files.file_exists(listing);
+    }
+    if (found) {
+        remove_listing(listing);
+    }
+    return found;
+}
+
+void ServerSetup::remove_listing(const std::string& listing) {
+    if (platform.files.file_exists(listing) && !platform.files.delete_files(listing, false)) {
+        throw ZelkonError(kErrorFileAccess, "Path/File access error: " + listing);
+    }
+}
+
+// A machine that fails the test loses all its task servers for the run.
+void ServerSetup::fail_machine(SetupProgress& setup, const Machine& machine) {
+    setup.failed_task_servers += machine.count;
+    for (std::int32_t k = 0; k < machine.count; ++k) {
+        std::int32_t server = machine.first_task_server + k;
+        state.task_servers[server].failed = true;
+        set_enabled_color(server, kColorRed);
+    }
+}
+
+void ServerSetup::wait_and_let_events_run(int milliseconds) {
+    platform.clock.sleep_ms(milliseconds);
+    platform.events.yield();
+}
+
+}  // namespace zelkon

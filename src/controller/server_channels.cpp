@@ -1,0 +1,97 @@
+#include "controller/Module_zelkon_cluster.h"
+#include "controller/server_setup.h"
+#include "platform/error.h"
+#include "settings/work_paths.h"
+
+namespace zelkon {
+namespace {
+
+constexpr int kPipeAttempts = 5;
+constexpr int kPipeRetryWaitMs = 500;
+constexpr int kErrorPermissionDenied = 70;
+
+}  // namespace
+
+void ServerSetup::open_task_server_channels(SetupProgress& setup) {
+    append_run_log("\r\rSet up the servers");
+    append_run_log("\r\rCluster data file: " + state.cluster_data_file);
+    if (!state.use_rpc) {
+        auto slots = static_cast<std::size_t>(state.num_task_servers()) + 1;
+        state.server_wmi_process.assign(slots, nullptr);
+        state.server_process_id.assign(slots, 0);
+    }
+    setup.opened_task_servers = 0;
+    std::shared_ptr<ProcessClass> machine_class;
+    for (std::int32_t i = 1; i <= state.num_task_servers(); ++i) {
+        TaskServer& server = state.task_servers[i];
+        append_run_log("\r\rServer: " + server.name + "/" + format_number(server.instance, "0"));
+        if (state.use_rpc) {
+            open_pipe(setup, i);
+        } else {
+            connect_process_class(i, machine_class);
+            ++setup.opened_task_servers;
+        }
+        server.work_path = state.machines[server.machine].is_local
+                               ? work_drive_root(state.work_drive) + "/" + state.job_folder
+                               : state.network_work_path;
+        server.busy = false;
+        server.task = 0;
+    }
+    empty_earlier_job_folders(setup);
+    copy_cluster_data_file();
+}
+
+void ServerSetup::open_pipe(SetupProgress& setup, std::int32_t i) {
+    TaskServer& server = state.task_servers[i];
+    PipeRPC& pipe = *state.PipeRPC_Zelkon.at(static_cast<std::size_t>(i - 1));
+    server.failed = true;
+    for (int attempt = 1; attempt <= kPipeAttempts; ++attempt) {
+        state.start_status = pipe.OpenPipe();
+        if (state.start_status == 0) {
+            setup.write_info("RPC pipe " + format_number(i, "0") + " opened");
+            ++setup.opened_task_servers;
+            server.failed = false;
+            return;
+        }
+        setup.write_info("RPC pipe " + format_number(i, "0") + " failed");
+        if (attempt < kPipeAttempts) {
+            platform.clock.sleep_ms(kPipeRetryWaitMs);
+        }
+    }
+}
+
+// The task servers of one machine share its process class: one reach of the
+// machine serves them all. A machine that cannot be reached throws.
+void ServerSetup::connect_process_class(std::int32_t i,
+                                        std::shared_ptr<ProcessClass>& machine_class) {
+    const TaskServer& server = state.task_servers[i];
+    if (server.instance == 0 || !machine_class) {
+        machine_class = platform.management.connect(server.name);
+    }
+    state.server_wmi_process[static_cast<std::size_t>(i - 1)] = machine_class;
+}
+
+// A job folder that holds the cluster data file still holds an earlier run's
+// files, which must not be taken for this run's.
+void ServerSetup::empty_earlier_job_folders(SetupProgress& setup) {
+    for (std::int32_t i = 1; i <= state.num_servers(); ++i) {
+        const std::string& folder = state.machines[i].network_path;
+        setup.write_info("Task Server WorkPath: " + folder);
+        append_run_log("\rCluster work path: " + folder);
+        // Every file: "*.*" would keep those without a dot in their name.
+        if (platform.files.file_exists(folder + state.cluster_data_file) &&
+            !platform.files.delete_files(folder + "*", false)) {
+            throw ZelkonError(kErrorPermissionDenied, "Permission denied: " + folder);
+        }
+    }
+}
+
+void ServerSetup::copy_cluster_data_file() {
+    std::string from = state.local_path + state.cluster_data_file;
+    std::string to = state.local_work_path + state.cluster_data_file;
+    if (!platform.files.copy_file(from, to, true)) {
+        throw ZelkonError(kErrorFileNotFound, "File not found: " + from);
+    }
+}
+
+}  // namespace zelkon
