@@ -269,6 +269,7 @@ void RunSetup::start_the_task_timer(SetupProgress& setup) {
     state.assembly_running = false;
     state.last_assembled_task = setup.last_task;
     state.run_start_time = platform.clock.now();
+    state.run_start_tick_ms = platform.clock.tick_ms();
     state.elapsed_seconds = 0.0;
     state.estimated_duration_seconds = 0.0;
     Timer_cluster_task.set_interval(100);
