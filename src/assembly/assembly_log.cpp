@@ -74,7 +74,7 @@ void AssemblyLog::load_assembly_dat_file(std::int32_t& ierr) {
             store_assembly_log_line(line);
         }
     } catch (const std::exception& error) {
-        platform.dialogs.message("An error occurred while loading the assembly log file: " +
+        platform.dialogs.warning("An error occurred while loading the assembly log file: " +
                                  error_description(error));
         ierr = -1;
     }

@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <charconv>
+#include <clocale>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 
 #include "platform/error.h"
@@ -71,6 +74,17 @@ std::size_t number_length(const std::string& text) {
     return at;
 }
 
+// Whether a number out of a double's range is too small for it rather than
+// too large: such a number reads as 0, as it would in arithmetic.
+bool underflows(const std::string& number) {
+    locale_t c_locale = newlocale(LC_ALL_MASK, "C", nullptr);
+    errno = 0;
+    double value = strtod_l(number.c_str(), nullptr, c_locale);
+    bool tiny = errno == ERANGE && std::fabs(value) < 1.0;
+    freelocale(c_locale);
+    return tiny;
+}
+
 // Reads a number that number_length() accepted, in any locale.
 double read_number(std::string number) {
     if (number[0] == '+') {
@@ -78,10 +92,10 @@ double read_number(std::string number) {
     }
     double value = 0.0;
     auto result = std::from_chars(number.data(), number.data() + number.size(), value);
-    if (result.ec == std::errc::result_out_of_range) {
+    if (result.ec == std::errc::result_out_of_range && !underflows(number)) {
         throw ZelkonError(kErrorOverflow, "Overflow");
     }
-    return value;
+    return result.ec == std::errc::result_out_of_range ? 0.0 : value;
 }
 
 }  // namespace

@@ -9,7 +9,7 @@ bool InitialisationStage::check_init_results_and_divide(SetupProgress& setup) {
     setup.begin_stage(17, "Check that the setup worked correctly");
     // A count below one would divide nothing, or give tasks that end before they start.
     if (state.num_data < 1) {
-        platform.dialogs.message(
+        platform.dialogs.warning(
             "The Zelkon cluster cluster data file was not generated correctly");
         return false;
     }
@@ -29,7 +29,7 @@ bool InitialisationStage::check_init_results_and_divide(SetupProgress& setup) {
     std::string job_file = state.local_path + state.cluster_data_file;
     if (state.cluster_data_file.empty() || !platform.files.file_exists(job_file)) {
         setup.write_info("The ClusterJobFile file does not exist: " + job_file);
-        platform.dialogs.message("The Zelkon cluster Cluster Job File was not generated correctly");
+        platform.dialogs.warning("The Zelkon cluster Cluster Job File was not generated correctly");
         return false;
     }
     setup.write_info("The ClusterJobFile file is: " + job_file);
@@ -94,7 +94,7 @@ bool InitialisationStage::offer_to_continue(SetupProgress& setup) {
         state.assembly_log_last_task = 0;
         setup.last_task = 0;
         // The user asked to keep the matrix: stop rather than delete it for a fresh run.
-        platform.dialogs.message("The mtx assembly file is not valid");
+        platform.dialogs.warning("The mtx assembly file is not valid");
         return false;
     }
     if (setup.last_data >= state.num_data) {

@@ -16,7 +16,7 @@ void GridControl::set_cols(int cols) {
 
 FormControls::FormControls() {
     Text_server.text = kDefaultServerList;
-    Text_work_folder.text = "\\temp\\inv_temp";
+    Text_work_folder.text = "/temp/inv_temp";
     Text_jobID.text = "000001";
     Check_use_RPC.caption = "Use RPC";
     Command_set_folder.caption = "Set Inversion Data Folder";

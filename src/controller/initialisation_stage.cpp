@@ -62,13 +62,16 @@ bool InitialisationStage::run_zelkon_init(SetupProgress& setup) {
     }
     state.init_process_id = process_id;
     if (state.start_status != 0) {
-        platform.dialogs.message("The Zelkon cluster initialisation stage did not start: " +
+        platform.dialogs.warning("The Zelkon cluster initialisation stage did not start: " +
                                  format_number(state.start_status, "0"));
         return false;
     }
-    platform.processes.wait(state.init_process_id);
+    if (platform.processes.wait(state.init_process_id) == kWaitStoppedBySignal) {
+        throw ZelkonError(kErrorStoppedBySignal,
+                          "The set-up was stopped by a signal; the initialisation was ended");
+    }
     if (!platform.files.file_exists(setup.init_log_file)) {
-        platform.dialogs.message(
+        platform.dialogs.warning(
             "The Zelkon cluster initialisation stage did not generate a log file");
         return false;
     }
@@ -100,7 +103,7 @@ bool InitialisationStage::read_init_log(SetupProgress& setup) {
 
 bool InitialisationStage::apply_init_log_line(const std::string& line) {
     auto stop = [this](const std::string& message) {
-        platform.dialogs.message(message);
+        platform.dialogs.warning(message);
         return false;
     };
     std::string value = value_of(line);
@@ -165,7 +168,7 @@ bool InitialisationStage::read_component_items(const std::string& value, bool da
         auto index = static_cast<std::size_t>(i);
         if (data_types) {
             if (!is_numeric(item)) {
-                platform.dialogs.message(
+                platform.dialogs.warning(
                     "The Zelkon cluster initialisation stage did not correctly specify the data "
                     "type for component " +
                     format_number(i, "0") + " correctly");
@@ -175,7 +178,7 @@ bool InitialisationStage::read_component_items(const std::string& value, bool da
         } else {
             // The suffix names a matrix file in the inversion folder.
             if (item.empty() || !is_plain_file_name(item)) {
-                platform.dialogs.message(
+                platform.dialogs.warning(
                     "The Zelkon cluster initialisation stage did not correctly specify the data "
                     "suffix for component " +
                     format_number(i, "0"));

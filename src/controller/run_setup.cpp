@@ -164,7 +164,7 @@ void RunSetup::create_local_job_folder() {
 bool RunSetup::open_info_file(SetupProgress& setup) {
     state.local_path = with_separator(controls.Dir1);
     if (!platform.files.file_exists(state.local_path + "zelkon.inp")) {
-        platform.dialogs.message("The Zelkon input file does not exist in the specified folder");
+        platform.dialogs.warning("The Zelkon input file does not exist in the specified folder");
         return false;
     }
     std::string info_path = state.local_path + "zelkon_cluster_init_" + state.job_id + ".info";
@@ -228,9 +228,13 @@ void RunSetup::finish_test(SetupProgress& setup) {
             "Setup appears to be correct, but not all of the requested task servers were "
             "opened\r\nCheck that the RPC listener program has enough clients enabled";
     }
-    platform.dialogs.message(summary);
-    form.report_run_end(summary == "Setup appears to be correct" ? RunOutcome::test_correct
-                                                                 : RunOutcome::test_incorrect);
+    bool correct = summary == "Setup appears to be correct";
+    if (correct) {
+        platform.dialogs.message(summary);
+    } else {
+        platform.dialogs.warning(summary);
+    }
+    form.report_run_end(correct ? RunOutcome::test_correct : RunOutcome::test_incorrect);
 }
 
 void RunSetup::delete_unused_matrix_files(SetupProgress& setup) {
@@ -306,7 +310,7 @@ void RunSetup::setup_error_path(SetupProgress& setup, const std::exception& erro
     Timer_cluster_task.set_interval(0);
     Timer_cluster_task.set_enabled(false);
     setup.info_file.reset();
-    platform.dialogs.message(
+    platform.dialogs.warning(
         "An error occurred while setting up the cluster run: " + error_description(error) +
         " at stage " + format_number(setup.setup_stage, "0") +
         " while performing action: " + setup.setup_action);

@@ -65,7 +65,7 @@ AutomaticStart Form_zelkon_cluster_controller::Form_Load(const std::string& comm
         }
         return start_from_command_line(command_line);
     } catch (const std::exception& error) {
-        platform.dialogs.message("An error occurred while starting the program: " +
+        platform.dialogs.warning("An error occurred while starting the program: " +
                                  error_description(error));
         return AutomaticStart::failed;
     }

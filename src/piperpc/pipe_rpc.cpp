@@ -180,8 +180,9 @@ std::int32_t PipeRPC::OpenPipe() {
     int error = 0;
     auto connection = transport_.open(transport_server(), pipe_name_, timeout_, error);
     if (!connection) {
-        // However the wait for a free instance failed, the caller sees a time-out.
-        return kPipeTimeout;
+        // The transport's own code says why (5 access refused, 121 no free
+        // instance in time...).
+        return error != 0 ? error : kPipeTimeout;
     }
     client_ = std::move(connection);
     state_ = pstOpen;

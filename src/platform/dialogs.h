@@ -11,6 +11,9 @@ class Dialogs {
     virtual ~Dialogs() = default;
     // A message box with an OK button and the default title.
     virtual void message(const std::string& text) = 0;
+    // The same for a message that reports a failure: it shows the warning
+    // icon rather than the information icon.
+    virtual void warning(const std::string& text) = 0;
     // A Yes/No question; default_yes names the answer taken without a user.
     virtual bool ask_yes_no(const std::string& text, bool default_yes) = 0;
     // A filter is pairs of description and pattern separated by "|".

@@ -29,6 +29,8 @@ class ZelkonError : public std::runtime_error {
 inline constexpr int kErrorOverflow = 6;
 inline constexpr int kErrorFileNotFound = 53;
 inline constexpr int kErrorPathNotFound = 76;
+// A stop signal (SIGINT, SIGTERM) ended a wait.
+inline constexpr int kErrorStoppedBySignal = 18;
 inline constexpr int kErrorMachineUnavailable = 462;
 
 // The description of any exception, as shown after a procedure's fixed sentence.

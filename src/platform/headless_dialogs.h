@@ -15,6 +15,8 @@ class HeadlessDialogs : public Dialogs {
     // Runs before each text, so that a host can end its own half-written line.
     std::function<void()> before_text;
     void message(const std::string& text) override;
+    // Nobody sees an icon here: the text is all.
+    void warning(const std::string& text) override { message(text); }
     bool ask_yes_no(const std::string& text, bool default_yes) override;
     std::optional<std::string> choose_file_to_open(const std::string& title,
                                                    const std::string& filter) override;

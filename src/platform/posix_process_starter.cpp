@@ -80,6 +80,40 @@ namespace {
 int exit_code(int status) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
+
+// Whether SIGINT and SIGTERM are held back for this thread, so that one that
+// arrives stays pending for us to notice.
+bool stop_signals_held() {
+    sigset_t held;
+    pthread_sigmask(SIG_BLOCK, nullptr, &held);
+    return sigismember(&held, SIGINT) == 1 && sigismember(&held, SIGTERM) == 1;
+}
+
+// Waits for the child while watching for a held stop signal; on one, the
+// child's whole group (it leads its own session) is ended.
+int wait_unless_stopped(int process_id) {
+    sigset_t stops;
+    sigemptyset(&stops);
+    sigaddset(&stops, SIGINT);
+    sigaddset(&stops, SIGTERM);
+    while (true) {
+        int status = 0;
+        pid_t result = waitpid(process_id, &status, WNOHANG);
+        if (result == process_id) {
+            return exit_code(status);
+        }
+        if (result < 0 && errno != EINTR) {
+            return -1;
+        }
+        timespec pause{0, 100'000'000};
+        if (sigtimedwait(&stops, nullptr, &pause) > 0) {
+            kill(-process_id, SIGTERM);
+            waitpid(process_id, &status, 0);
+            return kWaitStoppedBySignal;
+        }
+    }
+}
+
 }  // namespace
 
 int PosixProcessStarter::wait(int process_id) {
@@ -90,6 +124,9 @@ int PosixProcessStarter::wait(int process_id) {
     }
     if (children_.erase(process_id) == 0) {
         return -1;
+    }
+    if (stop_signals_held()) {
+        return wait_unless_stopped(process_id);
     }
     int status = 0;
     pid_t result;

@@ -4,6 +4,9 @@
 
 namespace zelkon {
 
+// What wait() returns when a stop signal ended the wait.
+inline constexpr int kWaitStoppedBySignal = -2;
+
 struct StartResult {
     bool started = false;
     int process_id = 0;
@@ -19,7 +22,9 @@ class ProcessStarter {
     // An empty folder means the current directory.
     virtual StartResult start(const std::string& command_line, const std::string& folder) = 0;
     // Blocks until the process has ended; returns its exit status, or -1 when
-    // it is unknown (not ours, or already gone).
+    // it is unknown (not ours, or already gone). When SIGINT or SIGTERM are
+    // held back for this thread and one arrives meanwhile, the process and
+    // its group are ended and kWaitStoppedBySignal comes back instead.
     virtual int wait(int process_id) = 0;
     virtual bool is_running(int process_id) = 0;
 };

@@ -24,6 +24,11 @@ void QtWidgetDialogs::message(const std::string& text) {
                              QString::fromStdString(text));
 }
 
+void QtWidgetDialogs::warning(const std::string& text) {
+    QMessageBox::warning(parent_, QApplication::applicationDisplayName(),
+                         QString::fromStdString(text));
+}
+
 bool QtWidgetDialogs::ask_yes_no(const std::string& text, bool default_yes) {
     auto answer = QMessageBox::question(
         parent_, QApplication::applicationDisplayName(), QString::fromStdString(text),

@@ -11,6 +11,7 @@ class QtWidgetDialogs : public Dialogs {
   public:
     void set_parent(QWidget* parent) { parent_ = parent; }
     void message(const std::string& text) override;
+    void warning(const std::string& text) override;
     bool ask_yes_no(const std::string& text, bool default_yes) override;
     std::optional<std::string> choose_file_to_open(const std::string& title,
                                                    const std::string& filter) override;

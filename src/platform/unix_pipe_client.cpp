@@ -21,10 +21,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// A connection made is greeted soon by a live listener; this long at least is
-// allowed for it, whatever the wait for a free instance.
-constexpr int kGreetingMs = 2000;
-// ssh may take a while to log in before the remote greeting arrives.
+// Each remote attempt is a new ssh session, which is a whole login when no
+// master connection to that machine is open yet: this long at least is
+// allowed for it before the remote greeting, whatever the caller's wait. A
+// local connection is bounded by the caller's wait alone.
 constexpr int kRemoteLoginMs = 15000;
 constexpr int kRetryPauseMs = 5;
 // Each remote attempt is a new login, so a busy remote pipe is asked less often.
@@ -232,7 +232,7 @@ std::unique_ptr<PipeConnection> open_unix_socket(const std::string& path, int wa
     Deadline deadline = Deadline::after(wait_ms);
     while (true) {
         int fd = -1;
-        error = try_connect(path, deadline.left_at_least(kGreetingMs), fd);
+        error = try_connect(path, deadline.left_at_least(0), fd);
         if (error == 0) {
             return std::make_unique<LocalConnection>(fd);
         }

@@ -59,7 +59,7 @@ void FolderSelection::Command_set_folder_Click() {
             set_inversion_folder(folder);
         }
     } catch (const std::exception& error) {
-        platform.dialogs.message("An error occurred while setting the folder: " +
+        platform.dialogs.warning("An error occurred while setting the folder: " +
                                  error_description(error));
     }
 }
@@ -74,7 +74,7 @@ void FolderSelection::Dir1_OLEDragDrop(
             set_inversion_folder(dropped_paths->front());
         }
     } catch (const std::exception& error) {
-        platform.dialogs.message("An error occurred while setting the folder: " +
+        platform.dialogs.warning("An error occurred while setting the folder: " +
                                  error_description(error));
     }
 }

@@ -101,12 +101,12 @@ void SettingsCheck::check_cluster_settings(std::int32_t& ierr) {
             message = check_servers(controls, state);
         }
         if (!message.empty()) {
-            platform.dialogs.message(message);
+            platform.dialogs.warning(message);
             return;
         }
         ierr = 0;
     } catch (const std::exception& error) {
-        platform.dialogs.message("An error occured while checking the settings: " +
+        platform.dialogs.warning("An error occured while checking the settings: " +
                                  error_description(error));
     }
 }

@@ -66,13 +66,13 @@ void SettingsFile::read_cluster_settings(const std::string& fname, std::int32_t&
     try {
         SettingsFileValues values;
         if (!parse_settings_file(read_settings_lines(platform.files, fname), values)) {
-            platform.dialogs.message("The specified file does not have the correct format");
+            platform.dialogs.warning("The specified file does not have the correct format");
             return;
         }
         fill_form(values, controls);
         ierr = 0;
     } catch (const std::exception& error) {
-        platform.dialogs.message("An error occurred while reading the settings: " +
+        platform.dialogs.warning("An error occurred while reading the settings: " +
                                  error_description(error));
     }
 }

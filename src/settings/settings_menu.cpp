@@ -52,7 +52,7 @@ void SettingsFile::menu_save_setup_Click() {
                 save_cluster_settings(path);
             }
         } catch (const std::exception& error) {
-            platform.dialogs.message("An error occurred while saving the settings: " +
+            platform.dialogs.warning("An error occurred while saving the settings: " +
                                      error_description(error));
         }
     }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -77,6 +79,16 @@ TEST_F(ControllerProgram, AHeadlessStartUpWithNothingStoredSaysWhyAndExitsOne) {
     EXPECT_NE(err.find("not all stored"), std::string::npos) << err;
 }
 
+// The settings were stored, so only the file's own fault is reported.
+TEST_F(ControllerProgram, AnUnreadableSettingsFileIsNamedAsTheOnlyReason) {
+    run("--headless --settings " + settings_file("No") + " " + inversion() + " --test-setup");
+    std::ofstream(temp.file("bad.inp")) << "not a settings file\r\n";
+    EXPECT_EQ(run("--headless --settings " + temp.file("bad.inp") + " " + inversion()), 1);
+    EXPECT_NE(err.find("does not have the correct format"), std::string::npos) << err;
+    EXPECT_NE(err.find(temp.file("bad.inp")), std::string::npos) << err;
+    EXPECT_EQ(err.find("not all stored"), std::string::npos) << err;
+}
+
 TEST_F(ControllerProgram, AHeadlessStartUpWithAMissingFolderSaysWhyAndExitsOne) {
     EXPECT_EQ(run("--headless --settings " + settings_file("No") + " " + temp.file("nowhere")), 1);
     EXPECT_NE(err.find("does not exist"), std::string::npos) << err;
@@ -90,13 +102,40 @@ TEST_F(ControllerProgram, ATestOfTheSetUpRunsTheInitAndReportsItsSummary) {
     EXPECT_TRUE(fs::exists(temp.file("config/Halvorn.ini")));
 }
 
+// Words after the folder are ignored; a replaced run log starts on a line
+// of its own.
 TEST_F(ControllerProgram, TermEndsAHeadlessRunAfterTheCleanUp) {
     std::string settings = settings_file("Yes");
-    EXPECT_EQ(run("--headless --settings " + settings + " " + inversion(),
+    EXPECT_EQ(run("--headless --settings " + settings + " " + inversion() + " further words",
                   "timeout --preserve-status -s TERM 3"),
               1);
-    EXPECT_NE(out.find("Zelkon Cluster started at"), std::string::npos) << out << err;
+    EXPECT_NE(out.find("\nZelkon Cluster started at"), std::string::npos) << out << err;
     EXPECT_NE(out.find("Zelkon Cluster finished at"), std::string::npos) << out << err;
+}
+
+// A stop signal while the set-up waits for a slow initialisation ends the
+// set-up there: the initialisation's processes go too, the reason is given,
+// and the exit code is 1.
+TEST_F(ControllerProgram, TermDuringTheSetUpEndsTheInitialisationAndCleansUp) {
+    fs::create_directories(temp.file("slow"));
+    std::string stand_in = temp.file("slow/zelkon");
+    std::ofstream(stand_in) << "#!/bin/sh\nsleep 30 &\necho $! > '" << temp.file("sleep.pid")
+                            << "'\nwait\n";
+    fs::permissions(stand_in, fs::perms::owner_all);
+    std::string settings = settings_file("No");
+    EXPECT_EQ(run("--headless --settings " + settings + " " + inversion(),
+                  "PATH='" + temp.file("slow") + "':\"$PATH\" timeout --preserve-status -s TERM 2"),
+              1);
+    EXPECT_NE(err.find("stopped by a signal"), std::string::npos) << err;
+    EXPECT_NE(out.find("Zelkon Cluster finished at"), std::string::npos) << out;
+    pid_t sleeper = std::atoi(read_file(temp.file("sleep.pid")).c_str());
+    ASSERT_GT(sleeper, 0);
+    bool gone = false;
+    for (int i = 0; i < 50 && !gone; ++i) {
+        gone = kill(sleeper, 0) != 0;
+        usleep(50'000);
+    }
+    EXPECT_TRUE(gone) << "the initialisation's child outlived the set-up";
 }
 
 }  // namespace

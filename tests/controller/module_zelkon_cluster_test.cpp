@@ -67,7 +67,12 @@ TEST(Numbers, WholeNumbersRoundHalvesToEvenAndOverflowPast32Bits) {
     EXPECT_EQ(whole_number(-2147483648.0), -2147483648);
     EXPECT_THROW(whole_number(2147483648.0), ZelkonError);
     EXPECT_THROW(whole_number_of("1e400"), ZelkonError);
+    EXPECT_THROW(whole_number_of("-1e400"), ZelkonError);
     EXPECT_THROW(whole_number_of("abc"), ZelkonError);
+    // Too small for a double is 0, not "Overflow".
+    EXPECT_EQ(whole_number_of("1e-400"), 0);
+    EXPECT_EQ(whole_number_of("-1e-400"), 0);
+    EXPECT_EQ(whole_number_of("0." + std::string(400, '0') + "1"), 0);
 }
 
 TEST(Numbers, LeadingNumberSkipsBlanksAndStopsAtTheFirstOtherCharacter) {

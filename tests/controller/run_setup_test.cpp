@@ -81,8 +81,23 @@ TEST_F(RunSetupTest, ATestReportsItsSummaryCleansUpAndStartsNothing) {
     EXPECT_TRUE(form.controls.Command_start_cluster_run[0].enabled);
     EXPECT_TRUE(fake.dialogs.questions.empty());
     EXPECT_EQ(outcomes, std::vector<RunOutcome>{RunOutcome::test_incorrect});
+    EXPECT_EQ(fake.dialogs.warnings.size(), 1u);
     EXPECT_TRUE(form.controls.TextBox_run_log.text.find("Zelkon Cluster finished at") !=
                 std::string::npos);
+}
+
+// A mistyped or unmounted work drive must not become a new tree: only the
+// job folder's parts are made, below a root that exists.
+TEST_F(RunSetupTest, AMissingWorkDriveIsTheStageFourErrorAndNothingIsMade) {
+    fake.files.folders.erase("/data");
+    start();
+    EXPECT_EQ(
+        only_message(),
+        "An error occurred while setting up the cluster run: Path not found: /data at stage 4 "
+        "while performing action: Set up the work path using the local drive");
+    EXPECT_FALSE(fake.files.folder_exists("/data"));
+    EXPECT_EQ(fake.dialogs.warnings, fake.dialogs.messages);  // a failure: the warning icon
+    EXPECT_EQ(outcomes, std::vector<RunOutcome>{RunOutcome::error});
 }
 
 TEST_F(RunSetupTest, AnEmptyServerListStopsAtTheCheckWithoutTouchingAnything) {

@@ -23,7 +23,7 @@ TEST_F(StartUp, NothingStoredKeepsTheDesignTimeTextsAndStartsNothing) {
     EXPECT_EQ(form.Form_Load("/inv/demo"), AutomaticStart::settings_missing);
     EXPECT_EQ(form.controls.caption, "Zelkon Cluster Controller on CONTROL1");
     EXPECT_EQ(form.controls.Text_jobID.text, "000001");
-    EXPECT_EQ(form.controls.Text_work_folder.text, "\\temp\\inv_temp");
+    EXPECT_EQ(form.controls.Text_work_folder.text, "/temp/inv_temp");
     EXPECT_TRUE(form.state.run_terminated);
     EXPECT_EQ(form.state.exit_when_finished, 0);
     EXPECT_TRUE(fake.dialogs.messages.empty());

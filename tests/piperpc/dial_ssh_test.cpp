@@ -38,7 +38,7 @@ TEST_F(DialThroughSsh, TwoServersAreReachedAndAnUnreachableOneFailsPromptly) {
     call(*b, "echo ssh > '" + made + "'");
     EXPECT_TRUE(eventually([&] { return read_text_file(made) == "ssh\n"; }));
     auto down = make_client(0, "nodeDown");
-    EXPECT_EQ(down->OpenPipe(), kPipeTimeout);
+    EXPECT_EQ(down->OpenPipe(), kPipeFileNotFound);
     EXPECT_EQ(down->State(), PipeRPC::pstFree);
 }
 

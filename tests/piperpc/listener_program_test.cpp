@@ -182,7 +182,7 @@ TEST_F(ListenerProgram, OwnsItsSocketFromStartToCleanStop) {
     EXPECT_EQ(listener->wait_for_exit(5000), 0);
     EXPECT_FALSE(fs::exists(socket_path));
     listener.reset();
-    EXPECT_EQ(make_client(50)->OpenPipe(), kPipeTimeout);
+    EXPECT_EQ(make_client(50)->OpenPipe(), kPipeFileNotFound);
 }
 
 TEST_F(ListenerProgram, RefusesBadOptionsWithAUsageError) {
@@ -229,10 +229,10 @@ TEST_F(ListenerProgram, DialNoRemoteListenerOrAHostNameLikeAnOptionFailsClearly)
     ByteArray request = ByteArray::of(to_utf16le("Num pipes:"));
     ByteArray response = ByteArray::with_bounds(0, 255);
     auto client = make_client(0, "nodeA");
-    EXPECT_EQ(client->OpenPipe(), kPipeTimeout);
+    EXPECT_EQ(client->OpenPipe(), kPipeFileNotFound);
     EXPECT_EQ(client->PipeCall(request, response), kPipeFileNotFound);
     auto option = make_client(0, "-oProxyCommand=touch " + folder + "/pwned");
-    EXPECT_EQ(option->OpenPipe(), kPipeTimeout);
+    EXPECT_EQ(option->OpenPipe(), kPipeInvalidName);
     EXPECT_EQ(option->PipeCall(request, response), kPipeInvalidName);
     EXPECT_FALSE(std::filesystem::exists(folder + "/pwned"));
 }

