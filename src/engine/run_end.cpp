@@ -5,7 +5,7 @@
 namespace zelkon {
 
 void RunControl::end_run_with_error(const std::string& description) {
-    platform.dialogs.message("An error was encountered while running the calculation: " +
+    platform.dialogs.warning("An error was encountered while running the calculation: " +
                              description);
     Timer_cluster_task.set_enabled(false);
     Timer_cluster_task.set_interval(0);

@@ -8,6 +8,7 @@ constexpr const char* kStopMessage =
     "completed, but no new tasks will be started.";
 
 struct PauseCase {
+    const char* what;
     std::int16_t index;
     int interval;
     bool enabled;
@@ -31,9 +32,11 @@ TEST_P(PauseTest, PauseStopsTheTimerAndResumeRestartsItAtFiveHundredMilliseconds
 }
 
 INSTANTIATE_TEST_SUITE_P(Buttons, PauseTest,
-                         ::testing::Values(PauseCase{0, 0, false, false, true},
-                                           PauseCase{1, 500, true, true, false},
-                                           PauseCase{-3, 500, true, true, false}));
+                         ::testing::Values(PauseCase{"pause", 0, 0, false, false, true},
+                                           PauseCase{"resume", 1, 500, true, true, false},
+                                           PauseCase{"any_other_index", -3, 500, true, true,
+                                                     false}),
+                         [](const auto& info) { return std::string(info.param.what); });
 
 TEST_F(EngineTest, APausedRunRecognisesCompletionsOnTheFirstTickAfterResume) {
     seed_run({{"nodeA", 1, 0}}, 2);

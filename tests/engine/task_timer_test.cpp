@@ -66,6 +66,7 @@ TEST_F(EngineTest, AfterStopATickDoesNothingAtAll) {
 }
 
 struct EndCase {
+    const char* what;
     std::int32_t exit_when_finished;
     std::vector<int> exit_codes;
 };
@@ -91,7 +92,10 @@ TEST_P(EndOfRunTest, TheTickThatSeesTheLastTaskAssembledEndsTheRun) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Ends, EndOfRunTest,
-                         ::testing::Values(EndCase{0, {}}, EndCase{1, {0}}, EndCase{2, {}}));
+                         ::testing::Values(EndCase{"started_by_hand", 0, {}},
+                                           EndCase{"started_at_program_start", 1, {0}},
+                                           EndCase{"any_other_value", 2, {}}),
+                         [](const auto& info) { return std::string(info.param.what); });
 
 TEST_F(EngineTest, TheRunGoesOnWhileTheLastTaskIsOnlyInAssembly) {
     seed_run({{"nodeA", 1, 0}}, 2);
@@ -112,6 +116,7 @@ TEST_F(EngineTest, AnErrorInATickEndsTheRunWithItsDescription) {
     EXPECT_EQ(fake.dialogs.messages,
               std::vector<std::string>{"An error was encountered while running the calculation: "
                                        "Object variable or With block variable not set"});
+    EXPECT_EQ(fake.dialogs.warnings, fake.dialogs.messages);  // a failure, shown as one
     EXPECT_FALSE(form.Timer_cluster_task->enabled());
     EXPECT_EQ(form.Timer_cluster_task->interval(), 0);
     EXPECT_EQ(state.timer_stage, 0);
