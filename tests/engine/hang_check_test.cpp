@@ -72,23 +72,11 @@ TEST_F(HangCheckTest, AHungServerGoesRedAndItsTaskWaitsAgain) {
     EXPECT_EQ(fake.events.yields, 1);
 }
 
-TEST_F(HangCheckTest, AServerOnTimeIsLeftAlone) {
-    state.task_servers[3].task_start_ms = FixedMs::from_ms(static_cast<double>(-5 * kMinute));
-    EXPECT_EQ(check(), 0);
-    EXPECT_TRUE(state.task_servers[3].busy);
-}
-
 TEST_F(HangCheckTest, AServerTakenOutIsNeverExaminedAgain) {
     check();
     fake.clock.sleep_ms(100 * kMinute);
     EXPECT_EQ(check(), 0);
     EXPECT_EQ(state.num_tasks_processing, 0);
-}
-
-TEST_F(HangCheckTest, WithOneServerReportingNobodyIsHung) {
-    state.task_servers[2].tasks_completed = 0;
-    form.task_engine.update_speed_stats();
-    EXPECT_EQ(check(), 0);
 }
 
 TEST_F(HangCheckTest, TheHungServersTaskRunsElsewhereUnderTheSameName) {

@@ -99,16 +99,6 @@ TEST_F(EngineTest, ACompletionUpdatesCountersTextsSpeedAndGrid) {
     EXPECT_EQ(fake.events.yields, 1);
 }
 
-TEST_F(EngineTest, NoSpeedIsComputedBeforeTheFirstWholeSecond) {
-    seed_run({{"nodeA", 1, 0}}, 1);
-    book_running(1, 1, 0);
-    state.task_servers[1].data_per_min = 12.5f;
-    finish_task(1, "");
-    form.task_engine.check_for_completed_tasks();
-    EXPECT_EQ(state.cluster_task[1].state, TaskState::complete);
-    EXPECT_FLOAT_EQ(state.task_servers[1].data_per_min, 12.5f);
-}
-
 TEST_F(EngineTest, AnErrorLeavesTheCheckQuietlyAndTheLaterServersWaitForTheNextTick) {
     seed_run({{"nodeA", 1, 0}, {"nodeB", 1, 0}}, 2);
     book_running(2, 2, 0);
