@@ -110,6 +110,12 @@ bool RunSetup::run_setup_stages(SetupProgress& setup) {
     setup.begin_stage(29, "Delete any existing files if they are not being used");
     delete_unused_matrix_files(setup);
     setup.begin_stage(30, "Start the timer running to manage the tasks");
+    if (!parts_.run_control.has_usable_task_server()) {
+        // Nothing could ever run the tasks: end as a tick with no server left does.
+        parts_.run_control.end_run_with_error(kNoTaskServerLeft);
+        common_exit(setup);
+        return false;
+    }
     start_the_task_timer(setup);
     setup.begin_stage(31, "Copy the existing assembly log");
     copy_assembly_log_to_run_log();
@@ -273,6 +279,7 @@ void RunSetup::start_the_task_timer(SetupProgress& setup) {
     state.assembly_running = false;
     state.last_assembled_task = setup.last_task;
     state.run_start_time = platform.clock.now();
+    state.run_start_tick_ms = platform.clock.tick_ms();
     state.elapsed_seconds = 0.0;
     state.estimated_duration_seconds = 0.0;
     Timer_cluster_task.set_interval(100);

@@ -153,6 +153,9 @@ struct RunState {
     std::int32_t timer_stage = 0;
     std::int32_t exit_when_finished = 0;
     DateTime run_start_time;
+    // The monotonic clock at the run's start: elapsed time never follows a
+    // change of the wall clock.
+    std::int64_t run_start_tick_ms = 0;
     DateTime tick_time;
     DateTime expected_finish_time;
     double elapsed_seconds = 0.0;

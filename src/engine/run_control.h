@@ -1,10 +1,15 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "controller/form_context.h"
 
 namespace zelkon {
+
+// Why a run that still has waiting tasks cannot go on.
+inline constexpr const char* kNoTaskServerLeft =
+    "No task server is left to run the remaining tasks";
 
 // Pause, resume and stop of a run, and the clean-up every end of a run or a
 // set-up goes through.
@@ -19,6 +24,11 @@ class RunControl : public FormPart {
     // Stops the run without asking: the Stop button's Yes, and a signal.
     void stop_run();
     void cluster_cleanup();
+    // Ends the run as an error in a tick does: the message, the timer off,
+    // the clean-up, and the host told.
+    void end_run_with_error(const std::string& description);
+    // True while some task server is not out of service.
+    bool has_usable_task_server() const;
 
   private:
     void close_task_server_pipes();

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "assembly/assembly.h"
+#include "controller/fixed_ms.h"
 #include "controller/form_context.h"
 #include "engine/run_control.h"
 
@@ -24,6 +26,38 @@ class TaskEngine : public FormPart, public HungServerCheck {
     Assembly& assembly() { return assembly_; }
 
   private:
+    // The tick.
+    void run_tick_steps();
+    void show_elapsed_time();
+    void show_overheads();
+    bool last_task_assembled() const;
+    void finish_run();
+
+    // Dispatch.
+    std::int32_t first_waiting_task(std::int32_t from) const;
+    std::int32_t first_free_server() const;
+    // False when the server could not start the task and is now out of service.
+    bool start_task_on_server(std::int32_t task, std::int32_t server);
+    std::int32_t start_command(std::int32_t server);
+    std::int32_t start_through_pipe(std::int32_t server);
+    std::int32_t start_through_management(std::int32_t server);
+    void take_out_after_failed_start(std::int32_t server);
+    void book_start(std::int32_t task, std::int32_t server);
+
+    // Completion and hangs.
+    // Throws when the task's log cannot be read.
+    void collect_if_complete(std::int32_t server);
+    void book_completion(std::int32_t server, FixedMs compute, const std::string& clock_line);
+    void take_out_hung_server(std::int32_t server);
+
+    // Shared.
+    FixedMs tick_count_ms() const;
+    // A line of the process log, after the time of day, while the log is open.
+    void write_process_log(const std::string& text);
+    // The statistics grid; a row the grid does not have is left alone.
+    void set_grid_text(std::int32_t server, int column, const std::string& text);
+    void show_server_out_of_service(std::int32_t server);
+
     RunControl& run_control_;
     Assembly assembly_;
 };

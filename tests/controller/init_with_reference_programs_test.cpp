@@ -13,6 +13,7 @@
 #include "platform/posix_file_system.h"
 #include "platform/posix_process_starter.h"
 #include "platform/posix_system_info.h"
+#include "platform/system_clock.h"
 
 namespace zelkon {
 namespace {
@@ -20,7 +21,8 @@ namespace {
 namespace fs = std::filesystem;
 
 // The controller's set-up against the real reference programs, files and
-// processes; only the dialogs, the store and the clock are simulated.
+// processes and real waits (the connection test waits for a real listing);
+// only the dialogs, the store and the timers are simulated.
 class InitWithReferencePrograms : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -45,15 +47,16 @@ class InitWithReferencePrograms : public ::testing::Test {
     PosixProcessStarter processes;
     HostComputerName computer_name;
     LocalManagementService management{processes, computer_name.get()};
-    FakeClock clock;
+    FakeClock timers;
+    SystemClock clock;
     FakeEventPump events;
     FakeSettingsStore settings;
     FakeDialogs dialogs;
     PosixCurrentDirectory directory;
     std::string start_directory = directory.get();
     FakeEnvironment environment;
-    FakePipeTransport pipes{clock};
-    Form_zelkon_cluster_controller form{Platform{files, processes, management, pipes, clock, clock,
+    FakePipeTransport pipes{timers};
+    Form_zelkon_cluster_controller form{Platform{files, processes, management, pipes, clock, timers,
                                                  events, settings, dialogs, directory,
                                                  computer_name, environment}};
 };
@@ -76,8 +79,9 @@ TEST_F(InitWithReferencePrograms, TestClusterSetupRunsTheInitAndReadsItsLog) {
     EXPECT_TRUE(files.file_exists(inversion() + "/Zelkon_job_000007.inp"));
 }
 
-TEST_F(InitWithReferencePrograms, AStartWithUseRpcOpensTheProcessLogAndStartsTheTimer) {
-    form.controls.Check_use_RPC.value = 1;
+// This computer is reached without a listener when Use RPC is cleared.
+TEST_F(InitWithReferencePrograms, AStartOpensTheProcessLogAndStartsTheTimer) {
+    form.controls.Check_use_RPC.value = 0;
     form.Command_start_cluster_run_Click(1);
     EXPECT_TRUE(dialogs.messages.empty()) << dialogs.messages.front();
     EXPECT_TRUE(form.Timer_cluster_task->enabled());

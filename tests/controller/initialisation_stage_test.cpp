@@ -128,7 +128,10 @@ TEST_F(RunSetupTest, WithUseRpcTheInitStartsAsALocalProcessInTheInversionFolder)
     ASSERT_EQ(fake.processes.started.size(), 1u);
     EXPECT_EQ(fake.processes.started[0].folder, "") << "it inherits the current directory";
     EXPECT_EQ(fake.current_directory.path, kInversion);
-    EXPECT_TRUE(form.Timer_cluster_task->enabled());
+    // No listener answers here, so no task server can take the tasks.
+    EXPECT_EQ(only_message(),
+              "An error was encountered while running the calculation: No task server is left to "
+              "run the remaining tasks");
 }
 
 TEST(InitLogReader, RandomLogsEndInAMessageOrARunNeverACrash) {

@@ -27,6 +27,9 @@ class TaskDivision : public RunSetupTest {
         set_init_line("Number of observed data",
                       "Number of observed data: " + std::to_string(num_data));
         form.controls.Text_max_tasks.text = max_tasks;
+        // A run ends before the next is set up, as the buttons allow.
+        form.state.run_terminated = true;
+        form.run_control.cluster_cleanup();
         start();
         ASSERT_TRUE(fake.dialogs.messages.empty()) << fake.dialogs.messages.front();
     }

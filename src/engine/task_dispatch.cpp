@@ -1,0 +1,119 @@
+#include "controller/Module_zelkon_cluster.h"
+#include "engine/task_command.h"
+#include "engine/task_engine.h"
+#include "platform/error.h"
+
+namespace zelkon {
+namespace {
+
+constexpr int kErrorFileAccess = 75;
+constexpr int kErrorNoTaskServerLeft = 1001;
+
+}  // namespace
+
+void TaskEngine::allocate_task_to_server() {
+    std::int32_t task = first_waiting_task(state.last_assembled_task + 1);
+    if (task == 0) {
+        return;
+    }
+    std::int32_t first_free = first_free_server();
+    if (first_free == 0) {
+        // Busy servers free up again; failed ones never do.
+        if (!run_control_.has_usable_task_server()) {
+            throw ZelkonError(kErrorNoTaskServerLeft, kNoTaskServerLeft, "TaskEngine");
+        }
+        return;
+    }
+    for (std::int32_t server = first_free; server <= state.num_task_servers(); ++server) {
+        if (state.task_servers[server].busy || state.task_servers[server].failed) {
+            continue;
+        }
+        write_process_log(" Server available: " + state.task_servers[server].name + "/" +
+                          format_number(state.task_servers[server].instance, "0"));
+        if (!start_task_on_server(task, server)) {
+            continue;  // the same task goes to the next free server
+        }
+        // Stop, clicked during the start's yield, promised that no new task
+        // would start.
+        if (state.run_terminated) {
+            return;
+        }
+        // Tasks before this one are not waiting: nothing in a yield can make them so.
+        task = first_waiting_task(task);
+        if (task == 0) {
+            return;
+        }
+    }
+}
+
+std::int32_t TaskEngine::first_waiting_task(std::int32_t from) const {
+    for (std::int32_t task = from < 1 ? 1 : from; task <= state.num_tasks; ++task) {
+        if (state.cluster_task[task].state == TaskState::waiting) {
+            return task;
+        }
+    }
+    return 0;
+}
+
+std::int32_t TaskEngine::first_free_server() const {
+    for (std::int32_t server = 1; server <= state.num_task_servers(); ++server) {
+        const TaskServer& record = state.task_servers[server];
+        if (!record.busy && !record.failed) {
+            return server;
+        }
+    }
+    return 0;
+}
+
+bool TaskEngine::start_task_on_server(std::int32_t task, std::int32_t server) {
+    ClusterTask& record = state.cluster_task[task];
+    const TaskServer& slot = state.task_servers[server];
+    record.name = task_name(state.job_id, task);
+    std::string semaphore = state.local_work_path + record.name + ".sem";
+    if (!platform.files.copy_file(state.semaphore_file, semaphore, true)) {
+        throw ZelkonError(kErrorFileAccess, "Path/File access error: " + semaphore);
+    }
+    bool local = state.machines.contains(slot.machine) && state.machines[slot.machine].is_local;
+    state.task_command = task_command({local ? state.local_work_path : state.network_work_path,
+                                       state.cluster_data_file, task, record.first_datum,
+                                       record.last_datum, slot.threads});
+    write_process_log(" " + state.task_command);
+    state.start_status = start_command(server);
+    if (state.start_status != 0) {
+        take_out_after_failed_start(server);
+        return false;
+    }
+    book_start(task, server);
+    return true;
+}
+
+void TaskEngine::take_out_after_failed_start(std::int32_t server) {
+    TaskServer& slot = state.task_servers[server];
+    slot.failed = true;
+    show_server_out_of_service(server);
+    slot.busy = false;
+    write_process_log(" Server failed to start task: " + slot.name + "/" +
+                      format_number(slot.instance, "0"));
+}
+
+void TaskEngine::book_start(std::int32_t task, std::int32_t server) {
+    ClusterTask& record = state.cluster_task[task];
+    TaskServer& slot = state.task_servers[server];
+    record.state = TaskState::running;
+    record.server = server;
+    record.server_label = slot.name + "/" + format_number(slot.instance, "0");
+    slot.busy = true;
+    slot.task = task;
+    slot.tasks_started += 1;
+    slot.task_data = record.last_datum - record.first_datum + 1;
+    slot.data_started += slot.task_data;
+    slot.task_start_ms = tick_count_ms();
+    state.num_tasks_processing += 1;
+    controls.Text_tasks_processing.text = format_number(state.num_tasks_processing, "0");
+    platform.events.yield();
+    controls.Text_tasks_remaining.text = format_number(state.num_tasks - state.num_tasks_done, "0");
+    controls.ProgressBar_tasks.value = task;
+    write_process_log(" Task ID started " + format_number(state.task_servers[server].task, "0"));
+}
+
+}  // namespace zelkon

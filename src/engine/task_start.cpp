@@ -1,0 +1,54 @@
+#include "engine/task_engine.h"
+#include "piperpc/byte_array.h"
+#include "piperpc/utf16.h"
+#include "platform/error.h"
+
+namespace zelkon {
+namespace {
+
+constexpr int kErrorSubscript = 9;
+constexpr int kErrorObjectNotSet = 91;
+constexpr int kReplyBytes = 256;
+
+std::size_t element_of(std::int32_t server) {
+    return static_cast<std::size_t>(server - 1);
+}
+
+}  // namespace
+
+std::int32_t TaskEngine::start_command(std::int32_t server) {
+    return state.use_rpc ? start_through_pipe(server) : start_through_management(server);
+}
+
+std::int32_t TaskEngine::start_through_pipe(std::int32_t server) {
+    if (server < 1 || element_of(server) >= state.PipeRPC_Zelkon.size() ||
+        !state.PipeRPC_Zelkon[element_of(server)]) {
+        throw ZelkonError(kErrorSubscript, "Control array element does not exist");
+    }
+    state.start_status = 0;
+    state.rpc_request = to_utf16le(state.task_command);
+    state.rpc_response.assign(kReplyBytes, 0);
+    ByteArray request = ByteArray::of(state.rpc_request);
+    ByteArray response = ByteArray::of(state.rpc_response);
+    std::int32_t status = state.PipeRPC_Zelkon[element_of(server)]->PipeCall(request, response);
+    state.rpc_response = response.bytes;
+    return status;
+}
+
+std::int32_t TaskEngine::start_through_management(std::int32_t server) {
+    std::size_t element = element_of(server);
+    if (server < 1 || element >= state.server_wmi_process.size() ||
+        !state.server_wmi_process[element]) {
+        throw ZelkonError(kErrorObjectNotSet, "Object variable or With block variable not set");
+    }
+    if (state.server_process_id.size() <= element) {
+        state.server_process_id.resize(element + 1, 0);
+    }
+    int process_id = 0;
+    int status = state.server_wmi_process[element]->Create(
+        state.task_command, state.task_servers[server].work_path, process_id);
+    state.server_process_id[element] = process_id;
+    return status;
+}
+
+}  // namespace zelkon

@@ -1,0 +1,82 @@
+#include <exception>
+
+#include "controller/Module_zelkon_cluster.h"
+#include "engine/task_engine.h"
+#include "platform/error.h"
+
+namespace zelkon {
+
+void TaskEngine::Timer_cluster_task_Timer() {
+    // A tick delivered while another one yields further down the stack, or
+    // after a Stop, does nothing.
+    if (state.run_terminated || state.timer_stage > 0) {
+        return;
+    }
+    state.timer_stage = 1;
+    try {
+        run_tick_steps();
+    } catch (const std::exception& error) {
+        run_control_.end_run_with_error(error_description(error));
+        return;
+    }
+    state.timer_stage = 0;
+}
+
+void TaskEngine::run_tick_steps() {
+    show_elapsed_time();
+    state.timer_stage = 2;
+    allocate_task_to_server();
+    state.timer_stage = 3;
+    check_for_completed_tasks();
+    state.timer_stage = 4;
+    update_speed_stats();
+    std::int32_t ierr = 0;
+    assembly_.assemble_completed_tasks(ierr);
+    state.timer_stage = 6;
+    show_overheads();
+    // A Stop clicked during one of this tick's yields has cleaned up already.
+    if (last_task_assembled() && !state.run_terminated) {
+        finish_run();
+    }
+}
+
+void TaskEngine::show_elapsed_time() {
+    state.tick_time = platform.clock.now();
+    std::int64_t elapsed_ms = platform.clock.tick_ms() - state.run_start_tick_ms;
+    state.elapsed_seconds = static_cast<double>(elapsed_ms / 1000);
+    controls.Label_logging_time.caption = format_duration(state.elapsed_seconds);
+    double remaining = state.estimated_duration_seconds - state.elapsed_seconds;
+    if (remaining > 0) {
+        controls.Label_estimated_time_remaining.caption = format_duration(remaining);
+    }
+}
+
+void TaskEngine::show_overheads() {
+    FixedMs computation;
+    FixedMs overhead;
+    for (const TaskServer& server : state.task_servers) {
+        computation += server.compute_ms;
+        overhead += server.overhead_ms;
+    }
+    if (computation.scaled() > 0) {
+        double percent = 100.0 * static_cast<double>(overhead.scaled()) /
+                         static_cast<double>(computation.scaled());
+        controls.Text_overheads.text = format_number(percent, "0.0");
+    }
+}
+
+bool TaskEngine::last_task_assembled() const {
+    return state.cluster_task[state.num_tasks].state == TaskState::assembled;
+}
+
+void TaskEngine::finish_run() {
+    Timer_cluster_task.set_enabled(false);
+    Timer_cluster_task.set_interval(0);
+    run_control_.cluster_cleanup();
+    form.report_run_end(RunOutcome::all_assembled);
+    if (state.exit_when_finished == 1 && form.hooks.on_exit_requested) {
+        form.hooks.on_exit_requested(0);
+    }
+}
+
+}  // namespace zelkon

@@ -1,0 +1,128 @@
+#include "engine_fixture.h"
+
+#include "platform/posix_file_system.h"
+
+namespace zelkon {
+
+void EngineTest::seed_run(const std::vector<MachineSpec>& machines, std::int32_t num_tasks) {
+    state.job_id = "12";
+    state.local_path = kInversion;
+    state.local_work_path = kJobPath;
+    state.network_work_path = kNetworkJobPath;
+    state.cluster_data_file = kDataFile;
+    state.semaphore_file = kSemaphore;
+    fake.files.add_folder(kJobPath);
+    fake.files.add_file(kSemaphore, "");
+    state.machines.assign(static_cast<std::int32_t>(machines.size()));
+    for (std::int32_t i = 1; i <= state.num_servers(); ++i) {
+        seed_machine(i, machines[static_cast<std::size_t>(i - 1)]);
+    }
+    lay_out_grid();
+    state.num_tasks = num_tasks;
+    state.num_data = num_tasks * kDataPerTask;
+    state.cluster_task.assign(num_tasks);
+    for (std::int32_t t = 1; t <= num_tasks; ++t) {
+        state.cluster_task[t].first_datum = (t - 1) * kDataPerTask + 1;
+        state.cluster_task[t].last_datum = t * kDataPerTask;
+    }
+    state.process_log = fake.files.open_writer(kProcessLog, false);
+    state.run_terminated = false;
+    state.timer_stage = 0;
+    state.run_start_time = fake.clock.now();
+    state.run_start_tick_ms = fake.clock.tick_ms();
+    controls.Text_overheads.text = "100";
+    controls.Command_start_cluster_run[0].enabled = false;
+    controls.Command_stop_cluster_run.visible = true;
+    controls.Command_pause_run[0].visible = true;
+}
+
+void EngineTest::arm_timer() {
+    form.Timer_cluster_task->set_interval(100);
+    form.Timer_cluster_task->set_enabled(true);
+}
+
+void EngineTest::seed_machine(std::int32_t index, const MachineSpec& spec) {
+    Machine& machine = state.machines[index];
+    machine.name = spec.name;
+    machine.count = spec.count;
+    machine.threads = spec.threads;
+    machine.is_local = spec.local;
+    machine.first_task_server = state.num_task_servers() + 1;
+    machine.work_path = spec.local ? "/data/Work/Job_12/" : kNetworkJobPath;
+    machine.network_path = spec.local ? kJobPath : "/net/" + spec.name + "/data/Work/Job_12/";
+    for (std::int32_t instance = 0; instance < spec.count; ++instance) {
+        TaskServer server;
+        server.name = spec.name;
+        server.machine = index;
+        server.instance = instance;
+        server.threads = spec.threads;
+        server.work_path = spec.local ? "/data/Work/Job_12" : kNetworkJobPath;
+        state.task_servers.resize(state.num_task_servers() + 1);
+        state.task_servers[state.num_task_servers()] = server;
+        state.server_wmi_process.push_back(fake.management.connect(spec.name));
+        state.server_process_id.push_back(0);
+    }
+}
+
+void EngineTest::lay_out_grid() {
+    GridControl& grid = controls.Grid_server_stats;
+    grid.set_cols(6);
+    grid.set_rows(state.num_task_servers() + 1);
+    for (std::int32_t row = 1; row <= state.num_task_servers(); ++row) {
+        grid.cell(row, 1).back_color = kColorGreen;
+    }
+}
+
+std::string EngineTest::task_file(std::int32_t task, const std::string& extension) const {
+    return std::string(kJobPath) + state.cluster_task[task].name + extension;
+}
+
+void EngineTest::finish_task(std::int32_t task, const std::string& log_text) {
+    fake.files.add_file(task_file(task, ".log"), log_text);
+    fake.files.delete_files(task_file(task, ".sem"), true);
+}
+
+void EngineTest::book_running(std::int32_t server, std::int32_t task, std::int64_t ago_ms) {
+    TaskServer& slot = state.task_servers[server];
+    ClusterTask& record = state.cluster_task[task];
+    record.name = "Zelkon_job_000012_task_" + std::string(6 - std::to_string(task).size(), '0') +
+                  std::to_string(task);
+    record.state = TaskState::running;
+    record.server = server;
+    slot.busy = true;
+    slot.task = task;
+    slot.tasks_started += 1;
+    slot.task_data = record.last_datum - record.first_datum + 1;
+    slot.data_started += slot.task_data;
+    slot.task_start_ms = FixedMs::from_scaled((fake.clock.tick_ms() - ago_ms) * FixedMs::kScale);
+    state.num_tasks_processing += 1;
+    fake.files.add_file(task_file(task, ".sem"), "");
+}
+
+std::vector<std::string> EngineTest::process_log_lines() const {
+    std::vector<std::string> lines;
+    for (const std::string& line : split_text_lines(fake.files.content(kProcessLog))) {
+        // Each line is led by "Hh:Nn:Ss".
+        lines.push_back(line.size() > 8 ? line.substr(8) : line);
+    }
+    return lines;
+}
+
+std::vector<std::string> EngineTest::commands_created() const {
+    std::vector<std::string> commands;
+    for (const CreatedProcess& process : fake.management.created) {
+        commands.push_back(process.host + ": " + process.command_line);
+    }
+    return commands;
+}
+
+int EngineTest::count_in_run_log(const std::string& text) const {
+    int count = 0;
+    const std::string& log = controls.TextBox_run_log.text;
+    for (std::size_t at = log.find(text); at != std::string::npos; at = log.find(text, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
+}  // namespace zelkon

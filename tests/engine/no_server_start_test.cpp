@@ -1,0 +1,51 @@
+#include "run_setup_fixture.h"
+
+namespace zelkon {
+namespace {
+
+// The set-up opened none of the task servers (as a server set-up with every
+// pipe refused leaves them).
+class NoServerStartTest : public RunSetupTest {
+  protected:
+    void SetUp() override {
+        RunSetupTest::SetUp();
+        fake.processes.on_start = [this](const FakeProcessStarter::Started& process) {
+            if (process.command_line.starts_with("zelkon zelkon.inp")) {
+                write_init_outputs();
+                for (TaskServer& server : form.state.task_servers) {
+                    server.failed = true;
+                }
+            }
+        };
+    }
+};
+
+TEST_F(NoServerStartTest, AStartWithNoUsableServerStopsInsteadOfArmingTheTimer) {
+    start();
+    EXPECT_EQ(fake.dialogs.messages,
+              std::vector<std::string>{"An error was encountered while running the calculation: "
+                                       "No task server is left to run the remaining tasks"});
+    EXPECT_FALSE(form.Timer_cluster_task->enabled());
+    EXPECT_FALSE(form.controls.busy_pointer);
+    EXPECT_TRUE(form.controls.Command_start_cluster_run[0].enabled);
+    EXPECT_FALSE(form.controls.Command_stop_cluster_run.visible);
+    EXPECT_NE(form.controls.TextBox_run_log.text.find("Zelkon Cluster finished at"),
+              std::string::npos);
+    EXPECT_EQ(outcomes, std::vector<RunOutcome>{RunOutcome::error});
+}
+
+TEST_F(NoServerStartTest, OneUsableServerIsEnoughToStart) {
+    fake.processes.on_start = [this](const FakeProcessStarter::Started& process) {
+        if (process.command_line.starts_with("zelkon zelkon.inp")) {
+            write_init_outputs();
+            form.state.task_servers[1].failed = true;
+        }
+    };
+    start();
+    EXPECT_TRUE(fake.dialogs.messages.empty());
+    EXPECT_TRUE(form.Timer_cluster_task->enabled());
+    EXPECT_TRUE(outcomes.empty());
+}
+
+}  // namespace
+}  // namespace zelkon
