@@ -1,0 +1,123 @@
+#!/usr/bin/env bash
+# Makespan of 96 tasks of one second each on 8 task servers: the controller
+# on this computer (8 task servers) and on nodeA/4 + nodeB/4 over a private
+# loopback sshd, with Use RPC cleared (ssh) and set (listeners); and, in the
+# same run, GNU parallel running 96 "sleep 1" on 8 local slots and over the
+# same ssh hosts. Each figure is printed with its ratio to the ideal
+# 96 x 1 s / 8 = 12 s.
+#
+# Usage: bench/makespan/makespan.sh   (after scripts/setup.sh; needs parallel)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+build_bin=$root/build/bin
+ideal=12
+
+work=$(mktemp -d /tmp/zelkon-makespan-XXXXXX)
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    [ -f "$work/sshd/sshd.pid" ] && kill "$(cat "$work/sshd/sshd.pid")" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# Programs: the build's, with a task program that takes one second at least
+# wherever it runs (a remote login's environment does not carry our variables).
+bin=$work/bin
+mkdir -p "$bin"
+for program in "$build_bin"/*; do ln -s "$program" "$bin/"; done
+rm "$bin/zelkon_cluster_task"
+printf '#!/bin/sh\nZELKON_TASK_MIN_SECONDS=1 exec %s "$@"\n' "$build_bin/zelkon_cluster_task" \
+    >"$bin/zelkon_cluster_task"
+chmod +x "$bin/zelkon_cluster_task"
+export PATH="$bin:$PATH"
+
+# A tiny job of 480 stations: 96 tasks of 5 data points.
+make_job() {
+    mkdir -p "$1"
+    cat >"$1/zelkon.inp" <<'INP'
+title = Makespan job
+station_origin = 25 25
+station_spacing = 50 50
+station_count = 24 20
+station_height = 5
+mesh_origin = -200 -200 0
+cell_size = 100 100 50
+cell_count = 4 4 2
+component = gz gz 1
+threshold = 0
+INP
+}
+
+# The private sshd: nodeA and nodeB, each with a runtime folder of its own.
+free_port() { python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])'; }
+mkdir -p "$work/sshd" "$work/run-a" "$work/run-b" "$work/net"
+chmod 700 "$work/run-a" "$work/run-b"
+"$root/tests/support/private_sshd.sh" "$work/sshd" "$(free_port)" "$(free_port)" "$(free_port)" \
+    "$bin" "$work/run-a" "$work/run-b" >/dev/null
+ssh_command="ssh -F $work/sshd/ssh_config"
+ln -s / "$work/net/nodeA"
+ln -s / "$work/net/nodeB"
+export ZELKON_NET_ROOT=$work/net ZELKON_SSH_COMMAND=$ssh_command
+
+host=$(hostname)
+host=${host%%.*}
+job=0
+
+# Runs one cluster run headless; prints "makespan whole" in seconds: from the
+# run's start (its "Zelkon Cluster started" line) to the program's end, and
+# the whole command.
+controller_run() {
+    local servers=$1 use_rpc=$2
+    job=$((job + 1))
+    local folder=$work/job$job
+    make_job "$folder/inv"
+    printf '%s\r\n' "Nimbal_Controller settings V1.0" "" "Job ID" "$job" "" "Work Drive" \
+        "$folder" "" "Work Folder" "Work" "" "Local Path" "$folder/inv/" "" \
+        "Folder Share Name" "" "" "Max Tasks" "96" "" "Use RPC" "$use_rpc" "" "ServerList" \
+        "$servers" >"$folder/settings.inp"
+    local begin started end
+    begin=$(date +%s.%N)
+    XDG_CONFIG_HOME=$folder/config zelkon-cluster-controller --headless \
+        --settings "$folder/settings.inp" "$folder/inv" 2>"$folder/err.txt" |
+        while IFS= read -r line; do
+            case $line in "Zelkon Cluster started at"*) date +%s.%N >"$folder/started" ;; esac
+        done
+    end=$(date +%s.%N)
+    started=$(cat "$folder/started" 2>/dev/null || echo "$begin")
+    grep -q "Zelkon Cluster" "$folder/inv/"*_process.log || echo "run failed: $(cat "$folder/err.txt")" >&2
+    echo "$(echo "$end - $started" | bc) $(echo "$end - $begin" | bc)"
+}
+
+timed() {
+    local begin end
+    begin=$(date +%s.%N)
+    "$@" >/dev/null
+    end=$(date +%s.%N)
+    echo "$end - $begin" | bc
+}
+
+report() {
+    printf '%-44s %7.2f s  %5.2f x ideal\n' "$1" "$2" "$(echo "$2 / $ideal" | bc -l)"
+}
+
+read -r local_span local_whole < <(controller_run "$host/8" No)
+report "controller, this computer x 8: makespan" "$local_span"
+report "controller, this computer x 8: whole command" "$local_whole"
+read -r ssh_span ssh_whole < <(controller_run $'nodeA/4\r\nnodeB/4' No)
+report "controller, nodeA/4 + nodeB/4, ssh: makespan" "$ssh_span"
+report "controller, nodeA/4 + nodeB/4, ssh: whole" "$ssh_whole"
+
+XDG_RUNTIME_DIR=$work/run-a zelkon-listener --max-clients 4 >/dev/null 2>&1 &
+pids+=($!)
+XDG_RUNTIME_DIR=$work/run-b zelkon-listener --max-clients 4 >/dev/null 2>&1 &
+pids+=($!)
+sleep 1
+read -r rpc_span rpc_whole < <(controller_run $'nodeA/4\r\nnodeB/4' Yes)
+report "controller, nodeA/4 + nodeB/4, RPC: makespan" "$rpc_span"
+report "controller, nodeA/4 + nodeB/4, RPC: whole" "$rpc_whole"
+
+report "GNU parallel -j8, this computer" \
+    "$(timed parallel -j8 sleep 1 ::: $(seq 96))"
+report "GNU parallel -S 4/nodeA,4/nodeB" \
+    "$(timed parallel --ssh "$ssh_command" -S 4/nodeA,4/nodeB sleep 1 ::: $(seq 96))"
