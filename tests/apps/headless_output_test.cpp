@@ -63,14 +63,6 @@ INSTANTIATE_TEST_SUITE_P(
                       PrintCase{true, {"\rA\r", "B"}, "\nA\nB\n"},
                       PrintCase{true, {"\rA", " and more"}, "\nA\n and more\n"}));
 
-TEST(RunLogPrinting, ClosedLinesEndAtOnce) {
-    std::ostringstream open, closed;
-    RunLogPrinter(open, false).print("\rStart task 1");
-    RunLogPrinter(closed, true).print("\rStart task 1");
-    EXPECT_EQ(open.str(), "\nStart task 1");
-    EXPECT_EQ(closed.str(), "\nStart task 1\n");
-}
-
 // A run of 100 tasks: 37 computed, 4 running, 30 assembled.
 struct RunFigures {
     RunFigures() {
@@ -150,17 +142,6 @@ TEST(HeadlessOutput, OnOneTerminalTheStatusLineStaysBelowTheRunLog) {
                                         "Start task 2", status}));
     output.end_line();
     EXPECT_EQ(screen_of(terminal.str()).back(), "");
-}
-
-TEST(HeadlessOutput, WithTheLogInAFileTheLogHasNoStatusInIt) {
-    std::ostringstream log, err;
-    HeadlessOutput output(log, err, false, true, 120);
-    RunFigures run;
-    output.show_progress(run.state, run.controls);
-    output.print_run_log("\rStart task 1");
-    output.end_line();
-    EXPECT_EQ(log.str(), "\nStart task 1\n");
-    EXPECT_EQ(screen_of(err.str()), std::vector<std::string>{""});
 }
 
 }  // namespace

@@ -105,15 +105,5 @@ TEST_F(AssemblyTest, WithoutUseRpcTheManagementServiceOfThisComputerStartsIt) {
     EXPECT_EQ(state.assembly_process_id, last_start().process_id);
 }
 
-TEST_F(AssemblyTest, ABatchOfOneGetsNoCountAndInBatchZero) {
-    seed_run(10, 2);
-    complete(10, 10);
-    state.last_assembled_task = 9;
-    assemble();
-    EXPECT_EQ(state.task_command, command("10 node2/1"));
-    EXPECT_EQ(state.cluster_task[10].in_batch, 0);
-    EXPECT_NE(process_log().find("Start cluster assembly 10 node2/1 1\r\n"), std::string::npos);
-}
-
 }  // namespace
 }  // namespace zelkon

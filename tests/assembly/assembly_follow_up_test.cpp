@@ -133,21 +133,5 @@ TEST_F(FollowUp, AnUnreadableLogStillAssemblesTheTask) {
               std::string::npos);
 }
 
-TEST_F(FollowUp, EveryTaskAssembledReturnsAtOnce) {
-    start_batch(4, 4);
-    for (int t = 1; t <= 4; ++t) {
-        merge(t);
-    }
-    assemble();
-    std::string log = process_log();
-    for (int last : {4, 5}) {
-        state.last_assembled_task = last;
-        EXPECT_EQ(assemble(), 0);
-    }
-    EXPECT_EQ(process_log(), log);
-    EXPECT_EQ(starts(), 1);
-    EXPECT_EQ(hang.calls, 0);
-}
-
 }  // namespace
 }  // namespace zelkon

@@ -59,15 +59,6 @@ TEST_F(Restart, AnAssemblyThatEndedWithoutTheMarkerStartsAgainFromTheAwaitedTask
     EXPECT_EQ(starts(), 2);
 }
 
-TEST_F(Restart, TheLastTaskOfABatchRestartsWithoutACount) {
-    for (int t = 1; t <= 15; ++t) {
-        merge(t);
-    }
-    fake.processes.finish(state.assembly_process_id, 71);
-    assemble();
-    EXPECT_EQ(last_start().command_line, command("16 node4/1"));
-}
-
 // The marker comes before the end: a process seen ended after it made its
 // last marker is no failure.
 TEST_F(Restart, AnAssemblyThatMergedEverythingAndEndedIsNotStartedAgain) {
@@ -89,19 +80,6 @@ TEST_F(Restart, AnAssemblyStillRunningIsNeverStartedTwiceAcrossPauseAndResume) {
     }
     EXPECT_EQ(starts(), 1);
     EXPECT_TRUE(state.assembly_running);
-}
-
-TEST_F(Restart, AnAssemblyThatDidNotStartIsStartedAgain) {
-    fake.processes.fail_starts = true;
-    fake.processes.finish(state.assembly_process_id, 1);
-    assemble();
-    EXPECT_EQ(state.assembly_process_id, 0);
-    EXPECT_NE(process_log().find("Restart cluster assembly 1 node1/1 16\r\n14:05:09 0 " +
-                                 command("1 node1/1 16")),
-              std::string::npos);
-    fake.processes.fail_starts = false;
-    assemble();
-    EXPECT_EQ(starts(), 2);
 }
 
 TEST_F(Restart, AfterThreeRestartsTheRunEndsWithTheAssemblysReason) {
