@@ -1,7 +1,11 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <string>
 
+#include "assembly/assembly_log.h"
+#include "assembly/run_estimates.h"
 #include "controller/form_context.h"
 
 namespace zelkon {
@@ -14,18 +18,68 @@ class HungServerCheck {
     virtual void check_for_hung_server(std::int32_t& hung_count) = 0;
 };
 
+// A batch waits for at least this many completed tasks (or the number of
+// task servers, when that is larger).
+inline constexpr std::int32_t kMinimumBatch = 16;
+// How often an assembly that ended without merging its awaited task is
+// started again before the run ends with an error.
+inline constexpr std::int32_t kAssemblyRestarts = 3;
+
 // Merges completed tasks into the matrix files in batches, follows the
 // assembly's progress and refreshes the run estimates.
 class Assembly : public FormPart {
   public:
     Assembly(FormContext& context, HungServerCheck& hang_check)
-        : FormPart(context), hang_check_(hang_check) {}
+        : FormPart(context), hang_check_(hang_check), assembly_log_(context), estimates_(context) {}
 
-    // ierr 0, or 1 when completed tasks wait for a larger batch.
+    // ierr 0, or 1 when completed tasks wait for a larger batch. Throws
+    // ZelkonError when the assembly of a task has failed for good.
     void assemble_completed_tasks(std::int32_t& ierr);
 
   private:
+    // What the assembly-log lines of one call decoded; a field a line does
+    // not give keeps the value of the call's earlier line.
+    struct DecodedLine {
+        std::int32_t task_id = 0;
+        std::int32_t first_data = 0;
+        std::int32_t last_data = 0;
+        std::array<double, kMaxComponents + 1> component_mb{};
+    };
+
+    // Starting a batch.
+    void start_batch(std::int32_t& ierr);
+    std::int32_t count_batch(std::int32_t first) const;
+    bool hold_back(std::int32_t first, std::int32_t count) const;
+    void start_assembly(std::int32_t first, std::int32_t count, const std::string& verb);
+    std::int32_t start_process();
+
+    // Following a batch.
+    void follow_batch();
+    void follow_up_task(std::int32_t task, DecodedLine& decoded);
+    void read_assembly_line(std::int32_t task, DecodedLine& decoded);
+    void book_assembly_time(std::int32_t task, const std::string& line);
+    void show_server_times(std::int32_t server);
+
+    // An assembly that ended without merging the awaited task.
+    bool assembly_process_ended();
+    void restart_or_fail(std::int32_t task);
+    std::int32_t last_task_of_batch(std::int32_t task) const;
+    std::string error_file() const;
+    std::string first_error_line() const;
+
+    std::string marker_of(std::int32_t task) const;
+    void delete_marker(std::int32_t task);
+    void write_process_log(const std::string& text);
+
     HungServerCheck& hang_check_;
+    AssemblyLog assembly_log_;
+    RunEstimates estimates_;
+    // The assembly process last seen to have ended (0: none), so that an id
+    // the system hands out again later is not taken for it.
+    std::int32_t ended_process_id_ = 0;
+    // The awaited task whose assembly has been started again, and how often.
+    std::int32_t restarted_task_ = 0;
+    std::int32_t restarts_ = 0;
 };
 
 }  // namespace zelkon

@@ -4,27 +4,12 @@
 
 #include <random>
 
+#include "assembly_lines.h"
 #include "controller/Form_zelkon_cluster_controller.h"
 #include "platform/fake/fake_platform.h"
 
 namespace zelkon {
 namespace {
-
-// A data line in the assembly log's fixed columns: task (7), first (8),
-// last (8), 23 unread, seconds (10), 13 unread, then 25 columns per
-// component whose first 12 hold the size in bytes.
-std::string data_line(int task, int first, int last, double seconds,
-                      const std::vector<long long>& sizes) {
-    char head[128];
-    std::snprintf(head, sizeof head, "%7d%8d%8d%23s%10.3f%13s", task, first, last, "", seconds, "");
-    std::string line = head;
-    for (long long size : sizes) {
-        char block[32];
-        std::snprintf(block, sizeof block, "%12lld%13s", size, "");
-        line += block;
-    }
-    return line;
-}
 
 struct Decoded {
     std::int32_t task = -5, first = -5, last = -5, ierr = 99;

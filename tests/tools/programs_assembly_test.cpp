@@ -143,6 +143,46 @@ TEST(ZelkonAssemble, KilledAndRestartedGivesTheSameBytes) {
     }
 }
 
+// The controller starts a failed assembly again: the crash switch must let that succeed.
+TEST(ZelkonAssemble, CrashSwitchStrikesOnlyTheFirstAssemblyOfItsTask) {
+    Inversion inv;
+    inv.run_tasks(kSplit);
+    const std::vector<std::string> crash = {"ZELKON_ASSEMBLE_CRASH=2"};
+    EXPECT_EQ(inv.assemble(1, 3, crash).exit_code, 71);
+    EXPECT_TRUE(inv.job_file_exists(inv.task_name(2) + ".assembly_fault"));
+    EXPECT_FALSE(inv.job_file_exists(inv.task_name(2) + ".old"));
+    ProgramRun again = inv.assemble(1, 3, crash);
+    ASSERT_EQ(again.exit_code, 0) << again.err;
+    EXPECT_TRUE(inv.job_file_exists(inv.task_name(3) + ".old"));
+    ASSERT_EQ(inv.assemble(4, 3, crash).exit_code, 0);
+    expect_matches_reference(inv);
+}
+
+TEST(ZelkonAssemble, EveryAttemptSwitchCrashesEachAssemblyOfItsTask) {
+    Inversion inv;
+    inv.run_tasks(kSplit);
+    const std::vector<std::string> crash = {"ZELKON_ASSEMBLE_CRASH=2",
+                                            "ZELKON_FAULT_EVERY_ATTEMPT=1"};
+    for (int attempt = 1; attempt <= 3; ++attempt) {
+        EXPECT_EQ(inv.assemble(1, 3, crash).exit_code, 71) << "attempt " << attempt;
+        EXPECT_EQ(data_lines(inv.file(kLog)).size(), 1u);
+    }
+    ASSERT_EQ(inv.assemble(1, 6).exit_code, 0);
+    expect_matches_reference(inv);
+}
+
+// Once task 2's line is logged, a later assembly only makes its marker: nothing left to crash.
+TEST(ZelkonAssemble, EveryAttemptAfterTheLogLineFindsTheTaskMerged) {
+    Inversion inv;
+    inv.run_tasks(kSplit);
+    const std::vector<std::string> crash = {"ZELKON_ASSEMBLE_CRASH=2:logged",
+                                            "ZELKON_FAULT_EVERY_ATTEMPT=1"};
+    EXPECT_EQ(inv.assemble(1, 2, crash).exit_code, 72);
+    ASSERT_EQ(inv.assemble(2, 1, crash).exit_code, 0);
+    EXPECT_TRUE(inv.job_file_exists(inv.task_name(2) + ".old"));
+    EXPECT_EQ(data_lines(inv.file(kLog)).size(), 2u);
+}
+
 // Each refusal leaves the matrix files and the log as they were, and says why.
 TEST(ZelkonAssemble, RefusalsChangeNothingAndSayWhy) {
     Inversion inv;

@@ -92,7 +92,7 @@ std::vector<Piece> read_pieces(const ClusterJob& job, const AssemblyFiles& p, lo
 }
 
 AssemblyLine merge_task(const ClusterJob& job, const AssemblyFiles& p, const Batch& b,
-                        long long task, const CommittedState& state, const AssembleCrash& crash) {
+                        long long task, const CommittedState& state, bool crash_midway) {
     const auto start = std::chrono::steady_clock::now();
     const std::vector<Piece> pieces = read_pieces(job, p, task, state.last + 1);
     const long long last = pieces[0].header.last;
@@ -101,7 +101,7 @@ AssemblyLine merge_task(const ClusterJob& job, const AssemblyFiles& p, const Bat
     const double row_bytes = 4.0 * static_cast<double>(job.survey.mesh.cells());
     for (size_t c = 0; c < pieces.size(); ++c) {
         std::string body = pieces[c].bytes.substr(kPieceHeaderSize);
-        if (crash.task == task && !crash.after_log) {
+        if (crash_midway) {
             append_durably(p.matrices[c], body.substr(0, body.size() / 2));
             std::_Exit(71);
         }
@@ -136,13 +136,17 @@ int assemble(const Batch& b, const fs::path& folder, std::ostream& out) {
         restore_commit_point(b.first_task, p, static_cast<uint32_t>(job.survey.mesh.cells()), out);
     for (long long task = b.first_task; task < b.first_task + b.count; ++task) {
         if (task > state.task) {
-            AssemblyLine line = merge_task(job, p, b, task, state, crash);
+            // Only the first assembly of the task crashes, unless every attempt is to.
+            bool crash_here =
+                crash.task == task &&
+                fault_fires_now(p.job_folder / (task_name(job.job_id, task) + ".assembly_fault"));
+            AssemblyLine line = merge_task(job, p, b, task, state, crash_here && !crash.after_log);
             commit(p, job, line);
             state.task = task;
             state.last = line.last;
             state.sizes = line.sizes;
             out << format_assembly_line(line) << "\n" << std::flush;
-            if (crash.task == task) {
+            if (crash_here) {
                 std::_Exit(72);
             }
         }

@@ -75,6 +75,11 @@ bool first_attempt(const std::filesystem::path& marker) {
 
 }  // namespace
 
+bool fault_fires_now(const std::filesystem::path& fault_marker) {
+    bool every = variable("ZELKON_FAULT_EVERY_ATTEMPT").value_or("0") == "1";
+    return every || first_attempt(fault_marker);
+}
+
 TaskFaults read_task_faults(long long task, const std::filesystem::path& fault_marker) {
     TaskFaults faults;
     faults.min_seconds = real_switch("ZELKON_TASK_MIN_SECONDS", 0);
@@ -82,8 +87,7 @@ TaskFaults read_task_faults(long long task, const std::filesystem::path& fault_m
     bool hang = listed("ZELKON_TASK_HANG", task);
     bool crash = listed("ZELKON_TASK_CRASH", task);
     if (hang || crash) {
-        bool every = variable("ZELKON_FAULT_EVERY_ATTEMPT").value_or("0") == "1";
-        bool fail_now = every || first_attempt(fault_marker);
+        bool fail_now = fault_fires_now(fault_marker);
         faults.hang = hang && fail_now;
         faults.crash = crash && !hang && fail_now;
     }

@@ -1,9 +1,11 @@
 #include "apps/controller/headless_run.h"
 
 #include <QCoreApplication>
+#include <QTimer>
 #include <iostream>
 #include <optional>
 
+#include "apps/controller/headless_output.h"
 #include "apps/controller/real_platform.h"
 #include "controller/Form_zelkon_cluster_controller.h"
 #include "controller/server_grid.h"
@@ -35,18 +37,6 @@ std::string refusal_of(AutomaticStart outcome, const std::string& settings_file)
     return "";
 }
 
-// The run log's paragraphs start with a carriage return; a terminal wants
-// line feeds.
-std::string as_terminal_text(const std::string& text) {
-    std::string out = text;
-    for (char& c : out) {
-        if (c == '\r') {
-            c = '\n';
-        }
-    }
-    return out;
-}
-
 // The window shows them as red rows of the grid.
 void tell_unusable_task_servers(const GridControl& grid) {
     std::vector<std::string> names = unusable_task_servers(grid);
@@ -75,19 +65,11 @@ int run_headless(int argc, char** argv, const ControllerOptions& options) {
     HeadlessDialogs dialogs(std::cerr);
     RealPlatform real(events, dialogs);
     Form_zelkon_cluster_controller form(real.bundle());
-    // The log's lines start with their break; end the open one before a message,
-    // before a replaced log and at the end.
-    bool line_open = false;
-    auto end_line = [&line_open] {
-        if (line_open) {
-            std::cout << std::endl;
-            line_open = false;
-        }
+    HeadlessOutput output(std::cout, std::cerr);
+    form.hooks.on_run_log_appended = [&output](const std::string& text) {
+        output.print_run_log(text);
     };
-    form.hooks.on_run_log_appended = [&line_open](const std::string& text) {
-        std::cout << as_terminal_text(text) << std::flush;
-        line_open = text.empty() ? line_open : text.back() != '\r';
-    };
+    auto end_line = [&output] { output.end_line(); };
     form.hooks.on_run_log_replaced = end_line;
     dialogs.before_text = end_line;
     std::optional<RunOutcome> outcome;
@@ -119,6 +101,10 @@ int run_headless(int argc, char** argv, const ControllerOptions& options) {
     }
     // A signal stops the run as the Stop button answered Yes does.
     StopSignals stop_signals([&form](int) { form.run_control.stop_run(); });
+    QTimer progress;
+    QObject::connect(&progress, &QTimer::timeout,
+                     [&output, &form] { output.show_progress(form.state, form.controls); });
+    progress.start(output.progress_interval_ms());
     int code = QCoreApplication::exec();
     end_line();
     return code;

@@ -1,0 +1,148 @@
+// What a headless run writes: the run log on standard output, the status
+// line on standard error, and how the two share one terminal.
+
+#include "apps/controller/headless_output.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace zelkon {
+namespace {
+
+// The lines a terminal shows after the text: "\r" returns to the left margin
+// and later characters overwrite, "\n" starts the next line.
+std::vector<std::string> screen_of(const std::string& text) {
+    std::vector<std::string> lines(1);
+    std::size_t column = 0;
+    for (char c : text) {
+        if (c == '\r') {
+            column = 0;
+        } else if (c == '\n') {
+            lines.emplace_back();
+            column = 0;
+        } else {
+            std::string& line = lines.back();
+            line.resize(std::max(line.size(), column + 1), ' ');
+            line[column++] = c;
+        }
+    }
+    for (std::string& line : lines) {
+        line.erase(line.find_last_not_of(' ') + 1);
+    }
+    return lines;
+}
+
+struct PrintCase {
+    bool close_lines;
+    std::vector<std::string> appends;
+    const char* printed;  // after end_line
+};
+
+class RunLogPrinting : public ::testing::TestWithParam<PrintCase> {};
+
+TEST_P(RunLogPrinting, TurnsLeadingBreaksIntoLines) {
+    std::ostringstream out;
+    RunLogPrinter printer(out, GetParam().close_lines);
+    for (const std::string& text : GetParam().appends) {
+        printer.print(text);
+    }
+    printer.end_line();
+    EXPECT_EQ(out.str(), GetParam().printed);
+}
+
+const std::vector<std::string> kLog = {"Zelkon Cluster started", "\r\rSet up", "\rCommand: x"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Headless, RunLogPrinting,
+    ::testing::Values(PrintCase{false, kLog, "Zelkon Cluster started\n\nSet up\nCommand: x\n"},
+                      PrintCase{true, kLog, "Zelkon Cluster started\n\nSet up\nCommand: x\n"},
+                      PrintCase{false, {"\rA\r", "B"}, "\nA\nB\n"},
+                      PrintCase{true, {"\rA\r", "B"}, "\nA\nB\n"},
+                      PrintCase{true, {"\rA", " and more"}, "\nA\n and more\n"}));
+
+// A run of 100 tasks: 37 computed, 4 running, 30 assembled.
+struct RunFigures {
+    RunFigures() {
+        state.cluster_task.assign(100);
+        for (std::int32_t t = 1; t <= 30; ++t) {
+            state.cluster_task[t].state = TaskState::assembled;
+        }
+        state.num_tasks_done = 37;
+        state.num_tasks_processing = 4;
+        controls.Label_logging_time.caption = "00:02:10";
+        controls.Label_estimated_time_remaining.caption = "00:05:03";
+    }
+    RunState state;
+    FormControls controls;
+};
+
+TEST(ProgressText, CountsTasksAndShowsTheTimes) {
+    RunFigures run;
+    EXPECT_EQ(progress_text(run.state, run.controls),
+              "Tasks: 37 done, 4 running, 59 waiting of 100 (30% assembled) | elapsed 00:02:10 "
+              "| left 00:05:03");
+}
+
+TEST(ProgressText, BeforeTheFirstEstimateTheRemainingTimeIsUnknown) {
+    RunFigures run;
+    run.controls.Label_logging_time.caption = "";
+    run.controls.Label_estimated_time_remaining.caption = "";
+    run.state.num_tasks_done = 98;  // more counted than wait: none waits
+    std::string text = progress_text(run.state, run.controls);
+    EXPECT_NE(text.find("98 done, 4 running, 0 waiting"), std::string::npos) << text;
+    EXPECT_NE(text.find("| elapsed 00:00:00 | left unknown"), std::string::npos) << text;
+    EXPECT_EQ(progress_text(RunState(), run.controls), "");
+}
+
+TEST(ProgressLine, OnATerminalOneLineIsRewrittenInPlace) {
+    std::ostringstream err;
+    ProgressLine line(err, true, 80);
+    line.show("first status, long");
+    line.show("second");
+    EXPECT_EQ(screen_of(err.str()), std::vector<std::string>{"second"});
+    line.hide();
+    EXPECT_EQ(screen_of(err.str()), std::vector<std::string>{""});
+    line.restore();
+    EXPECT_EQ(screen_of(err.str()), std::vector<std::string>{"second"});
+    EXPECT_EQ(line.interval_ms(), 1000);
+}
+
+TEST(ProgressLine, IsCutToTheTerminalsWidth) {
+    std::ostringstream err;
+    ProgressLine line(err, true, 6);
+    line.show("abcdefgh");
+    EXPECT_EQ(err.str(), "\rabcde");
+}
+
+TEST(ProgressLine, InAFileEachShowingAddsALine) {
+    std::ostringstream err;
+    ProgressLine line(err, false, 0);
+    line.show("one");
+    line.hide();
+    line.restore();
+    line.show("two");
+    EXPECT_EQ(err.str(), "one\ntwo\n");
+    EXPECT_EQ(line.interval_ms(), 30000);
+}
+
+TEST(HeadlessOutput, OnOneTerminalTheStatusLineStaysBelowTheRunLog) {
+    std::ostringstream terminal;
+    HeadlessOutput output(terminal, terminal, true, true, 120);
+    RunFigures run;
+    output.print_run_log("Zelkon Cluster started");
+    output.show_progress(run.state, run.controls);
+    output.print_run_log("\rStart task 1");
+    output.print_run_log("\r\rStart task 2");
+    std::string status = progress_text(run.state, run.controls);
+    EXPECT_EQ(screen_of(terminal.str()),
+              (std::vector<std::string>{"Zelkon Cluster started", "Start task 1", "",
+                                        "Start task 2", status}));
+    output.end_line();
+    EXPECT_EQ(screen_of(terminal.str()).back(), "");
+}
+
+}  // namespace
+}  // namespace zelkon

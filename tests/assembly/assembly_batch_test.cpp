@@ -1,0 +1,109 @@
+// When a batch of completed tasks starts, which tasks it holds, and how the
+// assembly program is started on this computer.
+
+#include "assembly_fixture.h"
+
+namespace zelkon {
+namespace {
+
+struct BatchCase {
+    const char* what;
+    int servers;
+    int assembled;       // tasks already in the matrix
+    int first_complete;  // tasks first_complete..last_complete are complete
+    int last_complete;
+    bool stopped;
+    const char* command_rest;  // null: held back, nothing started
+    int ierr;
+    int hang_checks;
+};
+
+const BatchCase kBatchCases[] = {
+    {"ten of a hundred on four servers wait", 4, 0, 1, 10, false, nullptr, 1, 1},
+    {"sixteen start", 4, 0, 1, 16, false, "1 node1/1 16", 0, 0},
+    {"thirty-nine wait for forty servers", 40, 0, 1, 39, false, nullptr, 1, 1},
+    {"forty start on forty servers", 40, 0, 1, 40, false, "1 node1/1 40", 0, 0},
+    {"the last four start at once", 4, 96, 97, 100, false, "97 node1/1 4", 0, 0},
+    {"after Stop a single task starts, without a count", 4, 0, 1, 1, true, "1 node1/1", 0, 0},
+    {"the next task still running holds everything", 4, 0, 2, 40, false, nullptr, 0, 1},
+    {"all assembled starts nothing", 4, 100, 1, 100, false, nullptr, 0, 0},
+};
+
+class BatchRule : public AssemblyTest, public ::testing::WithParamInterface<BatchCase> {};
+
+TEST_P(BatchRule, StartsOrHoldsBack) {
+    const BatchCase& c = GetParam();
+    seed_run(100, c.servers);
+    complete(c.first_complete, c.last_complete);
+    state.last_assembled_task = c.assembled;
+    state.run_terminated = c.stopped;
+    EXPECT_EQ(assemble(), c.ierr);
+    EXPECT_EQ(hang.calls, c.hang_checks);
+    if (c.command_rest == nullptr) {
+        EXPECT_EQ(starts(), 0);
+        EXPECT_FALSE(state.assembly_running);
+        EXPECT_EQ(state.last_assembled_task, c.assembled);
+        return;
+    }
+    ASSERT_EQ(starts(), 1);
+    EXPECT_EQ(last_start().command_line, command(c.command_rest));
+    EXPECT_TRUE(state.assembly_running);
+    EXPECT_EQ(state.last_assembled_task, c.assembled + 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Assembly, BatchRule, ::testing::ValuesIn(kBatchCases),
+                         [](const auto& info) { return "case" + std::to_string(info.index); });
+
+TEST_F(AssemblyTest, AGapEndsTheBatch) {
+    seed_run(100, 4);
+    complete(1, 20);
+    complete(22, 40);
+    state.cluster_task[21].state = TaskState::running;
+    assemble();
+    ASSERT_EQ(starts(), 1);
+    EXPECT_EQ(last_start().command_line, command("1 node1/1 20"));
+    EXPECT_EQ(state.cluster_task[20].state, TaskState::in_assembly);
+    EXPECT_EQ(state.cluster_task[22].state, TaskState::complete);
+}
+
+TEST_F(AssemblyTest, ABatchMarksItsTasksAndWritesTheStartToTheProcessLog) {
+    seed_run(100, 4);
+    complete(3, 20);
+    state.last_assembled_task = 2;
+    fake.files.add_file(marker(3), "");  // left from an earlier run
+    fake.files.add_file(marker(18), "");
+    fake.files.add_file(kErrorFile, "an earlier failure\r\n");
+    assemble();
+    ASSERT_EQ(starts(), 1);
+    EXPECT_EQ(last_start().folder, kInversion);
+    EXPECT_EQ(state.task_command, command("3 node3/1 18"));
+    EXPECT_FALSE(fake.files.file_exists(marker(3)));
+    EXPECT_FALSE(fake.files.file_exists(marker(18)));
+    EXPECT_FALSE(fake.files.file_exists(kErrorFile));
+    for (int t = 3; t <= 20; ++t) {
+        EXPECT_EQ(state.cluster_task[t].state, TaskState::in_assembly) << t;
+        EXPECT_EQ(state.cluster_task[t].in_batch, t < 20 ? 1 : 0) << t;
+    }
+    EXPECT_EQ(state.cluster_task[21].state, TaskState::waiting);
+    EXPECT_EQ(state.last_assembled_task, 3);
+    EXPECT_EQ(state.assembly_process_id, last_start().process_id);
+    EXPECT_EQ(process_log(), "14:05:09 Start cluster assembly 3 node3/1 18\r\n14:05:09 " +
+                                 std::to_string(last_start().process_id) + " " +
+                                 command("3 node3/1 18") + "\r\n");
+}
+
+TEST_F(AssemblyTest, WithoutUseRpcTheManagementServiceOfThisComputerStartsIt) {
+    seed_run(4, 2);
+    complete(1, 4);
+    state.use_rpc = false;
+    state.local_computer_name = fake.computer_name.name;
+    assemble();
+    ASSERT_EQ(starts(), 1);  // this computer's starts go to the process starter
+    EXPECT_EQ(last_start().command_line, command("1 node1/1 4"));
+    EXPECT_EQ(last_start().folder, kInversion);
+    EXPECT_TRUE(fake.management.connects.empty());  // never through the remote shell
+    EXPECT_EQ(state.assembly_process_id, last_start().process_id);
+}
+
+}  // namespace
+}  // namespace zelkon
