@@ -20,6 +20,7 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
+[ -n "${KEEP:-}" ] && trap - EXIT
 
 # Programs: the build's, with a task program that takes one second at least
 # wherever it runs (a remote login's environment does not carry our variables).
@@ -56,20 +57,17 @@ chmod 700 "$work/run-a" "$work/run-b"
 "$root/tests/support/private_sshd.sh" "$work/sshd" "$(free_port)" "$(free_port)" "$(free_port)" \
     "$bin" "$work/run-a" "$work/run-b" >/dev/null
 ssh_command="ssh -F $work/sshd/ssh_config"
-ln -s / "$work/net/nodeA"
-ln -s / "$work/net/nodeB"
-export ZELKON_NET_ROOT=$work/net ZELKON_SSH_COMMAND=$ssh_command
-
 host=$(hostname)
 host=${host%%.*}
-job=0
+# Every machine reaches every other one's folders, this computer's included.
+for machine in nodeA nodeB "$host"; do ln -s / "$work/net/$machine"; done
+export ZELKON_NET_ROOT=$work/net ZELKON_SSH_COMMAND=$ssh_command
 
 # Runs one cluster run headless; prints "makespan whole" in seconds: from the
 # run's start (its "Zelkon Cluster started" line) to the program's end, and
 # the whole command.
 controller_run() {
-    local servers=$1 use_rpc=$2
-    job=$((job + 1))
+    local servers=$1 use_rpc=$2 job=$3
     local folder=$work/job$job
     make_job "$folder/inv"
     printf '%s\r\n' "Nimbal_Controller settings V1.0" "" "Job ID" "$job" "" "Work Drive" \
@@ -101,10 +99,10 @@ report() {
     printf '%-44s %7.2f s  %5.2f x ideal\n' "$1" "$2" "$(echo "$2 / $ideal" | bc -l)"
 }
 
-read -r local_span local_whole < <(controller_run "$host/8" No)
+read -r local_span local_whole < <(controller_run "$host/8" No 1)
 report "controller, this computer x 8: makespan" "$local_span"
 report "controller, this computer x 8: whole command" "$local_whole"
-read -r ssh_span ssh_whole < <(controller_run $'nodeA/4\r\nnodeB/4' No)
+read -r ssh_span ssh_whole < <(controller_run $'nodeA/4\r\nnodeB/4' No 2)
 report "controller, nodeA/4 + nodeB/4, ssh: makespan" "$ssh_span"
 report "controller, nodeA/4 + nodeB/4, ssh: whole" "$ssh_whole"
 
@@ -113,11 +111,13 @@ pids+=($!)
 XDG_RUNTIME_DIR=$work/run-b zelkon-listener --max-clients 4 >/dev/null 2>&1 &
 pids+=($!)
 sleep 1
-read -r rpc_span rpc_whole < <(controller_run $'nodeA/4\r\nnodeB/4' Yes)
+read -r rpc_span rpc_whole < <(controller_run $'nodeA/4\r\nnodeB/4' Yes 3)
 report "controller, nodeA/4 + nodeB/4, RPC: makespan" "$rpc_span"
 report "controller, nodeA/4 + nodeB/4, RPC: whole" "$rpc_whole"
 
+# Each job is "sleep 1": the argument is the one second.
+ones=$(yes 1 | head -96)
 report "GNU parallel -j8, this computer" \
-    "$(timed parallel -j8 sleep 1 ::: $(seq 96))"
+    "$(timed parallel --will-cite -j8 sleep ::: $ones </dev/null)"
 report "GNU parallel -S 4/nodeA,4/nodeB" \
-    "$(timed parallel --ssh "$ssh_command" -S 4/nodeA,4/nodeB sleep 1 ::: $(seq 96))"
+    "$(timed parallel --will-cite --ssh "$ssh_command" -S 4/nodeA,4/nodeB sleep ::: $ones </dev/null)"
