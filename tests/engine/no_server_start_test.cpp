@@ -34,18 +34,5 @@ TEST_F(NoServerStartTest, AStartWithNoUsableServerStopsInsteadOfArmingTheTimer) 
     EXPECT_EQ(outcomes, std::vector<RunOutcome>{RunOutcome::error});
 }
 
-TEST_F(NoServerStartTest, OneUsableServerIsEnoughToStart) {
-    fake.processes.on_start = [this](const FakeProcessStarter::Started& process) {
-        if (process.command_line.starts_with("zelkon zelkon.inp")) {
-            write_init_outputs();
-            form.state.task_servers[1].failed = true;
-        }
-    };
-    start();
-    EXPECT_TRUE(fake.dialogs.messages.empty());
-    EXPECT_TRUE(form.Timer_cluster_task->enabled());
-    EXPECT_TRUE(outcomes.empty());
-}
-
 }  // namespace
 }  // namespace zelkon

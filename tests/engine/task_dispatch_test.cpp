@@ -1,4 +1,3 @@
-#include "engine/task_command.h"
 #include "engine_fixture.h"
 
 namespace zelkon {
@@ -96,9 +95,6 @@ TEST_P(TaskCommandTest, TheCommandNamesTheJobPathTheMachineSeesAndThreadsOnlyWhe
 INSTANTIATE_TEST_SUITE_P(
     Machines, TaskCommandTest,
     ::testing::Values(
-        CommandCase{"remote_no_threads", false, 0,
-                    "zelkon_cluster_task /net/CONTROL1/data/Work/Job_12/zelkon_cluster_000012.zcd "
-                    "1 1 100"},
         CommandCase{"remote_four_threads", false, 4,
                     "zelkon_cluster_task /net/CONTROL1/data/Work/Job_12/zelkon_cluster_000012.zcd "
                     "1 1 100 OMP_NUM_THREADS=4"},
@@ -106,12 +102,6 @@ INSTANTIATE_TEST_SUITE_P(
                     "zelkon_cluster_task /data/Work/Job_12/zelkon_cluster_000012.zcd 1 1 100 "
                     "OMP_NUM_THREADS=2"}),
     [](const auto& info) { return std::string(info.param.what); });
-
-TEST(TaskCommand, TaskTwelveOfARemoteMachineWithFourThreads) {
-    EXPECT_EQ(task_command({"/net/CTL/Job_7/", "c.zcd", 12, 1101, 1200, 4}),
-              "zelkon_cluster_task /net/CTL/Job_7/c.zcd 12 1101 1200 OMP_NUM_THREADS=4");
-    EXPECT_EQ(task_name("7", 12), "Zelkon_job_000007_task_000012");
-}
 
 TEST_F(EngineTest, NothingWaitsAfterTheLastAssembledTaskSoNothingIsDone) {
     seed_run({{"nodeA", 2, 0}}, 3);
@@ -121,13 +111,6 @@ TEST_F(EngineTest, NothingWaitsAfterTheLastAssembledTaskSoNothingIsDone) {
     form.task_engine.allocate_task_to_server();
     EXPECT_TRUE(fake.management.created.empty());
     EXPECT_TRUE(process_log_lines().empty());
-}
-
-TEST_F(EngineTest, TasksAtOrBelowTheLastAssembledAreNeverStartedAgain) {
-    seed_run({{"nodeA", 1, 0}}, 3);
-    state.last_assembled_task = 2;
-    form.task_engine.allocate_task_to_server();
-    EXPECT_EQ(state.task_servers[1].task, 3);
 }
 
 TEST_F(EngineTest, AllServersBusyOrFailedStartsNothing) {

@@ -55,16 +55,6 @@ TEST_F(EngineTest, OverheadIsRelativeToComputationAndKeptUntilThereIsAny) {
     EXPECT_EQ(controls.Text_overheads.text, "10.0");
 }
 
-TEST_F(EngineTest, AfterStopATickDoesNothingAtAll) {
-    seed_run({{"nodeA", 1, 0}}, 1);
-    state.run_terminated = true;
-    controls.Label_logging_time.caption = "before";
-    fake.clock.sleep_ms(5000);
-    tick();
-    EXPECT_EQ(controls.Label_logging_time.caption, "before");
-    EXPECT_TRUE(fake.management.created.empty());
-}
-
 struct EndCase {
     const char* what;
     std::int32_t exit_when_finished;
@@ -167,16 +157,6 @@ INSTANTIATE_TEST_SUITE_P(
                       NoServerCase{"one_busy_tasks_wait", true, true, true, false},
                       NoServerCase{"all_failed_nothing_waits", true, false, false, false}),
     [](const auto& info) { return std::string(info.param.what); });
-
-TEST_F(EngineTest, AServerLostToAHangLeavesTheRunEndingOnTheNextTick) {
-    seed_run({{"nodeA", 1, 0}}, 1);
-    book_running(1, 1, 0);
-    state.task_servers[1].failed = true;  // as the hang check leaves it
-    state.task_servers[1].busy = false;
-    state.cluster_task[1].state = TaskState::waiting;
-    tick();
-    EXPECT_EQ(outcomes, std::vector<RunOutcome>{RunOutcome::error});
-}
 
 }  // namespace
 }  // namespace zelkon
