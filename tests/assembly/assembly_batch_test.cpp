@@ -92,18 +92,5 @@ TEST_F(AssemblyTest, ABatchMarksItsTasksAndWritesTheStartToTheProcessLog) {
                                  command("3 node3/1 18") + "\r\n");
 }
 
-TEST_F(AssemblyTest, WithoutUseRpcTheManagementServiceOfThisComputerStartsIt) {
-    seed_run(4, 2);
-    complete(1, 4);
-    state.use_rpc = false;
-    state.local_computer_name = fake.computer_name.name;
-    assemble();
-    ASSERT_EQ(starts(), 1);  // this computer's starts go to the process starter
-    EXPECT_EQ(last_start().command_line, command("1 node1/1 4"));
-    EXPECT_EQ(last_start().folder, kInversion);
-    EXPECT_TRUE(fake.management.connects.empty());  // never through the remote shell
-    EXPECT_EQ(state.assembly_process_id, last_start().process_id);
-}
-
 }  // namespace
 }  // namespace zelkon

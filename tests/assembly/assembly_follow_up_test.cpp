@@ -72,22 +72,6 @@ TEST_F(FollowUp, AssemblyTimeIsOverheadOfTheServerThatRanTheTask) {
     EXPECT_EQ(grid.cell(4, 5).text, "");  // its task is not assembled yet
 }
 
-TEST_F(FollowUp, TheBatchsLastTaskEndsItAndTheNextBatchCanStart) {
-    start_batch(40, 16);
-    complete(17, 32);
-    for (int t = 1; t <= 16; ++t) {
-        merge(t);
-    }
-    assemble();
-    EXPECT_FALSE(state.assembly_running);
-    EXPECT_EQ(state.last_assembled_task, 16);
-    EXPECT_EQ(starts(), 1);
-    fake.processes.finish(state.assembly_process_id);
-    assemble();
-    ASSERT_EQ(starts(), 2);
-    EXPECT_EQ(last_start().command_line, command("17 node1/1 16"));
-}
-
 TEST_F(FollowUp, ALineHoldingEveryDataPointMarksTheLastTaskAssembled) {
     start_batch(4, 4);
     merge(1);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "assembly_lines.h"
@@ -22,59 +23,48 @@ Decoded decode(const std::string& line, int components) {
     return out;
 }
 
-TEST(DecodeAssemblyLine, ReadsTheFixedColumns) {
-    Decoded d = decode(data_line(12, 111, 120, 3.5, {1048576, 3145728}), 2);
-    EXPECT_EQ(d.task, 12);
-    EXPECT_EQ(d.first, 111);
-    EXPECT_EQ(d.last, 120);
-    EXPECT_DOUBLE_EQ(d.mb[1], 1.0);
-    EXPECT_DOUBLE_EQ(d.mb[2], 3.0);
-    EXPECT_EQ(d.ierr, 0);
+// How a line is changed before it is decoded, and what the decoding gives.
+struct DecodeCase {
+    const char* what;
+    std::string line;
+    int components;
+    std::int32_t task, first, last, ierr;
+    double mb1, mb_last;
+};
+
+std::string with(std::string line, std::size_t at, const std::string& text) {
+    return line.replace(at, text.size(), text);
+}
+
+TEST(DecodeAssemblyLine, FixedColumnsBlanksAndDamage) {
+    const std::vector<long long> seven(7, 1048576);
+    const DecodeCase cases[] = {
+        {"two components", data_line(12, 111, 120, 3.5, {1048576, 3145728}), 2, 12, 111, 120, 0,
+         1.0, 3.0},
+        {"blank component keeps the integers", data_line(3, 21, 30, 1, {}), 1, 3, 21, 30, -1, 0, 0},
+        {"a second blank component gives zero",
+         data_line(3, 21, 30, 1, {2097152}) + std::string(25, ' '), 2, 3, 21, 30, 0, 2.0, 0.0},
+        {"non-numeric keeps the caller's value",
+         with(data_line(4, 31, 40, 1, {1048576}), 7, "  abc   "), 1, 4, -5, 40, 0, 1.0, 1.0},
+        {"nothing numeric", "   x   rest", 1, -5, -5, -5, -1, 0, 0},
+        {"empty", "", 1, -5, -5, -5, -1, 0, 0},
+        {"seven components decode six", data_line(1, 1, 10, 1, seven), 7, 1, 1, 10, 0, 1.0, 1.0},
+        {"too large a number stops", with(data_line(1, 1, 10, 1, {1048576}), 8, "9e99    "), 1, 1,
+         -5, -5, -1, 0, 0},
+    };
     EXPECT_EQ(data_line(1, 1, 1, 0, {0}).size(), 94u);
-}
-
-TEST(DecodeAssemblyLine, BlankComponentFieldsGiveMinusOneButKeepTheIntegers) {
-    Decoded d = decode(data_line(3, 21, 30, 1.0, {}), 1);
-    EXPECT_EQ(d.task, 3);
-    EXPECT_EQ(d.first, 21);
-    EXPECT_EQ(d.last, 30);
-    EXPECT_EQ(d.ierr, -1);
-}
-
-TEST(DecodeAssemblyLine, ASecondBlankComponentStillGivesZero) {
-    std::string line = data_line(3, 21, 30, 1.0, {2097152});
-    line += std::string(25, ' ');
-    Decoded d = decode(line, 2);
-    EXPECT_DOUBLE_EQ(d.mb[1], 2.0);
-    EXPECT_DOUBLE_EQ(d.mb[2], 0.0);
-    EXPECT_EQ(d.ierr, 0);
-}
-
-TEST(DecodeAssemblyLine, NonNumericFieldsKeepTheCallersValues) {
-    std::string line = data_line(4, 31, 40, 1.0, {1048576});
-    line.replace(7, 8, "  abc   ");
-    Decoded d = decode(line, 1);
-    EXPECT_EQ(d.task, 4);
-    EXPECT_EQ(d.first, -5);
-    EXPECT_EQ(d.last, 40);
-    EXPECT_EQ(decode("   x   rest", 1).task, -5);
-    EXPECT_EQ(decode("", 1).ierr, -1);
-}
-
-TEST(DecodeAssemblyLine, SevenComponentsDecodeSixAndStopSilently) {
-    Decoded d = decode(
-        data_line(1, 1, 10, 1, {1048576, 1048576, 1048576, 1048576, 1048576, 1048576, 1048576}), 7);
-    EXPECT_EQ(d.ierr, 0);
-    EXPECT_DOUBLE_EQ(d.mb[6], 1.0);
-}
-
-TEST(DecodeAssemblyLine, ATooLargeNumberEndsTheDecodingSilently) {
-    std::string line = data_line(1, 1, 10, 1, {1048576});
-    line.replace(8, 8, "9e99    ");
-    Decoded d = decode(line, 1);
-    EXPECT_EQ(d.task, 1);
-    EXPECT_EQ(d.first, -5);
-    EXPECT_EQ(d.ierr, -1);
+    for (const DecodeCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        Decoded d = decode(c.line, c.components);
+        EXPECT_EQ(d.task, c.task);
+        EXPECT_EQ(d.first, c.first);
+        EXPECT_EQ(d.last, c.last);
+        EXPECT_EQ(d.ierr, c.ierr);
+        if (c.ierr == 0) {
+            EXPECT_DOUBLE_EQ(d.mb[1], c.mb1);
+            EXPECT_DOUBLE_EQ(d.mb[std::min(c.components, 6)], c.mb_last);
+        }
+    }
 }
 
 class LoadAssemblyLog : public ::testing::Test {
