@@ -4,14 +4,6 @@
 namespace zelkon {
 namespace {
 
-TEST_F(ServerSetupTest, TheJobsSemaphoreFileIsCreatedAndRecorded) {
-    start();
-    EXPECT_TRUE(fake.files.file_exists("/inv/demo/Zelkon_job_000012.sem"));
-    EXPECT_EQ(form.state.semaphore_file, "/inv/demo/Zelkon_job_000012.sem");
-    EXPECT_NE(info().find("\r\nSemaphore file name: /inv/demo/Zelkon_job_000012.sem\r\n"),
-              std::string::npos);
-}
-
 TEST_F(ServerSetupTest, EachMachineListsTheControllersJobFolderWhereItReachesIt) {
     form.controls.Text_server.text = "nodeA/2\r\nCONTROL1";
     test_setup();
@@ -35,16 +27,12 @@ struct ListenerCase {
 };
 
 // A listener that answers badly, or not at all, fails its machine before the
-// listing is sent; the figure after "Max pipes:" is compared with the pipes
-// the machine needs (2 here).
+// listing is sent (how a reply is read is proven with the reply alone).
 TEST(ListenerAnswer, DecidesWhetherTheMachineIsTested) {
     const ListenerCase cases[] = {
         {"correct", "Server: CONTROL1 Max pipes: 2", true},
-        {"digits right after the colon", "Server: CONTROL1 Max pipes:2", true},
-        {"one digit after the colon", "Server: CONTROL1 Max pipes:", false},
         {"too few pipes", "Server: CONTROL1 Max pipes: 1", false},
         {"Error", "Error", false},
-        {"no Server prefix", "CONTROL1 Max pipes: 2", false},
         {"not running", nullptr, false},
     };
     for (const auto& c : cases) {

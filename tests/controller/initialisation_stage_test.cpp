@@ -25,36 +25,73 @@ TEST_F(RunSetupTest, AMissingCellCountLeavesTheMatrixSizeAtZero) {
     EXPECT_EQ(form.controls.Text_mtx_mx.text, "0");
 }
 
-TEST_F(RunSetupTest, AnEqualsSignInPlaceOfTheColonStops) {
-    set_init_line("Number of observed data", "Number of observed data = 500");
+struct InitLogCase {
+    const char* what;
+    std::vector<std::pair<std::string, std::string>> lines;  // key, line replacing it
+    std::string message;
+};
+
+class InitLogCheck : public RunSetupTest, public ::testing::WithParamInterface<InitLogCase> {};
+
+TEST_P(InitLogCheck, StopsWithItsMessage) {
+    for (const auto& [key, line] : GetParam().lines) {
+        set_init_line(key, line);
+    }
     start();
-    EXPECT_EQ(only_message(),
-              "The Zelkon cluster initialisation stage did not read the observed data correctly");
+    EXPECT_EQ(only_message(), GetParam().message);
     EXPECT_FALSE(form.Timer_cluster_task->enabled());
     EXPECT_FALSE(form.controls.busy_pointer);
 }
 
-TEST_F(RunSetupTest, AnyLineContainingErrorStopsWithThatLine) {
-    init_log.insert(init_log.begin() + 1, "  Reading mesh: MeshError in cell 4  ");
-    start();
-    EXPECT_EQ(only_message(),
-              "The Zelkon cluster initialisation stage encountered an error: Reading mesh: "
-              "MeshError in cell 4");
-}
+const std::string kInit = "The Zelkon cluster initialisation stage ";
+const std::string kSuffix2 = kInit + "did not correctly specify the data suffix for component 2";
+const std::string kStage16 = "An error occurred while setting up the cluster run: ";
+const std::pair<std::string, std::string> kTwo{"Number of Components", "Number of Components: 2"};
+const std::pair<std::string, std::string> kTypes12{"Data type, restart", "Data type, restart: 1 2"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Init, InitLogCheck,
+    ::testing::Values(
+        InitLogCase{"equals_sign",
+                    {{"Number of observed data", "Number of observed data = 500"}},
+                    kInit + "did not read the observed data correctly"},
+        InitLogCase{"a_line_containing_Error",
+                    {{"Reading mesh", "  Reading mesh: MeshError in cell 4  "}},
+                    kInit + "encountered an error: Reading mesh: MeshError in cell 4"},
+        InitLogCase{"data_type_of_component_2",
+                    {kTwo, {"Data type, restart", "Data type, restart: 1 x"}},
+                    kInit + "did not correctly specify the data type for component 2 correctly"},
+        InitLogCase{"missing_suffix", {kTwo, kTypes12, {"Data type:", "Data type: gz"}}, kSuffix2},
+        InitLogCase{"suffix_leaving_the_folder",
+                    {kTwo, kTypes12, {"Data type:", "Data type: gz ../../etc/x"}},
+                    kSuffix2},
+        InitLogCase{"seven_components",
+                    {{"Number of Components", "Number of Components: 7"},
+                     {"Data type, restart", "Data type, restart: 1 2 3 4 5 6 7"}},
+                    kStage16 + "Subscript out of range at stage 16 while performing action: Read "
+                               "the init log file"},
+        InitLogCase{"observed_data_overflow",
+                    {{"Number of observed data", "Number of observed data: 1e12"}},
+                    kStage16 + "Overflow at stage 16 while performing action: Read the init log "
+                               "file"},
+        InitLogCase{"no_components",
+                    {{"Number of Components", "Number of Components: 0"}},
+                    kInit + "did not read the Number of Components correctly"},
+        InitLogCase{"cluster_file_unnamed",
+                    {{"Cluster File", "Cluster File:   "}},
+                    "The Zelkon cluster cluster data file was not generated correctly"},
+        InitLogCase{"cluster_file_missing",
+                    {{"Cluster File", "Cluster File: other.zcd"}},
+                    "The Zelkon cluster cluster data file does not exist"},
+        InitLogCase{"no_observed_data",
+                    {{"Number of observed data", "Number of observed data: 0"}},
+                    "The Zelkon cluster cluster data file was not generated correctly"}),
+    [](const auto& info) { return std::string(info.param.what); });
 
 TEST_F(RunSetupTest, LowerCaseErrorIsNotAnError) {
     init_log.insert(init_log.begin() + 1, "no error found");
     start();
     EXPECT_TRUE(fake.dialogs.messages.empty());
-}
-
-TEST_F(RunSetupTest, ComponentChecksNameTheFailingComponent) {
-    set_init_line("Number of Components", "Number of Components: 2");
-    set_init_line("Data type, restart", "Data type, restart: 1 x");
-    start();
-    EXPECT_EQ(only_message(),
-              "The Zelkon cluster initialisation stage did not correctly specify the data type "
-              "for component 2 correctly");
 }
 
 TEST_F(RunSetupTest, ARestartValueWithASecondColonUsesWhatFollowsIt) {
@@ -64,55 +101,6 @@ TEST_F(RunSetupTest, ARestartValueWithASecondColonUsesWhatFollowsIt) {
     start();
     EXPECT_EQ(form.state.component_data_type[1], 3);
     EXPECT_EQ(form.state.component_data_type[2], 4);
-}
-
-TEST_F(RunSetupTest, AMissingSuffixOrOneThatLeavesTheFolderStops) {
-    set_init_line("Number of Components", "Number of Components: 2");
-    set_init_line("Data type, restart", "Data type, restart: 1 2");
-    set_init_line("Data type:", "Data type: gz");
-    start();
-    EXPECT_EQ(only_message(),
-              "The Zelkon cluster initialisation stage did not correctly specify the data suffix "
-              "for component 2");
-    fake.dialogs.messages.clear();
-    set_init_line("Data type:", "Data type: gz ../../etc/x");
-    start();
-    EXPECT_EQ(only_message(),
-              "The Zelkon cluster initialisation stage did not correctly specify the data suffix "
-              "for component 2");
-}
-
-TEST_F(RunSetupTest, SevenComponentsAreAnErrorOfTheLogReading) {
-    set_init_line("Number of Components", "Number of Components: 7");
-    set_init_line("Data type, restart", "Data type, restart: 1 2 3 4 5 6 7");
-    start();
-    EXPECT_TRUE(
-        only_message().ends_with("at stage 16 while performing action: Read the init "
-                                 "log file"));
-}
-
-TEST_F(RunSetupTest, NoComponentsStops) {
-    set_init_line("Number of Components", "Number of Components: 0");
-    start();
-    EXPECT_EQ(only_message(),
-              "The Zelkon cluster initialisation stage did not read the Number of Components "
-              "correctly");
-}
-
-TEST_F(RunSetupTest, TheClusterFileMustBeNamedAndExist) {
-    set_init_line("Cluster File", "Cluster File:   ");
-    start();
-    EXPECT_EQ(only_message(), "The Zelkon cluster cluster data file was not generated correctly");
-    fake.dialogs.messages.clear();
-    set_init_line("Cluster File", "Cluster File: other.zcd");
-    start();
-    EXPECT_EQ(only_message(), "The Zelkon cluster cluster data file does not exist");
-}
-
-TEST_F(RunSetupTest, NoObservedDataStops) {
-    set_init_line("Number of observed data", "Number of observed data: 0");
-    start();
-    EXPECT_EQ(only_message(), "The Zelkon cluster cluster data file was not generated correctly");
 }
 
 TEST_F(RunSetupTest, AnInitWithoutALogIsReported) {

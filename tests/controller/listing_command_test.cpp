@@ -10,11 +10,6 @@
 namespace zelkon {
 namespace {
 
-TEST(ListingCommand, APlainFolderIsWrittenAsItStands) {
-    EXPECT_EQ(listing_command("/net/CONTROL1/data/Work/Job_12/"),
-              "dir /net/CONTROL1/data/Work/Job_12/*.* > /net/CONTROL1/data/Work/Job_12/dir.lst");
-}
-
 // A shell must see each folder as one word, and run nothing of it.
 TEST(ListingCommand, AnyFolderGivesItsListingAndRunsNothingElse) {
     for (const char* name :

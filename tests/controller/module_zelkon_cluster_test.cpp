@@ -9,27 +9,18 @@
 namespace zelkon {
 namespace {
 
+// Days before the clock fields, halves to even, and the sign in every field.
 TEST(FormatDuration, WritesClockFieldsAndDays) {
-    EXPECT_EQ(format_duration(0), "00:00:00");
-    EXPECT_EQ(format_duration(3661), "01:01:01");
-    EXPECT_EQ(format_duration(86399), "23:59:59");
-    EXPECT_EQ(format_duration(86400), "1 00:00:00");
-    EXPECT_EQ(format_duration(90061), "1 01:01:01");
-    EXPECT_EQ(format_duration(864000), "10 00:00:00");
-    EXPECT_EQ(format_duration(1000000), "11 13:46:40");
-}
-
-TEST(FormatDuration, RoundsHalvesToEven) {
-    EXPECT_EQ(format_duration(59.5), "00:01:00");
-    EXPECT_EQ(format_duration(60.5), "00:01:00");
-    EXPECT_EQ(format_duration(2.5), "00:00:02");
-    EXPECT_EQ(format_duration(0.5), "00:00:00");
-    EXPECT_EQ(format_duration(0.51), "00:00:01");
-}
-
-TEST(FormatDuration, NegativeDurationsCarryTheSignInEveryField) {
-    EXPECT_EQ(format_duration(-3661), "-01:-01:-01");
-    EXPECT_EQ(format_duration(-100000), "-03:-46:-40");
+    const std::pair<double, const char*> cases[] = {
+        {0, "00:00:00"},          {3661, "01:01:01"},      {86399, "23:59:59"},
+        {86400, "1 00:00:00"},    {864000, "10 00:00:00"}, {1000000, "11 13:46:40"},
+        {59.5, "00:01:00"},       {60.5, "00:01:00"},      {2.5, "00:00:02"},
+        {0.5, "00:00:00"},        {0.51, "00:00:01"},      {-3661, "-01:-01:-01"},
+        {-100000, "-03:-46:-40"},
+    };
+    for (const auto& [seconds, text] : cases) {
+        EXPECT_EQ(format_duration(seconds), text) << seconds;
+    }
 }
 
 TEST(FormatDuration, OverflowsPastThirtyTwoBits) {
@@ -42,12 +33,6 @@ TEST(FormatDuration, OverflowsPastThirtyTwoBits) {
     } catch (const ZelkonError& error) {
         EXPECT_EQ(error.description(), "Overflow");
     }
-}
-
-TEST(YesNo, AnyNonZeroFlagIsYes) {
-    EXPECT_EQ(yes_no(-1), "Yes");
-    EXPECT_EQ(yes_no(1), "Yes");
-    EXPECT_EQ(yes_no(0), "No");
 }
 
 TEST(Numbers, NumericTextIsOneCompleteDecimalNumber) {
@@ -118,10 +103,13 @@ TEST(FixedMs, SumsOfManySmallTimesStayExact) {
     EXPECT_EQ((FixedMs::from_ms(95000) - FixedMs::from_ms(90000)).ms(), 5000.0);
 }
 
-TEST(Text, TrimRemovesBlanksAndTabsOnly) {
+TEST(Text, TrimUpperAndYesNo) {
     EXPECT_EQ(trim(" \t a b \t"), "a b");
     EXPECT_EQ(trim("\r\n"), "\r\n");
     EXPECT_EQ(to_upper("node1.Local"), "NODE1.LOCAL");
+    EXPECT_EQ(yes_no(-1), "Yes");
+    EXPECT_EQ(yes_no(1), "Yes");
+    EXPECT_EQ(yes_no(0), "No");
 }
 
 }  // namespace

@@ -22,13 +22,5 @@ TEST(RunLog, AppendsAtTheEndWithoutTrimmingAndMirrorsEachAppend) {
     EXPECT_EQ(form.controls.TextBox_run_log.text.size(), 17u + 1 + long_line.size());
 }
 
-TEST(RunLog, ReplacingTheTextStartsAFreshLog) {
-    FakePlatform fake;
-    Form_zelkon_cluster_controller form(fake.bundle());
-    form.append_run_log("\rold");
-    form.set_run_log("\rnew");
-    EXPECT_EQ(form.controls.TextBox_run_log.text, "\rnew");
-}
-
 }  // namespace
 }  // namespace zelkon

@@ -139,14 +139,6 @@ TEST_F(RunSetupTest, AnErrorWhileTheInitRunsIsReportedWithStageFourteen) {
         << "the error path cleans up";
 }
 
-TEST_F(RunSetupTest, AnErrorWhileTheLogIsReadReportsStageSixteen) {
-    set_init_line("Number of observed data", "Number of observed data: 1e12");
-    start();
-    EXPECT_EQ(only_message(),
-              "An error occurred while setting up the cluster run: Overflow at stage 16 while "
-              "performing action: Read the init log file");
-}
-
 TEST_F(RunSetupTest, AnInitThatCannotStartIsReported) {
     fake.processes.fail_starts = true;
     start();

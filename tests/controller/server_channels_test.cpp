@@ -68,11 +68,6 @@ TEST_F(ServerSetupTest, TaskServersGetTheJobFolderAsTheirMachineReachesIt) {
     EXPECT_EQ(form.state.local_task_server, 2);
 }
 
-TEST_F(ServerSetupTest, TheClusterDataFileIsCopiedIntoTheJobFolder) {
-    start();
-    EXPECT_EQ(fake.files.content(std::string(kJobFolder) + kClusterFile), "cluster data");
-}
-
 // A second set-up of the job finds the first one's files and starts afresh.
 TEST_F(ServerSetupTest, ASecondSetUpEmptiesEachJobFolderFirst) {
     form.controls.Text_server.text = "CONTROL1\r\nnodeA\r\nnodeB";

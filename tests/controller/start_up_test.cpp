@@ -51,13 +51,6 @@ TEST_F(StartUp, RestoresTheStoredKeysAndProposesTheNextJob) {
     EXPECT_EQ(form.controls.Dir1, "/inv/demo");
 }
 
-TEST_F(StartUp, MaxTasksBelowOneBecomesAHundred) {
-    fake.settings.values["MaxTasks"] = "0";
-    form.Form_Load("");
-    EXPECT_EQ(form.state.task_target, 100);
-    EXPECT_EQ(form.controls.Text_max_tasks.text, "100");
-}
-
 TEST_F(StartUp, SkipsValuesThatAreNotNumericOrNotExactlyYes) {
     fake.settings.values["JobID"] = "forty";
     fake.settings.values["MaxTasks"] = "12x";
@@ -72,10 +65,14 @@ TEST_F(StartUp, SkipsValuesThatAreNotNumericOrNotExactlyYes) {
     EXPECT_TRUE(fake.dialogs.messages.empty());
 }
 
-TEST_F(StartUp, ANegativeNextJobBecomesOne) {
+// A next job below one becomes one; a target below one becomes a hundred.
+TEST_F(StartUp, TooSmallStoredFiguresAreRaised) {
     fake.settings.values["JobID"] = "-7";
+    fake.settings.values["MaxTasks"] = "0";
     form.Form_Load("");
     EXPECT_EQ(form.controls.Text_jobID.text, "000001");
+    EXPECT_EQ(form.state.task_target, 100);
+    EXPECT_EQ(form.controls.Text_max_tasks.text, "100");
 }
 
 TEST_F(StartUp, AHugeStoredJobIsReportedAndTheRestKeepsWhatWasRestored) {
@@ -98,13 +95,13 @@ TEST_F(StartUp, AQuotedFolderFollowedByMoreWordsStartsARunThere) {
     EXPECT_EQ(form.controls.Dir1, "/inv/my demo");
     EXPECT_TRUE(shown);
     EXPECT_EQ(form.state.exit_when_finished, 1);
-}
-
-TEST_F(StartUp, AnUnquotedCommandLineIsTheWholeFolder) {
-    store_required_keys();
-    fake.files.add_folder("/inv/my demo");
-    EXPECT_EQ(form.Form_Load("/inv/my demo"), AutomaticStart::started);
-    EXPECT_EQ(form.controls.Dir1, "/inv/my demo");
+    // Unquoted, the whole command line is the folder.
+    FakePlatform other;
+    other.settings.values = fake.settings.values;
+    other.files.add_folder("/inv/my demo");
+    Form_zelkon_cluster_controller unquoted{other.bundle()};
+    EXPECT_EQ(unquoted.Form_Load("/inv/my demo"), AutomaticStart::started);
+    EXPECT_EQ(unquoted.controls.Dir1, "/inv/my demo");
 }
 
 TEST_F(StartUp, AnUnclosedQuoteIsTheStartUpError) {
@@ -117,15 +114,12 @@ TEST_F(StartUp, AnUnclosedQuoteIsTheStartUpError) {
     EXPECT_EQ(form.state.exit_when_finished, 0);
 }
 
-TEST_F(StartUp, AFolderThatDoesNotExistOpensTheFormIdle) {
+// A missing folder or any required key missing opens the form idle.
+TEST_F(StartUp, EveryRequiredKeyAndTheFolderAreNeededForTheAutomaticStart) {
     store_required_keys();
     EXPECT_EQ(form.Form_Load("/inv/missing"), AutomaticStart::folder_missing);
     EXPECT_EQ(form.state.exit_when_finished, 0);
     EXPECT_TRUE(form.state.run_terminated);
-}
-
-TEST_F(StartUp, EveryRequiredKeyIsNeededForTheAutomaticStart) {
-    fake.files.add_folder("/inv/demo");
     for (const char* missing : {"ServerList", "WorkDrive", "WorkFolder"}) {
         FakePlatform platform;
         platform.files.add_folder("/inv/demo");

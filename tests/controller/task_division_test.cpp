@@ -1,3 +1,4 @@
+#include "../assembly/assembly_lines.h"
 #include "run_setup_fixture.h"
 
 namespace zelkon {
@@ -48,26 +49,23 @@ TEST_F(TaskDivision, ThousandAndFourPointsInAHundredTasks) {
     EXPECT_EQ(form.controls.ProgressBar_tasks.max, 100);
 }
 
-TEST_F(TaskDivision, ThirtyPointsUseTheLeastStepOfFive) {
-    divide(30, "100");
-    EXPECT_EQ(form.state.data_step, 5);
-    EXPECT_EQ(form.state.num_tasks, 6);
-    expect_contiguous_division(form.state, 1);
-}
-
-TEST_F(TaskDivision, AThousandPointsMakeExactlyAHundredTasks) {
-    divide(1000, "100");
-    EXPECT_EQ(form.state.num_tasks, 100);
-    EXPECT_EQ(form.state.cluster_task[100].first_datum, 991);
-    expect_contiguous_division(form.state, 1);
-}
-
-TEST_F(TaskDivision, OneTaskTakesEverything) {
-    divide(7, "1");
-    EXPECT_EQ(form.state.task_target, 100) << "a target of one or less becomes 100";
-    EXPECT_EQ(form.state.data_step, 5);
-    EXPECT_EQ(form.state.num_tasks, 1) << "the last task takes up to just under two steps";
-    expect_contiguous_division(form.state, 1);
+// The least step is five; a target of one or less becomes 100; the last task
+// takes up to just under two steps.
+TEST_F(TaskDivision, StepAndTaskCountAtTheEdges) {
+    struct Case {
+        int num_data;
+        const char* target;
+        std::int32_t step, tasks, last_first;
+    };
+    for (const Case& c :
+         {Case{30, "100", 5, 6, 26}, Case{1000, "100", 10, 100, 991}, Case{7, "1", 5, 1, 1}}) {
+        SCOPED_TRACE(c.num_data);
+        divide(c.num_data, c.target);
+        EXPECT_EQ(form.state.data_step, c.step);
+        EXPECT_EQ(form.state.num_tasks, c.tasks);
+        EXPECT_EQ(form.state.cluster_task[c.tasks].first_datum, c.last_first);
+    }
+    EXPECT_EQ(form.state.task_target, 100);
 }
 
 TEST_F(TaskDivision, ManyShapesAreAlwaysContiguous) {
@@ -85,10 +83,7 @@ std::string assembly_log(const std::vector<std::pair<int, int>>& tasks, long lon
     std::string log = "   TaskID   First    Last\r\n";
     int first = 1;
     for (const auto& [task, last] : tasks) {
-        char line[160];
-        std::snprintf(line, sizeof line, "%7d%8d%8d%23s%10.3f%13s%12lld%13s", task, first, last, "",
-                      1.0, "", bytes, "");
-        log += std::string(line) + "\r\n";
+        log += data_line(task, first, last, 1.0, {bytes}) + "\r\n";
         first = last + 1;
     }
     return log;
