@@ -108,14 +108,6 @@ std::vector<std::string> EngineTest::process_log_lines() const {
     return lines;
 }
 
-std::vector<std::string> EngineTest::commands_created() const {
-    std::vector<std::string> commands;
-    for (const CreatedProcess& process : fake.management.created) {
-        commands.push_back(process.host + ": " + process.command_line);
-    }
-    return commands;
-}
-
 int EngineTest::count_in_run_log(const std::string& text) const {
     int count = 0;
     const std::string& log = controls.TextBox_run_log.text;

@@ -52,7 +52,6 @@ class EngineTest : public ::testing::Test {
     std::string task_file(std::int32_t task, const std::string& extension) const;
     // The process log's lines, without their time of day.
     std::vector<std::string> process_log_lines() const;
-    std::vector<std::string> commands_created() const;
     int count_in_run_log(const std::string& text) const;
 
     FakePlatform fake;
