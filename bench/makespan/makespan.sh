@@ -116,7 +116,7 @@ report "controller, nodeA/4 + nodeB/4, RPC: makespan" "$rpc_span"
 report "controller, nodeA/4 + nodeB/4, RPC: whole" "$rpc_whole"
 
 # Each job is "sleep 1": the argument is the one second.
-ones=$(yes 1 | head -96)
+ones=$(printf '1 %.0s' $(seq 96))
 report "GNU parallel -j8, this computer" \
     "$(timed parallel --will-cite -j8 sleep ::: $ones </dev/null)"
 report "GNU parallel -S 4/nodeA,4/nodeB" \
