@@ -197,6 +197,19 @@ std::string format_short_date(const Clock& clock, DateTime when) {
     return clock.format_local(when, "%x");
 }
 
+std::vector<std::string> split_at(const std::string& text, char separator) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    while (true) {
+        std::size_t end = text.find(separator, start);
+        parts.push_back(text.substr(start, end - start));
+        if (end == std::string::npos) {
+            return parts;
+        }
+        start = end + 1;
+    }
+}
+
 std::string trim(const std::string& text) {
     std::size_t first = 0;
     std::size_t last = text.size();

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/clock.h"
 #include "platform/system_info.h"
@@ -50,6 +51,8 @@ std::string format_date_time(const Clock& clock, DateTime when, const std::strin
 std::string format_short_date(const Clock& clock, DateTime when);
 
 std::string trim(const std::string& text);
+// The parts of a text between separators, empty ones included ("a//b" has 3).
+std::vector<std::string> split_at(const std::string& text, char separator);
 std::string to_upper(std::string text);
 
 }  // namespace zelkon

@@ -6,19 +6,6 @@
 namespace zelkon {
 namespace {
 
-std::vector<std::string> split_at(const std::string& text, char separator) {
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    while (true) {
-        std::size_t end = text.find(separator, start);
-        parts.push_back(text.substr(start, end - start));
-        if (end == std::string::npos) {
-            return parts;
-        }
-        start = end + 1;
-    }
-}
-
 // A machine reached under the net root must be one folder of it: "." or
 // ".." would put its job folder somewhere else entirely.
 void refuse_unsafe_machine_name(const std::string& name) {

@@ -18,19 +18,6 @@ std::string with_separator(const std::string& folder) {
     return !folder.empty() && folder.back() == '/' ? folder : folder + "/";
 }
 
-std::vector<std::string> split_at(const std::string& text, char separator) {
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    while (true) {
-        std::size_t end = text.find(separator, start);
-        parts.push_back(text.substr(start, end - start));
-        if (end == std::string::npos) {
-            return parts;
-        }
-        start = end + 1;
-    }
-}
-
 }  // namespace
 
 void RunSetup::Command_start_cluster_run_Click(int Index) {
