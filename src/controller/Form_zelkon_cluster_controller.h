@@ -59,7 +59,7 @@ class Form_zelkon_cluster_controller {
     FolderSelection folder_selection{context_};
     AssemblyLog assembly_log{context_};
     RunControl run_control{context_};
-    TaskEngine task_engine{context_, run_control};
+    TaskEngine task_engine{context_};
     InitialisationStage initialisation{context_, assembly_log};
     ServerSetup server_setup{context_};
     RunSetup run_setup{context_, RunSetupParts{settings_check, settings_file, initialisation,

@@ -4,7 +4,6 @@
 
 #include "assembly/assembly.h"
 #include "controller/form_context.h"
-#include "engine/run_control.h"
 
 namespace zelkon {
 
@@ -12,8 +11,7 @@ namespace zelkon {
 // completion and hang detection, and the speed ranking.
 class TaskEngine : public FormPart, public HungServerCheck {
   public:
-    TaskEngine(FormContext& context, RunControl& run_control)
-        : FormPart(context), run_control_(run_control), assembly_(context, *this) {}
+    explicit TaskEngine(FormContext& context) : FormPart(context), assembly_(context, *this) {}
 
     void Timer_cluster_task_Timer();
     void allocate_task_to_server();
@@ -24,7 +22,6 @@ class TaskEngine : public FormPart, public HungServerCheck {
     Assembly& assembly() { return assembly_; }
 
   private:
-    RunControl& run_control_;
     Assembly assembly_;
 };
 
