@@ -4,6 +4,21 @@
 #include "platform/error.h"
 
 namespace zelkon {
+namespace {
+
+// The assembly merges tasks in order and never leaves a gap, so a log that
+// lacks a task below its last one is damaged: continuing from it would leave
+// that task waiting with no data.
+bool logs_every_task(const RunState& state) {
+    for (std::int32_t t = 1; t <= state.assembly_log_last_task; ++t) {
+        if (state.assembly_log_lines.at(static_cast<std::size_t>(t)).empty()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
 
 bool InitialisationStage::check_init_results_and_divide(SetupProgress& setup) {
     setup.begin_stage(17, "Check that the setup worked correctly");
@@ -87,9 +102,9 @@ bool InitialisationStage::offer_to_continue(SetupProgress& setup) {
             setup.last_task, setup.first_data, setup.last_data, state.num_components,
             setup.component_mb, decode_status);
     }
-    bool can_continue = ierr == 0 && setup.component_mb[1] > 0 && decode_status >= 0 &&
-                        setup.last_task > 0 && setup.first_data > 0 && setup.last_data >= 1 &&
-                        setup.first_data <= setup.last_data;
+    bool can_continue = ierr == 0 && logs_every_task(state) && setup.component_mb[1] > 0 &&
+                        decode_status >= 0 && setup.last_task > 0 && setup.first_data > 0 &&
+                        setup.last_data >= 1 && setup.first_data <= setup.last_data;
     if (!can_continue) {
         state.assembly_log_last_task = 0;
         setup.last_task = 0;

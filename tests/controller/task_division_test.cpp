@@ -160,6 +160,16 @@ TEST_F(Continuation, AnInvalidLogStopsAndKeepsTheMatrixTheUserAskedFor) {
     EXPECT_FALSE(form.Timer_cluster_task->enabled());
 }
 
+TEST_F(Continuation, ALogThatLacksATaskBelowItsLastIsNotValid) {
+    // Continuing would leave task 2 waiting with no data to compute.
+    fake.files.add_file("/inv/demo/zelkon_cluster_000012_assembly.dat",
+                        assembly_log({{1, 10}, {3, 30}}, 4096));
+    start();
+    EXPECT_EQ(only_message(), "The mtx assembly file is not valid");
+    EXPECT_TRUE(fake.files.file_exists("/inv/demo/parvex.mtx"));
+    EXPECT_FALSE(form.Timer_cluster_task->enabled());
+}
+
 TEST_F(Continuation, TestClusterSetupNeverAsksAndDividesAfresh) {
     write_assembly_log(40, 10);
     set_init_line("Number of observed data", "Number of observed data: 1000");
