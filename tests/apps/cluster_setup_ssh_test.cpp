@@ -1,12 +1,8 @@
 // Test Cluster Setup of the real controller, headless, for this computer and
 // the hosts of a private sshd (nodeA, nodeB and the broken ones of
 // tests/support/private_sshd.sh), with Use RPC cleared and set.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -14,6 +10,7 @@
 #include <memory>
 #include <thread>
 
+#include "listener_process.h"
 #include "private_sshd.h"
 #include "program_run.h"
 
@@ -30,42 +27,10 @@ std::string this_computer() {
 }
 
 // A zelkon-listener with the pipe folder of one host; ended when it goes.
-class Listener {
+class Listener : public ListenerProcess {
   public:
-    Listener(const std::string& runtime_folder, int max_clients, const std::string& log) {
-        std::string runtime = "XDG_RUNTIME_DIR=" + runtime_folder;
-        std::string program = std::string(ZELKON_BIN_DIR) + "/zelkon-listener";
-        std::string clients = std::to_string(max_clients);
-        std::vector<char*> argv = {
-            const_cast<char*>("/usr/bin/env"),  runtime.data(), program.data(),
-            const_cast<char*>("--max-clients"), clients.data(), nullptr};
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 2, log.c_str(), O_WRONLY | O_CREAT, 0600);
-        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
-            pid_ = -1;
-        }
-        posix_spawn_file_actions_destroy(&actions);
-        for (int i = 0; i < 500 && !listening(log); ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-    }
-    ~Listener() {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-        }
-    }
-    Listener(const Listener&) = delete;
-    Listener& operator=(const Listener&) = delete;
-
-  private:
-    static bool listening(const std::string& log) {
-        return file_text(log).find("listening on pipe") != std::string::npos;
-    }
-    pid_t pid_ = -1;
+    Listener(const std::string& runtime_folder, int max_clients, const std::string& log)
+        : ListenerProcess(ZELKON_BIN_DIR, runtime_folder, max_clients, log) {}
 };
 
 class ClusterSetupOverSsh : public ::testing::Test {
