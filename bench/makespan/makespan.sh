@@ -16,7 +16,9 @@ work=$(mktemp -d /tmp/zelkon-makespan-XXXXXX)
 pids=()
 cleanup() {
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    [ -f "$work/sshd/sshd.pid" ] && kill "$(cat "$work/sshd/sshd.pid")" 2>/dev/null || true
+    for pid_file in "$work/sshd/sshd.pid" "$work/sshd/sshd_b.pid"; do
+        [ -f "$pid_file" ] && kill "$(cat "$pid_file")" 2>/dev/null || true
+    done
     rm -rf "$work"
 }
 trap cleanup EXIT

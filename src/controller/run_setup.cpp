@@ -263,6 +263,7 @@ void RunSetup::start_the_task_timer(SetupProgress& setup) {
     state.timer_stage = 0;
     state.num_tasks_processing = 0;
     state.num_tasks_done = 0;
+    state.last_task_failure.clear();
     state.assembly_running = false;
     state.last_assembled_task = setup.last_task;
     state.run_start_time = platform.clock.now();

@@ -161,6 +161,10 @@ struct RunState {
     double elapsed_seconds = 0.0;
     double estimated_duration_seconds = 0.0;
 
+    // What the last task taken for hung said in its .err file, with the
+    // task and server: the reason given when no task server is left.
+    std::string last_task_failure;
+
     // Kept by the speed statistics on every tick.
     std::int32_t servers_reporting = 0;
     float slowest_speed = 0.0f;

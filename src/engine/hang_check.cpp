@@ -1,3 +1,6 @@
+#include <string>
+#include <vector>
+
 #include "controller/Module_zelkon_cluster.h"
 #include "engine/hang_rule.h"
 #include "engine/task_engine.h"
@@ -29,12 +32,48 @@ void TaskEngine::take_out_hung_server(std::int32_t server) {
     TaskServer& slot = state.task_servers[server];
     slot.failed = true;
     show_server_out_of_service(server);
+    log_task_failure(server);
     slot.busy = false;
     state.num_tasks_processing -= 1;
     controls.Text_tasks_processing.text = format_number(state.num_tasks_processing, "0");
     platform.events.yield();
     // The hung process goes on; its task is offered to the next free server.
     state.cluster_task[state.task_servers[server].task].state = TaskState::waiting;
+}
+
+void TaskEngine::log_task_failure(std::int32_t server) {
+    const TaskServer& slot = state.task_servers[server];
+    std::string label = slot.name + "/" + format_number(slot.instance, "0");
+    std::string task = format_number(slot.task, "0");
+    std::string error_file = state.local_work_path + state.cluster_task[slot.task].name + ".err";
+    std::vector<std::string> lines;
+    if (!platform.files.file_exists(error_file) || !platform.files.read_lines(error_file, lines) ||
+        lines.empty()) {
+        write_process_log(" Server taken out of service, task " + task +
+                          " gave no result in time: " + label);
+        return;
+    }
+    platform.files.delete_files(error_file, true);
+    state.last_task_failure = "task " + task + " on " + label + ": " + lines.front();
+    write_process_log(" Server taken out of service, " + state.last_task_failure);
+}
+
+std::string TaskEngine::why_no_task_server_is_left() {
+    std::string message = kNoTaskServerLeft;
+    // Tasks fail alike on every server when their job folder is read-only
+    // or full, and then the task programs may not even say why.
+    const std::string& folder = state.local_work_path;
+    std::string probe = folder + "zelkon_write_check.tmp";
+    if (!folder.empty() && platform.files.folder_exists(folder)) {
+        // A line, not an empty file: a full disk still makes empty files.
+        auto writer = platform.files.open_writer(probe, false);
+        bool written = writer && writer->write_line("") && writer->close();
+        platform.files.delete_files(probe, true);
+        if (!written) {
+            return message + ": the job folder " + folder + " cannot be written";
+        }
+    }
+    return state.last_task_failure.empty() ? message : message + "; " + state.last_task_failure;
 }
 
 }  // namespace zelkon

@@ -20,7 +20,7 @@ void TaskEngine::allocate_task_to_server() {
     if (first_free == 0) {
         // Busy servers free up again; failed ones never do.
         if (!run_control_.has_usable_task_server()) {
-            throw ZelkonError(kErrorNoTaskServerLeft, kNoTaskServerLeft, "TaskEngine");
+            throw ZelkonError(kErrorNoTaskServerLeft, why_no_task_server_is_left(), "TaskEngine");
         }
         return;
     }

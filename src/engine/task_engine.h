@@ -49,6 +49,13 @@ class TaskEngine : public FormPart, public HungServerCheck {
     void collect_if_complete(std::int32_t server);
     void book_completion(std::int32_t server, FixedMs compute, const std::string& clock_line);
     void take_out_hung_server(std::int32_t server);
+    // Logs why the server's task gave no result: the first line of its .err
+    // file when the task program left one (the file goes, so that the next
+    // attempt's reason is its own).
+    void log_task_failure(std::int32_t server);
+    // kNoTaskServerLeft, with what explains it: a job folder that cannot be
+    // written, or the last reason a task gave.
+    std::string why_no_task_server_is_left();
 
     // Shared.
     FixedMs tick_count_ms() const;

@@ -28,7 +28,9 @@ int SshProcessClass::Create(const std::string& command_line, const std::string& 
 
 SshManagementService::SshManagementService(ProcessStarter& local, std::string computer_name,
                                            SshOptions options)
-    : local_(local), computer_name_(std::move(computer_name)), options_(std::move(options)) {}
+    : local_(local), computer_name_(std::move(computer_name)), options_(std::move(options)) {
+    end_abandoned_ssh_masters(options_);
+}
 
 SshManagementService::~SshManagementService() {
     close_all();

@@ -27,6 +27,7 @@ class SshProcessClass : public ProcessClass {
 // opens the master connection that its process class then reuses.
 class SshManagementService : public ManagementService {
   public:
+    // Ends first the masters that a killed controller left.
     SshManagementService(ProcessStarter& local, std::string computer_name, SshOptions options);
     // Ends the master connections.
     ~SshManagementService() override;

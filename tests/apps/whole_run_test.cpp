@@ -23,9 +23,9 @@
 #include <thread>
 #include <vector>
 
-#include "listener_process.h"
 #include "program_run.h"
 #include "tools/inversion_fixture.h"
+#include "whole_run_listener.h"
 
 namespace zelkon {
 namespace {

@@ -91,5 +91,51 @@ TEST_F(HangCheckTest, AServerThatHangsOnItsFirstTaskIsFoundWhileServerOneHasNoSp
     EXPECT_TRUE(state.task_servers[1].failed);
 }
 
+TEST_F(HangCheckTest, WithoutAReasonFromTheTaskTheLogSaysItGaveNoResultInTime) {
+    check();
+    EXPECT_EQ(process_log_lines(), std::vector<std::string>{" Server taken out of service, task 3 "
+                                                            "gave no result in time: nodeC/0"});
+}
+
+// A task that cannot write its pieces (a full disk) keeps its semaphore and
+// says why in its .err file; once no task server is left, that reason ends
+// the run.
+TEST_F(HangCheckTest, TheHungTasksOwnReasonIsLoggedAndEndsTheRunWhenNoServerIsLeft) {
+    const std::string reason =
+        "zelkon_cluster_task Zelkon_job_000012_task_000003: Error: cannot write "
+        "Zelkon_job_000012_task_000003_gz.zpc.part7: No space left on device";
+    fake.files.add_file(task_file(3, ".err"), reason + "\r\n");
+    check();
+    EXPECT_EQ(
+        process_log_lines(),
+        std::vector<std::string>{" Server taken out of service, task 3 on nodeC/0: " + reason});
+    EXPECT_FALSE(fake.files.file_exists(task_file(3, ".err")))
+        << "the next attempt's reason must be its own";
+    state.task_servers[1].failed = true;
+    state.task_servers[2].failed = true;
+    arm_timer();
+    tick();
+    EXPECT_EQ(fake.dialogs.messages,
+              std::vector<std::string>{
+                  "An error was encountered while running the calculation: No task server is "
+                  "left to run the remaining tasks; task 3 on nodeC/0: " +
+                  reason});
+}
+
+// Tasks on a read-only or full job folder may not even manage to say why.
+TEST_F(HangCheckTest, AJobFolderThatCannotBeWrittenIsNamedWhenNoServerIsLeft) {
+    check();
+    state.task_servers[1].failed = true;
+    state.task_servers[2].failed = true;
+    fake.files.disk_full = true;
+    arm_timer();
+    tick();
+    EXPECT_EQ(fake.dialogs.messages,
+              std::vector<std::string>{
+                  "An error was encountered while running the calculation: No task server is "
+                  "left to run the remaining tasks: the job folder /data/Work/Job_12/ cannot be "
+                  "written"});
+}
+
 }  // namespace
 }  // namespace zelkon

@@ -33,5 +33,38 @@ TEST(SshControlFolder, IsPrivateFitsASocketAddressAndGoesWithTheObject) {
     unsetenv("XDG_RUNTIME_DIR");
 }
 
+// A controller that was killed left its folder (its masters too, which the
+// ssh tests show ending); the next controller removes it, and nothing that
+// is in use or not a control folder of its own.
+TEST(SshControlFolder, AFolderWhoseControllerIsGoneIsRemovedByTheNext) {
+    std::string runtime =
+        (std::filesystem::temp_directory_path() / "zelkon-runtime-XXXXXX").string();
+    ASSERT_NE(mkdtemp(runtime.data()), nullptr);
+    setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+    std::string abandoned;
+    {
+        SshControlFolder killed;
+        abandoned = killed.path();
+        // As a killed controller leaves it: the folder stays, its lock goes.
+        std::filesystem::rename(abandoned, abandoned + ".kept");
+    }
+    std::filesystem::rename(abandoned + ".kept", abandoned);
+    std::filesystem::create_directory(runtime + "/zelkon-ssh-nolock");
+    std::filesystem::create_directory(runtime + "/other-folder");
+    {
+        SshControlFolder live;
+        SshControlFolder own;
+        ASSERT_TRUE(std::filesystem::exists(abandoned + "/lock"));
+        EXPECT_EQ(end_abandoned_ssh_masters(SshOptions::from_command("ssh", own.path())), 0);
+        EXPECT_FALSE(std::filesystem::exists(abandoned));
+        EXPECT_TRUE(std::filesystem::exists(live.path() + "/lock"));
+        EXPECT_TRUE(std::filesystem::exists(own.path()));
+        EXPECT_TRUE(std::filesystem::exists(runtime + "/zelkon-ssh-nolock"));
+        EXPECT_TRUE(std::filesystem::exists(runtime + "/other-folder"));
+    }
+    unsetenv("XDG_RUNTIME_DIR");
+    std::filesystem::remove_all(runtime);
+}
+
 }  // namespace
 }  // namespace zelkon

@@ -12,6 +12,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace zelkon {
 
@@ -51,15 +52,21 @@ class PrivateSshd {
         if (folder_.empty()) {
             return;
         }
-        std::string pid_file = folder_ + "/sshd.pid";
-        std::string pid = text_of(pid_file);
-        if (!pid.empty()) {
-            kill(std::atoi(pid.c_str()), SIGTERM);
+        std::vector<std::string> pid_files = {folder_ + "/sshd.pid", folder_ + "/sshd_b.pid"};
+        for (const std::string& pid_file : pid_files) {
+            pid_t pid = pid_in(pid_file);
+            if (pid > 0) {
+                // A test may have stopped it.
+                kill(pid, SIGTERM);
+                kill(pid, SIGCONT);
+            }
         }
         // sshd removes its pid file as it ends; removing the folder meanwhile
         // would trip over it.
-        for (int i = 0; i < 500 && std::filesystem::exists(pid_file); ++i) {
-            usleep(10000);
+        for (const std::string& pid_file : pid_files) {
+            for (int i = 0; i < 500 && std::filesystem::exists(pid_file); ++i) {
+                usleep(10000);
+            }
         }
         std::error_code error;
         std::filesystem::remove_all(folder_, error);
@@ -73,7 +80,12 @@ class PrivateSshd {
     const std::string& folder() const { return folder_; }
     // The ZELKON_SSH_COMMAND that reaches its hosts.
     std::string ssh_command() const { return "ssh -F " + folder_ + "/ssh_config"; }
-    // How many logins it has accepted so far (its start-up check made one).
+    // The process ids of the sshd that serves nodeA (and nodeLocked), and of
+    // the one that serves nodeB; 0 when unknown. A test may stop one to make
+    // its machine stop answering.
+    pid_t node_a_sshd() const { return pid_in(folder_ + "/sshd.pid"); }
+    pid_t node_b_sshd() const { return pid_in(folder_ + "/sshd_b.pid"); }
+    // How many logins it has accepted so far (its start-up check made two).
     int logins() const {
         std::istringstream log(text_of(folder_ + "/sshd.log"));
         int count = 0;
@@ -110,6 +122,9 @@ class PrivateSshd {
             result += c == '\'' ? std::string("'\\''") : std::string(1, c);
         }
         return result + "'";
+    }
+    static pid_t pid_in(const std::string& pid_file) {
+        return static_cast<pid_t>(std::atoi(text_of(pid_file).c_str()));
     }
     static std::string text_of(const std::string& path) {
         std::stringstream text;

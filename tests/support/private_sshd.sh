@@ -2,15 +2,18 @@
 # Starts a private sshd on 127.0.0.1 for the tests, with throw-away keys, and
 # writes an ssh configuration that leads to it:
 #   nodeA      its first port
-#   nodeB      its second port, so that ssh takes it for another machine
+#   nodeB      its second port, so that ssh takes it for another machine; a
+#              process of its own serves it, so that a test can stop nodeB's
+#              sshd (SIGSTOP) while nodeA's goes on
 #   nodeDown   a port nothing listens on
 #   nodeLocked its first port, with a key it does not accept
 # Usage: private_sshd.sh FOLDER PORT SECOND_PORT CLOSED_PORT BIN_FOLDER RUNTIME_FOLDER [SECOND_RUNTIME_FOLDER]
 # A login finds the programs of BIN_FOLDER first on its PATH, and has
 # XDG_RUNTIME_DIR=RUNTIME_FOLDER, or SECOND_RUNTIME_FOLDER when given and the
-# login came to the second port (nodeB): so each host can have a listener. On success the sshd's process id is in
-# FOLDER/sshd.pid, it logs each login to FOLDER/sshd.log, and
-# "ssh -F FOLDER/ssh_config nodeA" logs in without a question. Needs no sshd
+# login came to the second port (nodeB): so each host can have a listener. On
+# success the process id of the first port's sshd is in FOLDER/sshd.pid, that
+# of the second's in FOLDER/sshd_b.pid, both log each login to FOLDER/sshd.log,
+# and "ssh -F FOLDER/ssh_config nodeA" logs in without a question. Needs no sshd
 # of the machine's own and runs as root or as any user.
 set -eu
 folder=$1
@@ -39,12 +42,10 @@ cp "$folder/client_key.pub" "$folder/authorized_keys"
 chmod 600 "$folder/authorized_keys"
 
 # LogLevel INFO logs each accepted login, which the tests count.
-cat > "$folder/sshd_config" <<CONFIG
-Port $port
-Port $second_port
+common_config() {
+    cat <<CONFIG
 ListenAddress 127.0.0.1
 HostKey $folder/host_key
-PidFile $folder/sshd.pid
 AuthorizedKeysFile $folder/authorized_keys
 PermitRootLogin prohibit-password
 StrictModes no
@@ -54,10 +55,18 @@ KbdInteractiveAuthentication no
 UsePAM no
 MaxStartups 50:30:100
 LogLevel INFO
-SetEnv "PATH=$bin_folder:/usr/bin:/bin" "XDG_RUNTIME_DIR=$runtime_folder"
-Match LocalPort $second_port
-    SetEnv "PATH=$bin_folder:/usr/bin:/bin" "XDG_RUNTIME_DIR=$second_runtime_folder"
 CONFIG
+}
+{
+    common_config
+    printf 'Port %s\nPidFile %s\nSetEnv "PATH=%s:/usr/bin:/bin" "XDG_RUNTIME_DIR=%s"\n' \
+        "$port" "$folder/sshd.pid" "$bin_folder" "$runtime_folder"
+} > "$folder/sshd_config"
+{
+    common_config
+    printf 'Port %s\nPidFile %s\nSetEnv "PATH=%s:/usr/bin:/bin" "XDG_RUNTIME_DIR=%s"\n' \
+        "$second_port" "$folder/sshd_b.pid" "$bin_folder" "$second_runtime_folder"
+} > "$folder/sshd_config_b"
 
 cat > "$folder/ssh_config" <<CONFIG
 Host nodeA
@@ -84,12 +93,16 @@ Host *
     LogLevel ERROR
 CONFIG
 
-/usr/sbin/sshd -t -f "$folder/sshd_config" 2>"$folder/sshd.log" || fail "sshd refuses its configuration"
-setsid /usr/sbin/sshd -D -f "$folder/sshd_config" -E "$folder/sshd.log" </dev/null >/dev/null 2>&1 &
+for config in sshd_config sshd_config_b; do
+    /usr/sbin/sshd -t -f "$folder/$config" 2>>"$folder/sshd.log" || fail "sshd refuses $config"
+    setsid /usr/sbin/sshd -D -f "$folder/$config" -E "$folder/sshd.log" </dev/null >/dev/null 2>&1 &
+done
 
-tries=0
-until ssh -F "$folder/ssh_config" nodeA true </dev/null 2>"$folder/ssh_probe.log"; do
-    tries=$((tries + 1))
-    [ $tries -lt 50 ] || fail "cannot log in to the private sshd: $(cat "$folder/ssh_probe.log")"
-    sleep 0.1
+for host in nodeA nodeB; do
+    tries=0
+    until ssh -F "$folder/ssh_config" $host true </dev/null 2>"$folder/ssh_probe.log"; do
+        tries=$((tries + 1))
+        [ $tries -lt 50 ] || fail "cannot log in to $host: $(cat "$folder/ssh_probe.log")"
+        sleep 0.1
+    done
 done

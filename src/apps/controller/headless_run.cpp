@@ -99,6 +99,8 @@ int run_headless(int argc, char** argv, const ControllerOptions& options) {
     if (outcome) {
         return exit_code_of(*outcome);  // the set-up stopped, or only tested
     }
+    // The run goes on without them; the window shows them red.
+    tell_unusable_task_servers(form.controls.Grid_server_stats);
     // A signal stops the run as the Stop button answered Yes does.
     StopSignals stop_signals([&form](int) { form.run_control.stop_run(); });
     QTimer progress;
