@@ -9,8 +9,6 @@
 namespace zelkon {
 namespace {
 
-constexpr int kErrorSubscriptOutOfRange = 9;
-
 // Writes a field's whole number into target when the field is numeric.
 void read_whole_field(const std::string& field, std::int32_t& target) {
     if (is_numeric(field)) {

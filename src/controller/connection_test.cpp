@@ -8,7 +8,6 @@
 namespace zelkon {
 namespace {
 
-constexpr int kErrorFileAccess = 75;
 constexpr int kReplyBytes = 256;
 constexpr int kListingLooks = 5;
 constexpr int kListingLookIntervalMs = 100;

@@ -10,8 +10,6 @@
 namespace zelkon {
 namespace {
 
-constexpr int kErrorSubscriptOutOfRange = 9;
-
 // The value of an init-log line: what follows its first ":", or the whole
 // line when it has none.
 std::string value_of(const std::string& line) {

@@ -10,9 +10,6 @@
 namespace zelkon {
 namespace {
 
-constexpr int kErrorPermissionDenied = 70;
-constexpr int kErrorFileAccess = 75;
-
 // A folder path with its trailing separator.
 std::string with_separator(const std::string& folder) {
     return !folder.empty() && folder.back() == '/' ? folder : folder + "/";

@@ -8,7 +8,6 @@ namespace {
 
 constexpr int kPipeAttempts = 5;
 constexpr int kPipeRetryWaitMs = 500;
-constexpr int kErrorPermissionDenied = 70;
 
 }  // namespace
 

@@ -6,7 +6,6 @@
 namespace zelkon {
 namespace {
 
-constexpr int kErrorFileAccess = 75;
 constexpr int kErrorNoTaskServerLeft = 1001;
 
 }  // namespace

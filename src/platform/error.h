@@ -26,8 +26,11 @@ class ZelkonError : public std::runtime_error {
 };
 
 // Error numbers shared by the controller's helpers.
+inline constexpr int kErrorSubscriptOutOfRange = 9;
 inline constexpr int kErrorOverflow = 6;
 inline constexpr int kErrorFileNotFound = 53;
+inline constexpr int kErrorPermissionDenied = 70;
+inline constexpr int kErrorFileAccess = 75;
 inline constexpr int kErrorPathNotFound = 76;
 // A stop signal (SIGINT, SIGTERM) ended a wait.
 inline constexpr int kErrorStoppedBySignal = 18;

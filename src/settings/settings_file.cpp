@@ -9,7 +9,6 @@
 namespace zelkon {
 namespace {
 
-constexpr int kErrorFileAccess = 75;
 // Far above any real settings file: anything larger is the wrong file, and
 // reading it whole could exhaust memory.
 constexpr std::int64_t kMaxSettingsFileBytes = 16 * 1024 * 1024;

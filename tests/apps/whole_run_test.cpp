@@ -24,8 +24,8 @@
 #include <vector>
 
 #include "program_run.h"
+#include "support/listener_process.h"
 #include "tools/inversion_fixture.h"
-#include "whole_run_listener.h"
 
 namespace zelkon {
 namespace {
@@ -344,9 +344,9 @@ class DemoRun : public WholeRun, public ::testing::WithParamInterface<bool> {};
 
 TEST_P(DemoRun, OnThreeTaskServersGivesTheMatrixOfOneTask) {
     bool use_rpc = GetParam();
-    std::optional<Listener> listener;
+    std::optional<ListenerProcess> listener;
     if (use_rpc) {
-        listener.emplace(runtime(), 3, temp.file("listener.log"),
+        listener.emplace(ZELKON_BIN_DIR, runtime(), 3, temp.file("listener.log"),
                          std::vector<std::string>{path_variable()});
     }
     write_settings(this_computer() + "/3", 20, use_rpc);
