@@ -22,6 +22,10 @@ void RunControl::Command_stop_cluster_run_Click() {
 }
 
 void RunControl::stop_run() {
+    // The run may have ended while the question waited, or before a signal.
+    if (state.run_terminated) {
+        return;
+    }
     state.run_terminated = true;
     Timer_cluster_task.set_interval(0);
     Timer_cluster_task.set_enabled(false);

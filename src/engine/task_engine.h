@@ -42,12 +42,14 @@ class TaskEngine : public FormPart, public HungServerCheck {
     std::int32_t start_through_pipe(std::int32_t server);
     std::int32_t start_through_management(std::int32_t server);
     void take_out_after_failed_start(std::int32_t server);
+    void end_run_when_no_server_is_left();
     void book_start(std::int32_t task, std::int32_t server);
 
     // Completion and hangs.
     // Throws when the task's log cannot be read.
     void collect_if_complete(std::int32_t server);
     void book_completion(std::int32_t server, FixedMs compute, const std::string& clock_line);
+    void book_failure(std::int32_t server, const std::string& error_file);
     void take_out_hung_server(std::int32_t server);
     // Logs why the server's task gave no result: the first line of its .err
     // file when the task program left one (the file goes, so that the next

@@ -32,6 +32,7 @@ void TaskEngine::run_tick_steps() {
     update_speed_stats();
     std::int32_t ierr = 0;
     assembly_.assemble_completed_tasks(ierr);
+    end_run_when_no_server_is_left();
     state.timer_stage = 6;
     show_overheads();
     // A Stop clicked during one of this tick's yields has cleaned up already.

@@ -51,6 +51,8 @@ class FileSystem {
     // Reads a text file as lines; a line ends at CR LF, LF or CR. False when
     // the file cannot be read.
     virtual bool read_lines(const std::string& path, std::vector<std::string>& lines) const = 0;
+    // Reads a whole file as it stands. False when it cannot be read.
+    virtual bool read_text(const std::string& path, std::string& text) const = 0;
     // Opens a text file for line output, emptied first unless append is set.
     // Null when it cannot be opened.
     virtual std::unique_ptr<TextWriter> open_writer(const std::string& path, bool append) = 0;

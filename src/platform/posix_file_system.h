@@ -18,11 +18,8 @@ class PosixFileSystem : public FileSystem {
     std::int64_t file_size(const std::string& path) const override;
     std::vector<std::string> list_folders(const std::string& path) const override;
     bool read_lines(const std::string& path, std::vector<std::string>& lines) const override;
+    bool read_text(const std::string& path, std::string& text) const override;
     std::unique_ptr<TextWriter> open_writer(const std::string& path, bool append) override;
 };
-
-// Splits text into lines ending at CR LF, LF or CR; a last line without an
-// end counts too.
-std::vector<std::string> split_text_lines(const std::string& text);
 
 }  // namespace zelkon

@@ -150,6 +150,12 @@ bool PosixProcessStarter::is_running(int process_id) {
     return false;
 }
 
+void PosixProcessStarter::end(int process_id) {
+    if (process_id > 0 && children_.count(process_id) != 0) {
+        kill(-process_id, SIGKILL);
+    }
+}
+
 void PosixProcessStarter::reap_finished() {
     for (auto it = children_.begin(); it != children_.end();) {
         int status = 0;

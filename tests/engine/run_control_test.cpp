@@ -93,6 +93,21 @@ TEST_F(EngineTest, StopAnsweredYesDuringAPauseCleansUpAndStartsNothingMore) {
     EXPECT_EQ(state.cluster_task[2].state, TaskState::waiting);
 }
 
+// The question waits in an event loop of its own while the timer ticks on:
+// a run that finished meanwhile is not stopped, nor cleaned up, again.
+TEST_F(EngineTest, StopAnsweredYesAfterTheRunFinishedDoesNothing) {
+    seed_run({{"nodeA", 1, 0}}, 1);
+    arm_timer();
+    state.cluster_task[1].state = TaskState::assembled;
+    tick();
+    ASSERT_EQ(outcomes, std::vector<RunOutcome>{RunOutcome::all_assembled});
+    fake.dialogs.answers.push_back(true);
+    form.Command_stop_cluster_run_Click();
+    EXPECT_TRUE(fake.dialogs.messages.empty());
+    EXPECT_EQ(outcomes.size(), 1u);
+    EXPECT_EQ(count_in_run_log("Zelkon Cluster finished at"), 1);
+}
+
 TEST_F(EngineTest, DoneEndsTheProgramWithoutStoppingOrCleaningUp) {
     seed_run({{"nodeA", 1, 0}}, 1);
     arm_timer();

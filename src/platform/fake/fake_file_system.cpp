@@ -2,7 +2,7 @@
 
 #include <fnmatch.h>
 
-#include "platform/posix_file_system.h"
+#include "platform/text_items.h"
 
 namespace zelkon {
 namespace {
@@ -16,10 +16,14 @@ class FakeTextWriter : public TextWriter {
             return false;
         }
         files_.files[path_] += text;
+        files_.unflushed.insert(path_);
         return true;
     }
-    void flush() override {}
-    bool close() override { return files_.failing_paths.count(path_) == 0 && !files_.disk_full; }
+    void flush() override { files_.unflushed.erase(path_); }
+    bool close() override {
+        files_.unflushed.erase(path_);
+        return files_.failing_paths.count(path_) == 0 && !files_.disk_full;
+    }
 
   private:
     FakeFileSystem& files_;
@@ -165,6 +169,14 @@ bool FakeFileSystem::read_lines(const std::string& path, std::vector<std::string
         return false;
     }
     lines = split_text_lines(files.at(normal(path)));
+    return true;
+}
+
+bool FakeFileSystem::read_text(const std::string& path, std::string& text) const {
+    if (!file_exists(path)) {
+        return false;
+    }
+    text = files.at(normal(path));
     return true;
 }
 
