@@ -386,8 +386,9 @@ TEST_P(DemoRun, OnThreeTaskServersGivesTheMatrixOfOneTask) {
         // computer directly.
         std::string requests = file_text(temp.file("listener.log"));
         for (int t = 1; t <= 20; ++t) {
-            std::regex started(" zelkon_cluster_task " + job_folder() + "zelkon_cluster_7\\.zcd " +
-                               std::to_string(t) + " \\d+ \\d+ -> Started process \\d+\n");
+            std::regex started("\\$\\(zelkon_cluster_task " + job_folder() +
+                               "zelkon_cluster_7\\.zcd " + std::to_string(t) +
+                               " \\d+ \\d+ 2>&1 .* -> Started process \\d+\n");
             EXPECT_TRUE(std::regex_search(requests, started)) << "task " << t << "\n" << requests;
         }
         EXPECT_EQ(requests.find("zelkon_cluster_assemble"), std::string::npos) << requests;
