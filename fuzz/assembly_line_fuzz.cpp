@@ -22,8 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
         fuzz::require(assembly_time_of(line).scaled() >= 0, "an assembly time is never negative");
     } catch (const ZelkonError& error) {
-        fuzz::require(error.number() == kErrorOverflow,
-                      "a time out of range is an overflow");
+        fuzz::require(error.number() == kErrorOverflow, "a time out of range is an overflow");
     }
     return 0;
 }

@@ -11,11 +11,10 @@ std::string task_name(const std::string& job_id, std::int32_t task) {
 }
 
 std::string task_program_command(const TaskCommandParts& parts) {
-    std::string command = "zelkon_cluster_task " +
-                          shell_word(parts.job_path + parts.cluster_data_file) + " " +
-                          format_number(parts.task, "0") + " " +
-                          format_number(parts.first_datum, "0") + " " +
-                          format_number(parts.last_datum, "0");
+    std::string command =
+        "zelkon_cluster_task " + shell_word(parts.job_path + parts.cluster_data_file) + " " +
+        format_number(parts.task, "0") + " " + format_number(parts.first_datum, "0") + " " +
+        format_number(parts.last_datum, "0");
     if (parts.threads > 0) {
         command += " OMP_NUM_THREADS=" + format_number(parts.threads, "0");
     }

@@ -104,7 +104,8 @@ void TaskEngine::book_failure(std::int32_t server, const std::string& error_file
     platform.files.delete_files(error_file, true);
     std::string label = slot.name + "/" + format_number(slot.instance, "0");
     std::string reason = lines.empty() ? "no reason given" : lines.front();
-    state.last_task_failure = "task " + format_number(slot.task, "0") + " on " + label + ": " + reason;
+    state.last_task_failure =
+        "task " + format_number(slot.task, "0") + " on " + label + ": " + reason;
     write_process_log(" Task " + format_number(slot.task, "0") + " failed on server " + label +
                       ": " + reason);
     state.cluster_task[slot.task].state = TaskState::waiting;

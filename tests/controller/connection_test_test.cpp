@@ -13,9 +13,9 @@ TEST_F(ServerSetupTest, EachMachineListsTheControllersJobFolderWhereItReachesIt)
               listing_command("/net/CONTROL1/data/Work/Job_12/", {"zelkon_cluster_task"}));
     EXPECT_EQ(fake.management.created[0].folder, "/net/CONTROL1/data/Work/Job_12/");
     ASSERT_EQ(fake.processes.started.size(), 2u);  // the init, then the listing here
-    EXPECT_EQ(fake.processes.started[1].command_line,
-              listing_command("/data/Work/Job_12/",
-                              {"zelkon_cluster_task", "zelkon_cluster_assemble"}));
+    EXPECT_EQ(
+        fake.processes.started[1].command_line,
+        listing_command("/data/Work/Job_12/", {"zelkon_cluster_task", "zelkon_cluster_assemble"}));
     EXPECT_EQ(fake.processes.started[1].folder, "/data/Work/Job_12");
     EXPECT_EQ(form.state.server_process_id[0], fake.management.created[0].process_id);
     EXPECT_FALSE(fake.files.file_exists(kListing));  // each listing is removed once seen

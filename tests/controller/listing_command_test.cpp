@@ -20,8 +20,8 @@ TEST(ListingCommand, AnyFolderGivesItsListingAndTheMissingProgramsAndRunsNothing
         std::string folder = temp.path() + "/" + name + "/";
         std::filesystem::create_directory(folder);
         std::ofstream(folder + "data.zcd") << "x";
-        std::string command = "cd '" + temp.path() + "' && " +
-                              listing_command(folder, {"sh", "no_such_program_x"});
+        std::string command =
+            "cd '" + temp.path() + "' && " + listing_command(folder, {"sh", "no_such_program_x"});
         EXPECT_EQ(std::system(command.c_str()), 0);
         std::ifstream listing(folder + "dir.lst");
         std::vector<std::string> lines;

@@ -37,8 +37,9 @@ TEST_F(PipeStartTest, TheCommandGoesToTheListenerAsUtf16WithoutTerminator) {
     tick();
     ASSERT_EQ(requests.size(), 1u);
     const std::string& command = state.task_command;
-    EXPECT_TRUE(command.starts_with(
-        "m=$(zelkon_cluster_task /net/CONTROL1/data/Work/Job_12/zelkon_cluster_000012.zcd 1 1 100 "))
+    EXPECT_TRUE(
+        command.starts_with("m=$(zelkon_cluster_task "
+                            "/net/CONTROL1/data/Work/Job_12/zelkon_cluster_000012.zcd 1 1 100 "))
         << command;
     EXPECT_EQ(requests[0], to_utf16le(command));
     EXPECT_EQ(requests[0].size(), 2 * command.size());
