@@ -146,7 +146,8 @@ TEST_F(DebianPackages, TheTaskServersPackageNeedsNoDisplayAndTheControllersDepen
     EXPECT_EQ(server_files.find("zelkon-cluster-controller"), std::string::npos) << server_files;
     std::string server_needs = dpkg_deb("-f", server, "Depends").out;
     EXPECT_NE(server_needs.find("libqt6core6"), std::string::npos) << server_needs;
-    for (const std::string display : {"libqt6gui", "libqt6widgets", "libgl", "libopengl", "libx"}) {
+    for (const std::string display :
+         {"libqt6gui", "libqt6widgets", "libgl1", "libopengl", "libegl", "libx11", "libxcb"}) {
         EXPECT_EQ(server_needs.find(display), std::string::npos) << server_needs;
     }
     ProgramRun unit = run_command(temp, "dpkg-deb --fsys-tarfile '" + server +
