@@ -22,6 +22,10 @@ class ServerSetup : public FormPart {
     void address_the_pipes();
     // Stage 10.
     void set_up_machine_work_folders(SetupProgress& setup);
+    // For a stage-10 failure on another machine's folder (its description
+    // names a path under the net root): how such folders are reached.
+    // Otherwise "".
+    std::string remote_folder_hint(const std::string& description) const;
     // Stage 25.
     void open_task_server_channels(SetupProgress& setup);
     // Stage 26.

@@ -54,6 +54,9 @@ AutomaticStart Form_zelkon_cluster_controller::Form_Load(const std::string& comm
             settings_read = ierr == 0;
             all_found = settings_read;
         }
+        if (job_id_given > 0) {
+            controls.Text_jobID.text = format_number(job_id_given, "000000");
+        }
         if (command_line.empty()) {
             return AutomaticStart::not_asked;
         }

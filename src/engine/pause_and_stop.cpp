@@ -33,6 +33,7 @@ void RunControl::stop_run() {
         "Run has been terminated. Any tasks currently running will continue until they have "
         "completed, but no new tasks will be started.");
     cluster_cleanup();
+    tell_where_the_run_ended(RunOutcome::stopped);
     form.report_run_end(RunOutcome::stopped);
 }
 

@@ -74,6 +74,7 @@ void TaskEngine::finish_run() {
     Timer_cluster_task.set_enabled(false);
     Timer_cluster_task.set_interval(0);
     run_control_.cluster_cleanup();
+    run_control_.tell_where_the_run_ended(RunOutcome::all_assembled);
     form.report_run_end(RunOutcome::all_assembled);
     if (state.exit_when_finished == 1 && form.hooks.on_exit_requested) {
         form.hooks.on_exit_requested(0);

@@ -41,6 +41,8 @@ class FileSystem {
     virtual bool rename_file(const std::string& from, const std::string& to) = 0;
     // Deletes a folder and everything below it.
     virtual bool delete_folder(const std::string& path, bool force) = 0;
+    // Deletes a folder only when it holds nothing; false otherwise.
+    virtual bool delete_empty_folder(const std::string& path) = 0;
     // Creates (or empties) a text file.
     virtual bool create_text_file(const std::string& path) = 0;
     // Size in bytes, or -1 when the file does not exist.

@@ -1,6 +1,7 @@
 #include "platform/posix_file_system.h"
 
 #include <fnmatch.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -117,6 +118,10 @@ bool PosixFileSystem::delete_folder(const std::string& path, bool /*force*/) {
     }
     fs::remove_all(folder, error);
     return !error;
+}
+
+bool PosixFileSystem::delete_empty_folder(const std::string& path) {
+    return ::rmdir(without_trailing_separator(path).c_str()) == 0;
 }
 
 bool PosixFileSystem::create_text_file(const std::string& path) {

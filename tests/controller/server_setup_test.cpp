@@ -109,7 +109,10 @@ TEST_F(ServerSetupTest, AJobFolderThatCannotBeMadeOnAMachineEndsTheSetUpAtStageT
     EXPECT_EQ(only_message(),
               "An error occurred while setting up the cluster run: Path not found: "
               "/net/nodeB/data/Work/ at stage 10 while performing action: Set up the work "
-              "folders");
+              "folders\r\nThe controller reaches another machine's job folder as /net/HOST/... "
+              "(ZELKON_NET_ROOT names another root than /net): make it reachable there with an "
+              "automounted /net, a mounted share or a shared file system, or give a network "
+              "share.");
     EXPECT_EQ(outcomes, std::vector<RunOutcome>{RunOutcome::error});
 }
 

@@ -2,6 +2,9 @@
 
 #include <fnmatch.h>
 
+#include <algorithm>
+
+#include "platform/posix_file_system.h"
 #include "platform/text_items.h"
 
 namespace zelkon {
@@ -123,6 +126,16 @@ bool FakeFileSystem::delete_files(const std::string& pattern, bool force) {
         it = files.erase(it);
     }
     return matched && all_deleted;
+}
+
+bool FakeFileSystem::delete_empty_folder(const std::string& path) {
+    std::string folder = normal(path);
+    std::string prefix = folder + "/";
+    auto inside = [&prefix](const std::string& item) { return item.starts_with(prefix); };
+    bool empty = std::none_of(files.begin(), files.end(),
+                              [&inside](const auto& entry) { return inside(entry.first); }) &&
+                 std::none_of(folders.begin(), folders.end(), inside);
+    return empty && delete_folder(folder, false);
 }
 
 bool FakeFileSystem::delete_folder(const std::string& path, bool /*force*/) {

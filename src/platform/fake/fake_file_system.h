@@ -20,6 +20,7 @@ class FakeFileSystem : public FileSystem {
     bool delete_files(const std::string& pattern, bool force) override;
     bool rename_file(const std::string& from, const std::string& to) override;
     bool delete_folder(const std::string& path, bool force) override;
+    bool delete_empty_folder(const std::string& path) override;
     bool create_text_file(const std::string& path) override;
     std::int64_t file_size(const std::string& path) const override;
     std::vector<std::string> list_folders(const std::string& path) const override;
