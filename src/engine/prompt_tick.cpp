@@ -22,11 +22,12 @@ PromptTick::PromptTick(Platform& platform, Timer& task_timer, std::function<void
     shot_->set_interval(0);
 }
 
-void PromptTick::follow(const std::string& job_folder) {
-    if (job_folder == followed_) {
+void PromptTick::follow(const std::string& job_folder, std::int64_t run_start_ms) {
+    if (job_folder == followed_ && run_start_ms == followed_run_) {
         return;
     }
     followed_ = job_folder;
+    followed_run_ = run_start_ms;
     // Only a task's end removes a semaphore; the files the controller writes
     // itself wake nothing.
     platform_.folder_watch.watch(job_folder, [this](const std::string& name) {
@@ -46,6 +47,7 @@ void PromptTick::stop() {
     shot_->set_enabled(false);
     platform_.folder_watch.stop();
     followed_.clear();
+    followed_run_ = -1;
 }
 
 void PromptTick::fire() {

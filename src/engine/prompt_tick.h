@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -19,9 +20,10 @@ class PromptTick {
     // (not paused, not stopped) an early tick needs.
     PromptTick(Platform& platform, Timer& task_timer, std::function<void()> tick);
 
-    // Watches the job folder, unless it is the one watched already (or
-    // known not to be watchable).
-    void follow(const std::string& job_folder);
+    // Watches the job folder of the run that started at run_start_ms,
+    // unless it is watched already (or known not to be watchable). A new
+    // run watches afresh: its folder may have been made again.
+    void follow(const std::string& job_folder, std::int64_t run_start_ms);
     // Asks for a tick as soon as the event loop is free.
     void request();
     void stop();
@@ -34,6 +36,7 @@ class PromptTick {
     std::function<void()> tick_;
     std::unique_ptr<Timer> shot_;
     std::string followed_;
+    std::int64_t followed_run_ = -1;
 };
 
 }  // namespace zelkon

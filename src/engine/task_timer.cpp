@@ -14,7 +14,7 @@ void TaskEngine::Timer_cluster_task_Timer() {
     }
     state.timer_stage = 1;
     std::int32_t done_before = state.num_tasks_done;
-    prompt_tick_.follow(state.local_work_path);
+    prompt_tick_.follow(state.local_work_path, state.run_start_tick_ms);
     try {
         run_tick_steps();
     } catch (const std::exception& error) {
