@@ -6,6 +6,7 @@
 #include "assembly/assembly.h"
 #include "controller/fixed_ms.h"
 #include "controller/form_context.h"
+#include "engine/prompt_tick.h"
 #include "engine/run_control.h"
 
 namespace zelkon {
@@ -15,7 +16,10 @@ namespace zelkon {
 class TaskEngine : public FormPart, public HungServerCheck {
   public:
     TaskEngine(FormContext& context, RunControl& run_control)
-        : FormPart(context), run_control_(run_control), assembly_(context, *this) {}
+        : FormPart(context),
+          run_control_(run_control),
+          assembly_(context, *this),
+          prompt_tick_(context.platform, context.timer, [this] { Timer_cluster_task_Timer(); }) {}
 
     void Timer_cluster_task_Timer();
     void allocate_task_to_server();
@@ -69,6 +73,7 @@ class TaskEngine : public FormPart, public HungServerCheck {
 
     RunControl& run_control_;
     Assembly assembly_;
+    PromptTick prompt_tick_;
 };
 
 }  // namespace zelkon

@@ -45,9 +45,14 @@ std::int32_t TaskEngine::start_through_management(std::int32_t server) {
         state.server_process_id.resize(element + 1, 0);
     }
     int process_id = 0;
-    int status = state.server_wmi_process[element]->Create(
-        state.task_command, state.task_servers[server].work_path, process_id);
+    ProcessClass& machine = *state.server_wmi_process[element];
+    int status =
+        machine.Create(state.task_command, state.task_servers[server].work_path, process_id);
     state.server_process_id[element] = process_id;
+    std::string lost = status != 0 ? machine.lost_connection() : std::string();
+    if (!lost.empty()) {
+        write_process_log(" Connection lost to " + state.task_servers[server].name + ": " + lost);
+    }
     return status;
 }
 

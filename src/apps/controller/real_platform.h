@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/inotify_folder_watch.h"
 #include "platform/platform.h"
 #include "platform/posix_file_system.h"
 #include "platform/posix_process_starter.h"
@@ -43,11 +44,12 @@ struct RealPlatform {
     Dialogs& dialogs;
     PosixCurrentDirectory current_directory;
     ProcessEnvironment environment;
+    InotifyFolderWatch folder_watch;
 
     Platform bundle() {
-        return Platform{files,         processes,  management, pipes,   clock,
-                        timers,        events,     settings,   dialogs, current_directory,
-                        computer_name, environment};
+        return Platform{files,         processes,   management,  pipes,   clock,
+                        timers,        events,      settings,    dialogs, current_directory,
+                        computer_name, environment, folder_watch};
     }
 };
 

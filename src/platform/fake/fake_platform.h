@@ -3,6 +3,7 @@
 #include "platform/fake/fake_clock.h"
 #include "platform/fake/fake_environment.h"
 #include "platform/fake/fake_file_system.h"
+#include "platform/fake/fake_folder_watch.h"
 #include "platform/fake/fake_management_service.h"
 #include "platform/fake/fake_pipe_transport.h"
 #include "platform/fake/fake_process_starter.h"
@@ -26,11 +27,12 @@ struct FakePlatform {
     // Starts on this computer go to the fake process starter.
     FakeManagementService management{&clock, &processes, computer_name.name};
     FakePipeTransport pipes{clock};
+    FakeFolderWatch folder_watch;
 
     Platform bundle() {
-        return Platform{files,         processes,  management, pipes,   clock,
-                        clock,         events,     settings,   dialogs, current_directory,
-                        computer_name, environment};
+        return Platform{files,         processes,   management,  pipes,   clock,
+                        clock,         events,      settings,    dialogs, current_directory,
+                        computer_name, environment, folder_watch};
     }
 };
 
