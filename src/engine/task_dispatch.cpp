@@ -4,11 +4,6 @@
 #include "platform/error.h"
 
 namespace zelkon {
-namespace {
-
-constexpr int kErrorNoTaskServerLeft = 1001;
-
-}  // namespace
 
 void TaskEngine::allocate_task_to_server() {
     std::int32_t task = first_waiting_task(state.last_assembled_task + 1);
