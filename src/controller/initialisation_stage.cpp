@@ -147,7 +147,8 @@ bool InitialisationStage::apply_init_log_line(const std::string& line) {
             return stop("The Zelkon cluster cluster data file does not exist");
         }
         if (name.size() < 4) {
-            throw ZelkonError(5, "Invalid procedure call or argument: cluster data file " + name);
+            throw ZelkonError(kErrorInvalidProcedureCall,
+                              "Invalid procedure call or argument: cluster data file " + name);
         }
         state.cluster_data_file = name;
         std::string stem = state.local_path + name.substr(0, name.size() - 4);

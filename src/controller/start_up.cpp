@@ -18,7 +18,7 @@ std::string folder_of_command_line(const std::string& command_line) {
     }
     std::size_t closing = command_line.find('"', 1);
     if (closing == std::string::npos) {
-        throw ZelkonError(5,
+        throw ZelkonError(kErrorInvalidProcedureCall,
                           "Invalid procedure call or argument: the folder's closing quote is "
                           "missing");
     }

@@ -4,11 +4,6 @@
 #include "platform/error.h"
 
 namespace zelkon {
-namespace {
-
-constexpr int kErrorNoTaskServerLeft = 1001;
-
-}  // namespace
 
 // Failed servers never come back: once none is left, the completed tasks are
 // merged first (the clean-up removes the job folder and their pieces), then

@@ -6,7 +6,6 @@
 namespace zelkon {
 namespace {
 
-constexpr int kErrorSubscript = 9;
 constexpr int kErrorObjectNotSet = 91;
 constexpr int kReplyBytes = 256;
 
@@ -23,7 +22,7 @@ std::int32_t TaskEngine::start_command(std::int32_t server) {
 std::int32_t TaskEngine::start_through_pipe(std::int32_t server) {
     if (server < 1 || element_of(server) >= state.PipeRPC_Zelkon.size() ||
         !state.PipeRPC_Zelkon[element_of(server)]) {
-        throw ZelkonError(kErrorSubscript, "Control array element does not exist");
+        throw ZelkonError(kErrorSubscriptOutOfRange, "Control array element does not exist");
     }
     state.start_status = 0;
     state.rpc_request = to_utf16le(state.task_command);
