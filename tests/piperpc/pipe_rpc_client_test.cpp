@@ -44,10 +44,6 @@ TEST_F(PipeRpcClient, ResponseTakesTheReplyWithinItsBounds) {
 TEST_F(PipeRpcClient, WithNobodyListeningOpenTimesOutAndACallGivesTheSystemError) {
     ByteArray request = ByteArray::of(bytes_of("x"));
     ByteArray response = ByteArray::with_bounds(0, 9);
-    ZelkonError error = raised_by([&] { client.PipeCall(request, response); });
-    EXPECT_EQ(error.number(), 5);
-    EXPECT_EQ(error.description(),
-              "PipeName is required (cannot be empty) to make calls while State = pstFree");
     address_client("nobody");
     EXPECT_EQ(client.OpenPipe(), kPipeFileNotFound);  // the transport's reason
     EXPECT_EQ(client.State(), PipeRPC::pstFree);

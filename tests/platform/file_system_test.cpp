@@ -106,15 +106,5 @@ TYPED_TEST(FileSystemTest, FoldersNeedTheirParentAndFilesAreCopiedRenamedAndSize
     EXPECT_FALSE(files.delete_folder(this->at("a/"), true));
 }
 
-// What only the fake does, for the tests of failures.
-TEST(FakeFileSystem, FailingPathsFailAndEveryChangeIsRecorded) {
-    FakeFileSystem files;
-    files.add_folder("/a");
-    files.failing_paths.insert("/a/log.txt");
-    EXPECT_EQ(files.open_writer("/a/log.txt", false), nullptr);
-    EXPECT_TRUE(files.create_folder("/a/b"));
-    EXPECT_EQ(files.changes, std::vector<std::string>{"create folder /a/b"});
-}
-
 }  // namespace
 }  // namespace zelkon

@@ -83,30 +83,5 @@ TEST(ZelkonInit, OutcomeIsLoggedUnderTheJobIdAsGiven) {
     }
 }
 
-TEST(ZelkonPrograms, BadCommandLinesShowUsage) {
-    Inversion inv;
-    const std::string job = inv.job_data_file();
-    struct Case {
-        std::string program;
-        std::vector<std::string> args;
-    } cases[] = {{"zelkon", {"zelkon.inp"}},
-                 {"zelkon", {"zelkon.inp", "CLUSTER="}},
-                 {"zelkon", {"zelkon.inp", "CLUSTER=1x"}},
-                 {"zelkon", {"zelkon.inp", "JOB=1"}},
-                 {"zelkon_cluster_task", {job, "1", "1"}},
-                 {"zelkon_cluster_task", {job, "1", "1", "x"}},
-                 {"zelkon_cluster_task", {job, "1", "1", "2", "THREADS=2"}},
-                 {"zelkon_cluster_task", {job, "1", "1", "2", "OMP_NUM_THREADS=0"}},
-                 {"zelkon_cluster_assemble", {job, "1"}},
-                 {"zelkon_cluster_assemble", {job, "0", "nodeA/1"}},
-                 {"zelkon_cluster_assemble", {job, "1", "nodeA/1", "0"}},
-                 {"zelkon_cluster_assemble", {job, "x", "nodeA/1"}}};
-    for (const Case& c : cases) {
-        ProgramRun run = run_program(c.program, c.args, inv.folder());
-        EXPECT_EQ(run.exit_code, 2) << c.program;
-        EXPECT_NE(run.err.find("usage: " + c.program + " "), std::string::npos) << run.err;
-    }
-}
-
 }  // namespace
 }  // namespace zelkon_ref_test

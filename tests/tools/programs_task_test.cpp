@@ -1,12 +1,8 @@
 // The task command: task log, semaphore, and its fault switches.
 
-#include <signal.h>
-
 #include <chrono>
-#include <thread>
 
 #include "inversion_fixture.h"
-#include "platform/posix_process_starter.h"
 #include "text.h"
 
 namespace zelkon_ref_test {
@@ -42,53 +38,6 @@ TEST(ZelkonTask, LogTellsTheClockTimeAndTheSemaphoreGoes) {
     EXPECT_GE(log_value(logs[1], clock) * 60 + 0.003,
               4 * log_value(logs[1], "Computing time (s):"));
     EXPECT_GE(log_value(logs[2], clock) * 60, 0.6);
-}
-
-// A crash comes before the log, so the semaphore stays; it strikes once, unless every
-// attempt is asked for, and only the tasks listed.
-TEST(ZelkonTask, CrashLeavesSemaphoreAndNoLogThenTheRetrySucceeds) {
-    Inversion inv;
-    struct Case {
-        int task;
-        std::string crash, every;
-        std::vector<int> exits;
-    } cases[] = {{4, "2,4", "0", {70, 0}}, {5, "all", "1", {70, 70}}, {3, "2,4", "0", {0}}};
-    for (const auto& [task, crash, every, exits] : cases) {
-        for (int expected : exits) {
-            std::vector<std::string> env = {"ZELKON_TASK_CRASH=" + crash,
-                                            "ZELKON_FAULT_EVERY_ATTEMPT=" + every};
-            EXPECT_EQ(inv.task(task, 1, 6, env).exit_code, expected) << task;
-            EXPECT_EQ(inv.job_file_exists(inv.task_name(task) + ".sem"), expected != 0);
-            EXPECT_EQ(inv.job_file_exists(inv.task_name(task) + ".log"), expected == 0);
-        }
-    }
-}
-
-TEST(ZelkonTask, HungTaskKeepsItsSemaphoreUntilTheJobFolderGoes) {
-    Inversion inv;
-    write_file(inv.job_folder() / (inv.task_name(5) + ".sem"), "");
-    zelkon::PosixProcessStarter processes;
-    zelkon::StartResult task =
-        processes.start("ZELKON_TASK_HANG=5 exec '" + std::string(ZELKON_BIN_DIR) +
-                            "/zelkon_cluster_task' '" + inv.job_data_file() + "' 5 1 3",
-                        inv.folder().string());
-    ASSERT_TRUE(task.started) << task.error;
-    // The fault marker shows the task has decided to hang.
-    for (int i = 0; i < 200 && !inv.job_file_exists(inv.task_name(5) + ".fault"); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
-    EXPECT_TRUE(processes.is_running(task.process_id));
-    EXPECT_TRUE(inv.job_file_exists(inv.task_name(5) + ".sem"));
-    EXPECT_FALSE(inv.job_file_exists(inv.task_name(5) + ".log"));
-    fs::remove_all(inv.job_folder());
-    for (int i = 0; i < 500 && processes.is_running(task.process_id); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    if (processes.is_running(task.process_id)) {
-        kill(task.process_id, SIGKILL);
-    }
-    EXPECT_EQ(processes.wait(task.process_id), 3);
 }
 
 TEST(ZelkonTask, BadRequestKeepsTheSemaphoreAndSaysWhy) {
