@@ -32,4 +32,8 @@ std::string listing_command(const std::string& folder) {
     return "dir " + shell_folder + "*.* > " + shell_folder + "dir.lst";
 }
 
+std::string quoted_for_shell(const std::string& text) {
+    return for_shell(text);
+}
+
 }  // namespace zelkon

@@ -10,4 +10,7 @@ namespace zelkon {
 // stays one word and runs nothing.
 std::string listing_command(const std::string& folder);
 
+// Text as one shell word, quoted when it holds anything the shell would read.
+std::string quoted_for_shell(const std::string& text);
+
 }  // namespace zelkon

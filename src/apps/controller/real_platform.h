@@ -7,6 +7,7 @@
 #include "platform/process_environment.h"
 #include "platform/qt_event_loop.h"
 #include "platform/qt_settings_store.h"
+#include "platform/slurm_step_service.h"
 #include "platform/ssh_control_folder.h"
 #include "platform/ssh_management_service.h"
 #include "platform/system_clock.h"
@@ -43,11 +44,12 @@ struct RealPlatform {
     Dialogs& dialogs;
     PosixCurrentDirectory current_directory;
     ProcessEnvironment environment;
+    SlurmStepService slurm;
 
     Platform bundle() {
         return Platform{files,         processes,  management, pipes,   clock,
                         timers,        events,     settings,   dialogs, current_directory,
-                        computer_name, environment};
+                        computer_name, environment, slurm};
     }
 };
 
