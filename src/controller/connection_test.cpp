@@ -134,7 +134,8 @@ std::int32_t ServerSetup::test_slurm_node(const Machine& machine) {
     }
     if (code != 0) {
         auto slot = static_cast<std::size_t>(machine.first_task_server - 1);
-        append_run_log("\r" + machine.name + ": " + state.server_wmi_process.at(slot)->failure_reason());
+        append_run_log("\r" + machine.name + ": " +
+                       state.server_wmi_process.at(slot)->failure_reason());
         return code;
     }
     // A step takes longer to begin than a local process.

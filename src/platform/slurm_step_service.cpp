@@ -55,8 +55,8 @@ pid_t spawn_srun(const std::vector<std::string>& arguments, const std::string& m
     }
     posix_spawnattr_setsigmask(&attributes, &none);
     posix_spawnattr_setsigdefault(&attributes, &defaults);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK |
-                                              POSIX_SPAWN_SETSIGDEF);
+    posix_spawnattr_setflags(&attributes,
+                             POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
     std::vector<char*> argv;
     for (const std::string& argument : arguments) {
         argv.push_back(const_cast<char*>(argument.c_str()));
@@ -112,8 +112,7 @@ std::shared_ptr<ProcessClass> SlurmStepService::connect(const std::string& node)
 }
 
 int SlurmStepService::start_step(const std::string& node, const std::string& command_line,
-                                 const std::string& folder, int& process_id,
-                                 std::string& reason) {
+                                 const std::string& folder, int& process_id, std::string& reason) {
     reap_finished();
     std::vector<std::string> command = split_shell_words(command_line);
     if (command.empty() || folder_.empty()) {
@@ -188,8 +187,7 @@ int SlurmStepService::cancel_running_steps() {
     if (scancel.size() > 1) {
         run_captured(scancel);
     }
-    for (int waited = 0; !running_.empty() && waited < kCancelWaitUs;
-         waited += kLookIntervalUs) {
+    for (int waited = 0; !running_.empty() && waited < kCancelWaitUs; waited += kLookIntervalUs) {
         usleep(kLookIntervalUs);
         reap_finished();
     }

@@ -69,8 +69,7 @@ void set_work_paths(const std::string& folder, const std::string& net_root, RunS
     state.job_folder = folder + "/" + job;
 }
 
-std::string check_servers(FormControls& controls, const Environment& environment,
-                          RunState& state) {
+std::string check_servers(FormControls& controls, const Environment& environment, RunState& state) {
     ServerList list;
     std::string message = decode_server_list(controls.Text_server.text, list);
     if (!message.empty()) {

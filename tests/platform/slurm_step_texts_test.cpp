@@ -9,12 +9,11 @@ TEST(SlurmStepTexts, AStepIsOneTaskOnItsNodeWithTheCommandsThreadsAsCpus) {
     std::vector<std::string> command = {"zelkon_cluster_task", "/w/Job 7/a.zcd", "3", "1", "20",
                                         "OMP_NUM_THREADS=4"};
     std::vector<std::string> expected = {
-        "srun",          "--verbose",           "--nodes=1",      "--ntasks=1",
-        "--cpus-per-task=4", "--exact",         "--nodelist=n07", "--chdir=/w/Job 7/",
-        "--output=/dev/null", "--error=/dev/null", "--"};
+        "srun",    "--verbose",      "--nodes=1",         "--ntasks=1",         "--cpus-per-task=4",
+        "--exact", "--nodelist=n07", "--chdir=/w/Job 7/", "--output=/dev/null", "--error=/dev/null",
+        "--"};
     expected.insert(expected.end(), command.begin(), command.end());
-    EXPECT_EQ(srun_step_arguments("n07", cpus_of_command(command), "/w/Job 7/", command),
-              expected);
+    EXPECT_EQ(srun_step_arguments("n07", cpus_of_command(command), "/w/Job 7/", command), expected);
     const std::pair<std::vector<std::string>, int> cpus[] = {
         {{"true"}, 1},
         {{"t", "OMP_NUM_THREADS=16"}, 16},

@@ -94,13 +94,13 @@ TEST_F(SettingsCheck, RefusalsComeInTheirOrder) {
 // The allocation's nodes take steps, not pipes; the list as typed is what
 // the settings keep.
 TEST_F(SettingsCheck, TheSlurmLineGivesNodesThatTakeNoListener) {
-    fake.environment.variables = {{"SLURM_JOB_ID", "5"},
-                                  {"SLURM_JOB_NODELIST", "n[1-2]"},
-                                  {"SLURM_TASKS_PER_NODE", "3(x2)"}};
+    fake.environment.variables = {
+        {"SLURM_JOB_ID", "5"}, {"SLURM_JOB_NODELIST", "n[1-2]"}, {"SLURM_TASKS_PER_NODE", "3(x2)"}};
     form.controls.Text_server.text = "slurm";
     EXPECT_EQ(check(), -1);
-    EXPECT_EQ(only_message(), "The Slurm allocation's nodes take their tasks as job steps, not "
-                              "through the listener: clear Use RPC");
+    EXPECT_EQ(only_message(),
+              "The Slurm allocation's nodes take their tasks as job steps, not "
+              "through the listener: clear Use RPC");
     form.controls.Check_use_RPC.value = 0;
     ASSERT_EQ(check(), 0);
     EXPECT_EQ(form.controls.Text_server.text, "slurm");

@@ -45,12 +45,9 @@ TEST(SlurmAllocation, NodeListsExpandToTheirNodes) {
 
 TEST(SlurmAllocation, TasksPerNodeExpandToOneCountPerNode) {
     const std::pair<const char*, std::vector<std::int32_t>> cases[] = {
-        {"16", {16}},
-        {"2(x3),1", {2, 2, 2, 1}},
-        {"4,1(x2)", {4, 1, 1}},
-        {"2(x3", {}},
-        {"(x3)", {}},
-        {"2(xa)", {}},
+        {"16", {16}},           {"2(x3),1", {2, 2, 2, 1}},
+        {"4,1(x2)", {4, 1, 1}}, {"2(x3", {}},
+        {"(x3)", {}},           {"2(xa)", {}},
         {"1(x20000)", {}},
     };
     for (const auto& [text, counts] : cases) {
@@ -104,17 +101,17 @@ TEST(SlurmAllocation, TheSlurmLineStandsForTheNodesOfTheAllocation) {
 
 TEST(SlurmAllocation, AnAllocationThatCannotBeReadIsRefusedWithWhatIsWrong) {
     const std::tuple<const char*, const char*, const char*> cases[] = {
-        {"n[1-3", "1", "The Slurm allocation's node list \"n[1-3\" cannot be read: a \"[\" "
-                       "without its \"]\""},
+        {"n[1-3", "1",
+         "The Slurm allocation's node list \"n[1-3\" cannot be read: a \"[\" "
+         "without its \"]\""},
         {"n[1-3]", "2,1",
          "The Slurm allocation's tasks per node \"2,1\" cannot be read: it gives 2 counts for 3 "
          "nodes"},
     };
     for (const auto& [nodes, tasks, error] : cases) {
         FakeEnvironment environment;
-        environment.variables = {{"SLURM_JOB_ID", "42"},
-                                 {"SLURM_JOB_NODELIST", nodes},
-                                 {"SLURM_TASKS_PER_NODE", tasks}};
+        environment.variables = {
+            {"SLURM_JOB_ID", "42"}, {"SLURM_JOB_NODELIST", nodes}, {"SLURM_TASKS_PER_NODE", tasks}};
         ServerList list;
         ASSERT_EQ(decode_server_list("slurm", list), "");
         EXPECT_EQ(expand_slurm_allocation(list, environment), error);

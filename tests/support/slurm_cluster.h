@@ -39,7 +39,8 @@ class SlurmCluster {
         }
         for (const char* program : {"munged", "slurmctld", "slurmd", "srun"}) {
             if (path_of(program).empty()) {
-                why_not_ = std::string(program) + " is not installed (scripts/setup.sh installs it)";
+                why_not_ =
+                    std::string(program) + " is not installed (scripts/setup.sh installs it)";
                 return;
             }
         }
@@ -144,24 +145,43 @@ class SlurmCluster {
         char host[256] = {};
         gethostname(host, sizeof host - 1);
         std::array<int, 2> ports = free_ports();
+        const std::string& f = folder_;
+        const std::vector<std::string> lines = {
+            "ClusterName=zelkontest",
+            "SlurmctldHost=" + std::string(host),
+            "SlurmctldPort=" + std::to_string(ports[0]),
+            "SlurmdPort=" + std::to_string(ports[1]),
+            "AuthType=auth/munge",
+            "CredType=cred/munge",
+            "AuthInfo=socket=" + f + "/munge/munge.socket",
+            "SlurmUser=root",
+            "SlurmdUser=root",
+            "StateSaveLocation=" + f + "/state",
+            "SlurmdSpoolDir=" + f + "/spool",
+            "SlurmctldPidFile=" + f + "/slurmctld.pid",
+            "SlurmdPidFile=" + f + "/slurmd.pid",
+            "SlurmctldLogFile=" + f + "/log/slurmctld.log",
+            "SlurmdLogFile=" + f + "/log/slurmd.log",
+            "ProctrackType=proctrack/linuxproc",
+            "TaskPlugin=task/none",
+            "SelectType=select/cons_tres",
+            "SelectTypeParameters=CR_CPU",
+            "SlurmdParameters=config_overrides",
+            "MpiDefault=none",
+            "SwitchType=switch/none",
+            "JobAcctGatherType=jobacct_gather/none",
+            "AccountingStorageType=accounting_storage/none",
+            "MailProg=/bin/true",
+            "ReturnToService=2",
+            "NodeName=" + std::string(kNode) + " NodeHostname=" + host +
+                " NodeAddr=127.0.0.1 CPUs=" + std::to_string(kCpus) + " State=UNKNOWN",
+            "PartitionName=test Nodes=" + std::string(kNode) +
+                " Default=YES MaxTime=INFINITE State=UP",
+        };
         std::ofstream conf(this->conf());
-        conf << "ClusterName=zelkontest\nSlurmctldHost=" << host
-             << "\nSlurmctldPort=" << ports[0] << "\nSlurmdPort=" << ports[1]
-             << "\nAuthType=auth/munge\nCredType=cred/munge\nAuthInfo=socket=" << folder_
-             << "/munge/munge.socket\nSlurmUser=root\nSlurmdUser=root\nStateSaveLocation="
-             << folder_ << "/state\nSlurmdSpoolDir=" << folder_ << "/spool\nSlurmctldPidFile="
-             << folder_ << "/slurmctld.pid\nSlurmdPidFile=" << folder_
-             << "/slurmd.pid\nSlurmctldLogFile=" << folder_ << "/log/slurmctld.log\nSlurmdLogFile="
-             << folder_ << "/log/slurmd.log\n"
-             << "ProctrackType=proctrack/linuxproc\nTaskPlugin=task/none\n"
-             << "SelectType=select/cons_tres\nSelectTypeParameters=CR_CPU\n"
-             << "SlurmdParameters=config_overrides\nMpiDefault=none\nSwitchType=switch/none\n"
-             << "JobAcctGatherType=jobacct_gather/none\n"
-             << "AccountingStorageType=accounting_storage/none\nMailProg=/bin/true\n"
-             << "ReturnToService=2\nNodeName=" << kNode << " NodeHostname=" << host
-             << " NodeAddr=127.0.0.1 CPUs=" << kCpus << " State=UNKNOWN\n"
-             << "PartitionName=test Nodes=" << kNode
-             << " Default=YES MaxTime=INFINITE State=UP\n";
+        for (const std::string& line : lines) {
+            conf << line << "\n";
+        }
     }
     void start_daemons() {
         std::string munge = folder_ + "/munge/";
@@ -182,8 +202,8 @@ class SlurmCluster {
             state = state.substr(0, state.find('\n'));
         }
         if (state != "idle") {
-            why_not_ = "the test cluster's node did not become idle (" + state +
-                       "); see " + folder_ + "/log";
+            why_not_ = "the test cluster's node did not become idle (" + state + "); see " +
+                       folder_ + "/log";
         }
     }
     void start(const std::vector<std::string>& arguments, const std::string& log) {

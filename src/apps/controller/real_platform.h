@@ -47,8 +47,8 @@ struct RealPlatform {
     SlurmStepService slurm;
 
     Platform bundle() {
-        return Platform{files,         processes,  management, pipes,   clock,
-                        timers,        events,     settings,   dialogs, current_directory,
+        return Platform{files,         processes,   management, pipes,   clock,
+                        timers,        events,      settings,   dialogs, current_directory,
                         computer_name, environment, slurm};
     }
 };

@@ -30,8 +30,8 @@ struct FakePlatform {
     FakeSlurmSteps slurm;
 
     Platform bundle() {
-        return Platform{files,         processes,  management, pipes,   clock,
-                        clock,         events,     settings,   dialogs, current_directory,
+        return Platform{files,         processes,   management, pipes,   clock,
+                        clock,         events,      settings,   dialogs, current_directory,
                         computer_name, environment, slurm};
     }
 };
