@@ -27,6 +27,7 @@ constexpr int kLookIntervalUs = 5000;
 // past this it is taken as started, its id unknown.
 constexpr int kLaunchWaitUs = 120 * 1000 * 1000;
 constexpr int kCancelWaitUs = 10 * 1000 * 1000;
+constexpr int kGraceUs = 1000 * 1000;
 
 std::string text_of(const std::string& path) {
     std::stringstream text;
@@ -92,11 +93,15 @@ class SlurmProcessClass : public ProcessClass {
 
 }  // namespace
 
-SlurmStepService::SlurmStepService() {
+SlurmStepService::SlurmStepService() = default;
+
+// Made at the first step: a run without the scheduler leaves no trace.
+bool SlurmStepService::has_folder() {
     char pattern[] = "/tmp/zelkon-srun-XXXXXX";
-    if (mkdtemp(pattern) != nullptr) {
+    if (folder_.empty() && mkdtemp(pattern) != nullptr) {
         folder_ = pattern;
     }
+    return !folder_.empty();
 }
 
 SlurmStepService::~SlurmStepService() {
@@ -115,7 +120,7 @@ int SlurmStepService::start_step(const std::string& node, const std::string& com
                                  const std::string& folder, int& process_id, std::string& reason) {
     reap_finished();
     std::vector<std::string> command = split_shell_words(command_line);
-    if (command.empty() || folder_.empty()) {
+    if (command.empty() || !has_folder()) {
         reason = command.empty() ? "No command to run" : "No folder for srun's messages";
         return 1;
     }
@@ -143,9 +148,15 @@ int SlurmStepService::await_launch(Step& step, std::string& reason) {
             return 0;
         }
         int status = 0;
-        if (waitpid(step.pid, &status, WNOHANG) == step.pid) {
+        pid_t ended = waitpid(step.pid, &status, WNOHANG);
+        int wait_error = errno;
+        if (ended != 0) {
             std::string messages = text_of(step.messages);
             forget(step);
+            if (ended < 0) {
+                reason = "srun: " + std::string(std::strerror(wait_error));
+                return 1;
+            }
             if (WIFEXITED(status) && WEXITSTATUS(status) == 0) {
                 return 0;
             }
@@ -160,7 +171,7 @@ int SlurmStepService::await_launch(Step& step, std::string& reason) {
 
 void SlurmStepService::reap_finished() {
     for (std::size_t i = 0; i < running_.size();) {
-        if (waitpid(running_[i].pid, nullptr, WNOHANG) == running_[i].pid) {
+        if (waitpid(running_[i].pid, nullptr, WNOHANG) != 0) {
             forget(running_[i]);
             running_.erase(running_.begin() + static_cast<std::ptrdiff_t>(i));
         } else {
@@ -174,6 +185,11 @@ void SlurmStepService::forget(Step& step) {
 }
 
 int SlurmStepService::cancel_running_steps() {
+    // A step whose task has just finished is given a moment to end by itself.
+    for (int waited = 0; waited < kGraceUs && !running_.empty(); waited += kLookIntervalUs) {
+        reap_finished();
+        usleep(kLookIntervalUs);
+    }
     reap_finished();
     std::vector<std::string> scancel = {"scancel"};
     for (const Step& step : running_) {

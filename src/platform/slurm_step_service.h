@@ -34,6 +34,7 @@ class SlurmStepService : public SlurmSteps {
         std::string id;        // "job.step"; "" while unknown
         std::string messages;  // the file of srun's messages
     };
+    bool has_folder();
     int await_launch(Step& step, std::string& reason);
     void reap_finished();
     void forget(Step& step);
