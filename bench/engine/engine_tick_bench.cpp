@@ -49,7 +49,8 @@ Platform with_files(FakePlatform& fake, FileSystem& files) {
                     platform.dialogs,
                     platform.current_directory,
                     platform.computer_name,
-                    platform.environment};
+                    platform.environment,
+                    platform.slurm};
 }
 
 void seed_servers(Form_zelkon_cluster_controller& form, FakePlatform& fake) {
