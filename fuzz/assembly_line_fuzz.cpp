@@ -1,6 +1,7 @@
 // One line of an assembly log, decoded by its fixed columns.
 #include "assembly/assembly_log.h"
 #include "fuzz_support.h"
+#include "platform/error.h"
 
 using namespace zelkon;
 
@@ -18,5 +19,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::array<double, kMaxComponents + 1> sizes{};
     decode_cluster_assembly_line(line, task, first, last, components, sizes, ierr);
     fuzz::require(ierr == 0 || ierr == -1, "a decoded line ends with ierr 0 or -1");
+    try {
+        fuzz::require(assembly_time_of(line).scaled() >= 0, "an assembly time is never negative");
+    } catch (const ZelkonError& error) {
+        fuzz::require(error.number() == kErrorOverflow, "a time out of range is an overflow");
+    }
     return 0;
 }

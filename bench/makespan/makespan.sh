@@ -4,7 +4,9 @@
 # loopback sshd, with Use RPC cleared (ssh) and set (listeners); and, in the
 # same run, GNU parallel running 96 "sleep 1" on 8 local slots and over the
 # same ssh hosts. Each figure is printed with its ratio to the ideal
-# 96 x 1 s / 8 = 12 s.
+# 96 x 1 s / 8 = 12 s. Then, per way of starting tasks, the wait from a
+# task's end (its log written, its semaphore gone) to the start of the next
+# task on the same server: median and 99th percentile, in milliseconds.
 #
 # Usage: bench/makespan/makespan.sh   (after scripts/setup.sh; needs parallel)
 set -euo pipefail
@@ -25,13 +27,21 @@ trap cleanup EXIT
 [ -n "${KEEP:-}" ] && trap - EXIT
 
 # Programs: the build's, with a task program that takes one second at least
-# wherever it runs (a remote login's environment does not carry our variables).
+# wherever it runs (a remote login's environment does not carry our variables),
+# and that records when it began and ended: "task start end" in seconds.
 bin=$work/bin
+times=$work/times.txt
 mkdir -p "$bin"
 for program in "$build_bin"/*; do ln -s "$program" "$bin/"; done
 rm "$bin/zelkon_cluster_task"
-printf '#!/bin/sh\nZELKON_TASK_MIN_SECONDS=1 exec %s "$@"\n' "$build_bin/zelkon_cluster_task" \
-    >"$bin/zelkon_cluster_task"
+cat >"$bin/zelkon_cluster_task" <<TASK
+#!/bin/bash
+began=\$EPOCHREALTIME
+ZELKON_TASK_MIN_SECONDS=1 $build_bin/zelkon_cluster_task "\$@"
+status=\$?
+echo "\$2 \$began \$EPOCHREALTIME" >>$times
+exit \$status
+TASK
 chmod +x "$bin/zelkon_cluster_task"
 export PATH="$bin:$PATH"
 
@@ -77,6 +87,7 @@ controller_run() {
         "Folder Share Name" "" "" "Max Tasks" "96" "" "Use RPC" "$use_rpc" "" "ServerList" \
         "$servers" >"$folder/settings.inp"
     local begin started end
+    : >"$times"
     begin=$(date +%s.%N)
     XDG_CONFIG_HOME=$folder/config zelkon-cluster-controller --headless \
         --settings "$folder/settings.inp" "$folder/inv" 2>"$folder/err.txt" |
@@ -86,7 +97,39 @@ controller_run() {
     end=$(date +%s.%N)
     started=$(cat "$folder/started" 2>/dev/null || echo "$begin")
     grep -q "Zelkon Cluster" "$folder/inv/"*_process.log || echo "run failed: $(cat "$folder/err.txt")" >&2
+    cp "$times" "$folder/times.txt"
     echo "$(echo "$end - $started" | bc) $(echo "$end - $begin" | bc)"
+}
+
+# Median and 99th percentile (nearest rank) of the wait, in ms, between one
+# task's end and the next task's start on the same server (the server from
+# the assembly log's last column).
+start_waits() {
+    python3 - "$work/job$1/times.txt" "$work/job$1"/inv/*_process.log <<'PY'
+import math, re, sys
+began, ended = {}, {}
+for line in open(sys.argv[1]):
+    task, start, end = line.split()
+    began[int(task)], ended[int(task)] = float(start), float(end)
+servers = {}
+for line in open(sys.argv[2], errors="replace"):
+    done = re.search(r" Job (\d+) complete on server (\S+)", line)
+    if done:
+        servers.setdefault(done.group(2), []).append(int(done.group(1)))
+waits = []
+for tasks in servers.values():
+    tasks.sort(key=lambda task: began[task])
+    waits += [1000 * (began[b] - ended[a]) for a, b in zip(tasks, tasks[1:])]
+waits.sort()
+rank = lambda p: waits[max(0, math.ceil(p * len(waits)) - 1)]
+print(f"{rank(0.5):.1f} {rank(0.99):.1f} {len(waits)}")
+PY
+}
+
+wait_report() {
+    local median p99 count
+    read -r median p99 count < <(start_waits "$2")
+    printf '%-44s %7.1f ms  %7.1f ms  (%s waits)\n' "$1" "$median" "$p99" "$count"
 }
 
 timed() {
@@ -123,3 +166,10 @@ report "GNU parallel -j8, this computer" \
     "$(timed parallel --will-cite -j8 sleep ::: $ones </dev/null)"
 report "GNU parallel -S 4/nodeA,4/nodeB" \
     "$(timed parallel --will-cite --ssh "$ssh_command" -S 4/nodeA,4/nodeB sleep ::: $ones </dev/null)"
+
+echo
+printf '%-44s %10s  %10s\n' "completion to next start, same server" median p99
+wait_report "controller, this computer x 8" 1
+wait_report "controller, nodeA/4 + nodeB/4, ssh" 2
+wait_report "controller, nodeA/4 + nodeB/4, RPC" 3
+echo "load average: $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -24,6 +24,10 @@ inline constexpr std::int32_t kMinimumBatch = 16;
 // How often an assembly that ended without merging its awaited task is
 // started again before the run ends with an error.
 inline constexpr std::int32_t kAssemblyRestarts = 3;
+// How long an assembly may go on after its batch's last task was merged
+// before it is taken as hung on its way out and ended: far beyond the few
+// milliseconds it needs to exit.
+inline constexpr std::int64_t kAssemblyExitLimitMs = 60'000;
 
 // Merges completed tasks into the matrix files in batches, follows the
 // assembly's progress and refreshes the run estimates.
@@ -52,6 +56,7 @@ class Assembly : public FormPart {
     bool hold_back(std::int32_t first, std::int32_t count) const;
     void start_assembly(std::int32_t first, std::int32_t count, const std::string& verb);
     std::int32_t start_process();
+    void end_assembly_hung_on_exit();
 
     // Following a batch.
     void follow_batch();
@@ -80,6 +85,8 @@ class Assembly : public FormPart {
     // The awaited task whose assembly has been started again, and how often.
     std::int32_t restarted_task_ = 0;
     std::int32_t restarts_ = 0;
+    // When this run's last batch was seen merged (-1: none since its start).
+    std::int64_t batch_merged_ms_ = -1;
 };
 
 }  // namespace zelkon

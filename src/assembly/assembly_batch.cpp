@@ -4,6 +4,8 @@
 
 #include "assembly/assembly.h"
 #include "controller/Module_zelkon_cluster.h"
+#include "platform/error.h"
+#include "platform/shell_words.h"
 
 namespace zelkon {
 
@@ -18,6 +20,7 @@ void Assembly::start_batch(std::int32_t& ierr) {
         return;
     }
     std::int32_t count = count_batch(first);
+    end_assembly_hung_on_exit();
     // Two assemblies would write the same matrix files: a batch waits while
     // the last one started (by this run or one before it) is still going.
     if (hold_back(first, count) || !assembly_process_ended()) {
@@ -26,7 +29,12 @@ void Assembly::start_batch(std::int32_t& ierr) {
         return;
     }
     for (std::int32_t k = first; k < first + count; ++k) {
+        // A stale marker would count the task as merged before the
+        // assembly reaches it, and the last batch would end the run early.
         delete_marker(k);
+        if (platform.files.file_exists(marker_of(k))) {
+            throw ZelkonError(kErrorFileAccess, "Path/File access error: " + marker_of(k));
+        }
         state.cluster_task[k].in_batch = k < first + count - 1 ? 1 : 0;
     }
     restarted_task_ = 0;
@@ -37,6 +45,20 @@ void Assembly::start_batch(std::int32_t& ierr) {
     }
     state.assembly_running = true;
     state.last_assembled_task = first;
+}
+
+// An assembly still running long after it merged its batch's last task hangs
+// on its way out; every later batch would wait for it for ever.
+void Assembly::end_assembly_hung_on_exit() {
+    if (batch_merged_ms_ < 0 || assembly_process_ended() ||
+        platform.clock.tick_ms() - batch_merged_ms_ <= kAssemblyExitLimitMs) {
+        return;
+    }
+    platform.processes.end(state.assembly_process_id);
+    write_process_log("Cluster assembly process " + format_number(state.assembly_process_id, "0") +
+                      " still running " + format_number(kAssemblyExitLimitMs / 1000, "0") +
+                      " s after its batch was merged, ended");
+    batch_merged_ms_ = -1;
 }
 
 std::int32_t Assembly::count_batch(std::int32_t first) const {
@@ -53,15 +75,19 @@ std::int32_t Assembly::count_batch(std::int32_t first) const {
 bool Assembly::hold_back(std::int32_t first, std::int32_t count) const {
     bool reaches_last_task = first + count - 1 >= state.num_tasks;
     bool large_enough = count >= std::max(state.num_task_servers(), kMinimumBatch);
-    return !reaches_last_task && !state.run_terminated && !large_enough;
+    // With every task server out of service no further task completes.
+    bool servers_left = std::any_of(state.task_servers.begin(), state.task_servers.end(),
+                                    [](const TaskServer& server) { return !server.failed; });
+    return !reaches_last_task && !state.run_terminated && !large_enough && servers_left;
 }
 
 // Starts "zelkon_cluster_assemble" on tasks first..first+count-1 and writes
 // the start to the process log, led by verb.
 void Assembly::start_assembly(std::int32_t first, std::int32_t count, const std::string& verb) {
     const std::string& label = state.cluster_task[first].server_label;
-    state.task_command = "zelkon_cluster_assemble " + state.local_work_path +
-                         state.cluster_data_file + " " + format_number(first, "0") + " " + label;
+    state.task_command = "zelkon_cluster_assemble " +
+                         shell_word(state.local_work_path + state.cluster_data_file) + " " +
+                         format_number(first, "0") + " " + shell_word(label);
     if (count > 1) {
         state.task_command += " " + format_number(count, "0");
     }

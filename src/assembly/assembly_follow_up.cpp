@@ -2,6 +2,7 @@
 
 #include "assembly/assembly.h"
 #include "controller/Module_zelkon_cluster.h"
+#include "platform/error.h"
 
 namespace zelkon {
 
@@ -23,6 +24,7 @@ void Assembly::follow_batch() {
         write_process_log("Cluster assembly stats updated");
         if (state.cluster_task[task].in_batch < 1) {
             state.assembly_running = false;
+            batch_merged_ms_ = platform.clock.tick_ms();
             return;
         }
         state.cluster_task[task].in_batch = 0;
@@ -78,11 +80,14 @@ void Assembly::read_assembly_line(std::int32_t task, DecodedLine& decoded) {
 // The assembly time (columns 47-56, seconds) counts as overhead of the task
 // server that ran the task.
 void Assembly::book_assembly_time(std::int32_t task, const std::string& line) {
-    std::string field = columns_of(line, 47, 10);
-    double seconds = is_numeric(field) ? number_of(field) : 0.0;
+    FixedMs time = assembly_time_of(line);
     std::int32_t server = state.cluster_task[task].server;
-    if (seconds > 0 && state.task_servers.contains(server)) {
-        state.task_servers[server].overhead_ms += FixedMs::from_ms(seconds * 1000);
+    if (time.scaled() > 0 && state.task_servers.contains(server)) {
+        FixedMs& overhead = state.task_servers[server].overhead_ms;
+        if (!FixedMs::holds(overhead.ms() + time.ms())) {
+            throw ZelkonError(kErrorOverflow, "Overflow");
+        }
+        overhead += time;
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include "controller/Module_zelkon_cluster.h"
 #include "platform/error.h"
+#include "platform/text_items.h"
 
 namespace zelkon {
 namespace {
@@ -23,6 +24,18 @@ std::string columns_of(const std::string& line, std::size_t first, std::size_t w
         return "";
     }
     return line.substr(first - 1, width);
+}
+
+FixedMs assembly_time_of(const std::string& line) {
+    std::string field = columns_of(line, 47, 10);
+    double seconds = is_numeric(field) ? number_of(field) : 0.0;
+    if (!(seconds > 0)) {
+        return FixedMs();
+    }
+    if (!FixedMs::holds(seconds * 1000)) {
+        throw ZelkonError(kErrorOverflow, "Overflow");
+    }
+    return FixedMs::from_ms(seconds * 1000);
 }
 
 void decode_cluster_assembly_line(const std::string& line, std::int32_t& task_id,
@@ -64,11 +77,13 @@ void AssemblyLog::load_assembly_dat_file(std::int32_t& ierr) {
         return;
     }
     try {
-        std::vector<std::string> lines;
-        if (!platform.files.read_lines(state.assembly_log_file, lines)) {
+        std::string text;
+        if (!platform.files.read_text(state.assembly_log_file, text)) {
             throw ZelkonError(kErrorFileNotFound, "File not found");
         }
-        for (const std::string& line : lines) {
+        // The assembly may be appending a line right now; a line without its
+        // end is taken on a later load, whole.
+        for (const std::string& line : complete_text_lines(text)) {
             store_assembly_log_line(line);
         }
     } catch (const std::exception& error) {

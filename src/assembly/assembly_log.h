@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "controller/fixed_ms.h"
 #include "controller/form_context.h"
 
 namespace zelkon {
@@ -34,6 +35,11 @@ void decode_cluster_assembly_line(const std::string& line, std::int32_t& task_id
                                   std::int32_t num_components,
                                   std::array<double, kMaxComponents + 1>& component_mb,
                                   std::int32_t& ierr);
+
+// The assembly time of a data line (columns 47 to 56, seconds) in
+// milliseconds; 0 when the field is not a number above 0. A time beyond
+// what the run's sums hold throws the "Overflow" error.
+FixedMs assembly_time_of(const std::string& line);
 
 // Columns first..first+width-1 (counted from 1) of a line; what lies beyond
 // its end is left out.

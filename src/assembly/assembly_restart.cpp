@@ -10,11 +10,6 @@
 #include "platform/error.h"
 
 namespace zelkon {
-namespace {
-
-constexpr int kErrorAssemblyFailed = 1001;
-
-}  // namespace
 
 bool Assembly::assembly_process_ended() {
     std::int32_t process_id = state.assembly_process_id;

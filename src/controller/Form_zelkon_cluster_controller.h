@@ -48,6 +48,9 @@ class Form_zelkon_cluster_controller {
     // Which start button the automatic start presses: 1 starts a run, 0 only
     // tests the set-up.
     int automatic_start_index = 1;
+    // The job ID given on the command line (0: none). It wins over the
+    // stored one, a settings file's and the proposed next one.
+    std::int32_t job_id_given = 0;
 
   private:
     FormContext context_;

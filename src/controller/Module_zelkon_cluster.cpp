@@ -168,7 +168,8 @@ std::string format_number(double value, const std::string& pattern) {
     } else if (pattern == "000000") {
         min_digits = 6;
     } else if (pattern != "0") {
-        throw ZelkonError(5, "Invalid procedure call or argument: pattern " + pattern);
+        throw ZelkonError(kErrorInvalidProcedureCall,
+                          "Invalid procedure call or argument: pattern " + pattern);
     }
     double scale = std::pow(10.0, decimals);
     double rounded = std::round(value * scale) / scale;  // halves away from zero
@@ -190,7 +191,8 @@ std::string format_date_time(const Clock& clock, DateTime when, const std::strin
     if (pattern == "Hh:Nn:Ss") {
         return clock.format_local(when, "%H:%M:%S");
     }
-    throw ZelkonError(5, "Invalid procedure call or argument: pattern " + pattern);
+    throw ZelkonError(kErrorInvalidProcedureCall,
+                      "Invalid procedure call or argument: pattern " + pattern);
 }
 
 std::string format_short_date(const Clock& clock, DateTime when) {

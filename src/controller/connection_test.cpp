@@ -78,19 +78,23 @@ void ServerSetup::test_machine(SetupProgress& setup, std::int32_t i) {
     std::string folder = machine.is_local || machine.slurm ? state.local_work_path
                          : !state.network_share.empty()    ? machine.work_path
                                                            : state.network_work_path;
-    state.task_command = listing_command(folder);
+    std::vector<std::string> programs = {"zelkon_cluster_task"};
+    if (machine.is_local) {
+        programs.push_back("zelkon_cluster_assemble");  // assemblies run here
+    }
+    state.task_command = listing_command(folder, programs);
     // Only this machine's listing may count, not one left by another.
     remove_listing(state.local_work_path + "dir.lst");
     if (state.use_rpc && !listener_answers(machine)) {
         state.start_status = -1;
     } else if (machine.slurm) {
-        state.start_status = test_slurm_node(machine);
+        state.start_status = test_slurm_node(setup, machine);
     } else {
         state.start_status =
             state.use_rpc ? send_listing_by_pipe(machine) : start_listing_by_process_class(machine);
         wait_and_let_events_run(kSettleMs);
         if (state.start_status == 0) {
-            state.start_status = listing_appeared() ? 0 : kListingMissing;
+            state.start_status = listing_appeared(setup, machine) ? 0 : kListingMissing;
         }
     }
     if (state.start_status != 0) {
@@ -124,7 +128,7 @@ std::int32_t ServerSetup::send_listing_by_pipe(const Machine& machine) {
 
 // A node is tried with a short step first; the listing, a shell command
 // line, then runs in a shell of its own step.
-std::int32_t ServerSetup::test_slurm_node(const Machine& machine) {
+std::int32_t ServerSetup::test_slurm_node(SetupProgress& setup, const Machine& machine) {
     std::string listing = state.task_command;
     state.task_command = "true";
     std::int32_t code = start_listing_by_process_class(machine);
@@ -142,7 +146,7 @@ std::int32_t ServerSetup::test_slurm_node(const Machine& machine) {
     bool appeared = false;
     for (int look = 0; look < kSlurmListingLooks && !appeared; ++look) {
         wait_and_let_events_run(kSettleMs);
-        appeared = listing_appeared();
+        appeared = listing_appeared(setup, machine);
     }
     return appeared ? 0 : kListingMissing;
 }
@@ -157,17 +161,28 @@ std::int32_t ServerSetup::start_listing_by_process_class(const Machine& machine)
     return code;
 }
 
-bool ServerSetup::listing_appeared() {
+// True when the listing appeared and names no program as missing: a task
+// that cannot start would otherwise fail without a word.
+bool ServerSetup::listing_appeared(SetupProgress& setup, const Machine& machine) {
     std::string listing = state.local_work_path + "dir.lst";
     bool found = platform.files.file_exists(listing);
     for (int look = 0; look < kListingLooks && !found; ++look) {
         platform.clock.sleep_ms(kListingLookIntervalMs);
         found = platform.files.file_exists(listing);
     }
-    if (found) {
-        remove_listing(listing);
+    if (!found) {
+        return false;
     }
-    return found;
+    std::vector<std::string> lines;
+    platform.files.read_lines(listing, lines);
+    remove_listing(listing);
+    std::vector<std::string> missing = missing_programs(lines);
+    for (const std::string& program : missing) {
+        std::string message = program + " was not found on " + machine.name;
+        append_run_log("\r" + message);
+        setup.write_info(message);
+    }
+    return missing.empty();
 }
 
 void ServerSetup::remove_listing(const std::string& listing) {

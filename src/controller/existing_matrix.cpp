@@ -68,7 +68,7 @@ void InitialisationStage::find_matrix_files(SetupProgress& setup) {
     setup.last_data = 0;
     setup.component_mb.fill(0.0);
     if (state.num_components > 6) {
-        throw ZelkonError(9, "Subscript out of range");
+        throw ZelkonError(kErrorSubscriptOutOfRange, "Subscript out of range");
     }
     if (state.num_components == 1) {
         setup.mtx_files[1] = state.local_path + "parvex.mtx";

@@ -10,6 +10,12 @@ namespace zelkon {
 class FixedMs {
   public:
     static constexpr std::int64_t kScale = 10000;
+    // About 29 years: beyond any real time, and far enough inside the
+    // integer's range that a run's sums of such values stay exact.
+    static constexpr double kLargestMs = 9.2e14;
+
+    // Whether a value (not a NaN) of this magnitude may be taken in.
+    static bool holds(double milliseconds) { return std::fabs(milliseconds) < kLargestMs; }
 
     FixedMs() = default;
     static FixedMs from_scaled(std::int64_t scaled) {

@@ -5,6 +5,7 @@
 #include "assembly/assembly_log.h"
 #include "controller/Module_zelkon_cluster.h"
 #include "platform/error.h"
+#include "platform/shell_words.h"
 #include "platform/text_items.h"
 
 namespace zelkon {
@@ -45,7 +46,7 @@ bool InitialisationStage::run_zelkon_init(SetupProgress& setup) {
     setup.init_log_file = state.local_path + "zelkon_cluster_init_" + state.job_id + ".log";
 
     setup.begin_stage(14, "Run the zelkon init process");
-    state.task_command = "zelkon zelkon.inp CLUSTER=" + state.job_id;
+    state.task_command = "zelkon zelkon.inp " + shell_word("CLUSTER=" + state.job_id);
     append_run_log("\rCommand: " + state.task_command + "\rPath: " + state.local_path);
     setup.write_info("Run the zelkon init process: " + state.task_command);
     int process_id = 0;
@@ -146,7 +147,8 @@ bool InitialisationStage::apply_init_log_line(const std::string& line) {
             return stop("The Zelkon cluster cluster data file does not exist");
         }
         if (name.size() < 4) {
-            throw ZelkonError(5, "Invalid procedure call or argument: cluster data file " + name);
+            throw ZelkonError(kErrorInvalidProcedureCall,
+                              "Invalid procedure call or argument: cluster data file " + name);
         }
         state.cluster_data_file = name;
         std::string stem = state.local_path + name.substr(0, name.size() - 4);

@@ -1,35 +1,28 @@
 #include "controller/listing_command.h"
 
-#include <cctype>
+#include "platform/shell_words.h"
 
 namespace zelkon {
-namespace {
 
-bool plain_path_character(char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) != 0 ||
-           std::string("/._-+,:@%=").find(c) != std::string::npos;
+std::string listing_command(const std::string& folder, const std::vector<std::string>& programs) {
+    std::string part = shell_word(folder + "dir.lst.part");
+    std::string command = "{ dir " + shell_word(folder) + "*.*";
+    for (const std::string& program : programs) {
+        command += "; command -v " + shell_word(program) + " >/dev/null || echo " +
+                   shell_word(kProgramMissing + program);
+    }
+    // Renamed when whole: the controller reads it as soon as it appears.
+    return command + "; } > " + part + "; mv -f " + part + " " + shell_word(folder + "dir.lst");
 }
 
-std::string for_shell(const std::string& folder) {
-    bool plain = true;
-    for (char c : folder) {
-        plain = plain && plain_path_character(c);
+std::vector<std::string> missing_programs(const std::vector<std::string>& listing) {
+    std::vector<std::string> missing;
+    for (const std::string& line : listing) {
+        if (line.starts_with(kProgramMissing)) {
+            missing.push_back(line.substr(kProgramMissing.size()));
+        }
     }
-    if (plain) {
-        return folder;
-    }
-    std::string quoted = "'";
-    for (char c : folder) {
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return quoted + "'";
-}
-
-}  // namespace
-
-std::string listing_command(const std::string& folder) {
-    std::string shell_folder = for_shell(folder);
-    return "dir " + shell_folder + "*.* > " + shell_folder + "dir.lst";
+    return missing;
 }
 
 std::string quoted_for_shell(const std::string& text) {

@@ -60,6 +60,17 @@ void ServerSetup::set_up_machine_folder(SetupProgress& setup, std::int32_t i) {
                    " Network path: " + machine.network_path);
 }
 
+std::string ServerSetup::remote_folder_hint(const std::string& description) const {
+    std::string root = network_root(platform.environment);
+    if (description.find(": " + root + "/") == std::string::npos) {
+        return "";
+    }
+    return "The controller reaches another machine's job folder as " + root +
+           "/HOST/... (ZELKON_NET_ROOT names another root than /net): make it reachable there "
+           "with an automounted /net, a mounted share or a shared file system, or give a "
+           "network share.";
+}
+
 std::string ServerSetup::create_folder_chain(const std::string& start_path) {
     std::string path = start_path;
     for (const std::string& part : state.work_folder_parts) {

@@ -35,7 +35,8 @@ class OneBased {
   private:
     std::size_t checked(std::int32_t index) const {
         if (!contains(index)) {
-            throw ZelkonError(9, "Subscript out of range: " + std::to_string(index));
+            throw ZelkonError(kErrorSubscriptOutOfRange,
+                              "Subscript out of range: " + std::to_string(index));
         }
         return static_cast<std::size_t>(index - 1);
     }

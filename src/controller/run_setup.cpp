@@ -23,6 +23,7 @@ void RunSetup::Command_start_cluster_run_Click(int Index) {
     form.begin_run_report();
     try {
         if (!run_setup_stages(setup)) {
+            remove_unused_job_folder(setup);
             form.report_run_end(RunOutcome::setup_stopped);
             return;
         }
@@ -145,10 +146,20 @@ void RunSetup::create_local_job_folder() {
     }
 }
 
+void RunSetup::remove_unused_job_folder(const SetupProgress& setup) {
+    // Made at stage 4; a set-up that ends before a task starts leaves it
+    // empty unless the clean-up has already taken it.
+    if (setup.setup_stage >= 4 && !state.local_work_path.empty() &&
+        platform.files.folder_exists(state.local_work_path)) {
+        platform.files.delete_empty_folder(state.local_work_path);
+    }
+}
+
 bool RunSetup::open_info_file(SetupProgress& setup) {
     state.local_path = with_separator(controls.Dir1);
     if (!platform.files.file_exists(state.local_path + "zelkon.inp")) {
-        platform.dialogs.warning("The Zelkon input file does not exist in the specified folder");
+        platform.dialogs.warning("The Zelkon input file does not exist in the specified folder: " +
+                                 state.local_path);
         return false;
     }
     std::string info_path = state.local_path + "zelkon_cluster_init_" + state.job_id + ".info";
@@ -295,11 +306,15 @@ void RunSetup::setup_error_path(SetupProgress& setup, const std::exception& erro
     Timer_cluster_task.set_interval(0);
     Timer_cluster_task.set_enabled(false);
     setup.info_file.reset();
+    std::string hint = setup.setup_stage == 10
+                           ? parts_.server_setup.remote_folder_hint(error_description(error))
+                           : "";
     platform.dialogs.warning(
         "An error occurred while setting up the cluster run: " + error_description(error) +
         " at stage " + format_number(setup.setup_stage, "0") +
-        " while performing action: " + setup.setup_action);
+        " while performing action: " + setup.setup_action + (hint.empty() ? "" : "\r\n" + hint));
     parts_.run_control.cluster_cleanup();
+    remove_unused_job_folder(setup);
     form.set_busy_pointer(false);
     form.report_run_end(RunOutcome::error);
 }

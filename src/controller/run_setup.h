@@ -36,6 +36,8 @@ class RunSetup : public FormPart {
     bool run_setup_stages(SetupProgress& setup);
     void clear_display_and_assembly_log();
     void create_local_job_folder();
+    // Removes the job folder when a set-up that ends before any task starts leaves it empty.
+    void remove_unused_job_folder(const SetupProgress& setup);
     bool open_info_file(SetupProgress& setup);
     void save_settings_to_store();
     void finish_test(SetupProgress& setup);

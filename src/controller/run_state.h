@@ -68,6 +68,7 @@ struct TaskServer {
     FixedMs overhead_ms;
     std::int32_t tasks_completed = 0;
     float data_per_min = 0.0f;
+    std::int32_t tasks_failed_in_a_row = 0;  // tasks that failed with an .err file
 };
 
 // Everything a run reads and writes, owned by the form. It lives as long as

@@ -24,7 +24,16 @@ void ServerSetup::open_task_server_channels(SetupProgress& setup) {
     for (std::int32_t i = 1; i <= state.num_task_servers(); ++i) {
         TaskServer& server = state.task_servers[i];
         append_run_log("\r\rServer: " + server.name + "/" + format_number(server.instance, "0"));
-        if (state.use_rpc) {
+        const TaskServer& first =
+            state.task_servers[state.machines[server.machine].first_task_server];
+        if (state.use_rpc && server.instance > 0 && first.failed) {
+            // What kept the machine's first pipe shut (a machine down, a name
+            // not known, no listener) holds for the others: a dead machine
+            // costs one server's attempts, not one per task server.
+            server.failed = true;
+            setup.write_info("RPC pipe " + format_number(i, "0") +
+                             " not tried: the first pipe of " + server.name + " did not open");
+        } else if (state.use_rpc) {
             open_pipe(setup, i);
         } else {
             connect_process_class(i, machine_class);

@@ -22,6 +22,10 @@ class ServerSetup : public FormPart {
     void address_the_pipes();
     // Stage 10.
     void set_up_machine_work_folders(SetupProgress& setup);
+    // For a stage-10 failure on another machine's folder (its description
+    // names a path under the net root): how such folders are reached.
+    // Otherwise "".
+    std::string remote_folder_hint(const std::string& description) const;
     // Stage 25.
     void open_task_server_channels(SetupProgress& setup);
     // Stage 26.
@@ -44,8 +48,8 @@ class ServerSetup : public FormPart {
     bool listener_answers(const Machine& machine);
     std::int32_t send_listing_by_pipe(const Machine& machine);
     std::int32_t start_listing_by_process_class(const Machine& machine);
-    std::int32_t test_slurm_node(const Machine& machine);
-    bool listing_appeared();
+    std::int32_t test_slurm_node(SetupProgress& setup, const Machine& machine);
+    bool listing_appeared(SetupProgress& setup, const Machine& machine);
     void remove_listing(const std::string& listing);
     void fail_machine(SetupProgress& setup, const Machine& machine);
     void set_enabled_color(std::int32_t server, std::uint32_t color);

@@ -18,7 +18,7 @@ std::string folder_of_command_line(const std::string& command_line) {
     }
     std::size_t closing = command_line.find('"', 1);
     if (closing == std::string::npos) {
-        throw ZelkonError(5,
+        throw ZelkonError(kErrorInvalidProcedureCall,
                           "Invalid procedure call or argument: the folder's closing quote is "
                           "missing");
     }
@@ -53,6 +53,9 @@ AutomaticStart Form_zelkon_cluster_controller::Form_Load(const std::string& comm
             settings_file.read_cluster_settings(settings_file_name, ierr);
             settings_read = ierr == 0;
             all_found = settings_read;
+        }
+        if (job_id_given > 0) {
+            controls.Text_jobID.text = format_number(job_id_given, "000000");
         }
         if (command_line.empty()) {
             return AutomaticStart::not_asked;

@@ -50,7 +50,7 @@ void InitialisationStage::mark_assembled_tasks(SetupProgress& setup) {
         decode_cluster_assembly_line(state.assembly_log_lines.at(static_cast<std::size_t>(t)), task,
                                      first, last, state.num_components, sizes, ierr);
         if (task < 0 || task > state.num_tasks) {
-            throw ZelkonError(9, "Subscript out of range");
+            throw ZelkonError(kErrorSubscriptOutOfRange, "Subscript out of range");
         }
         ClusterTask& record = state.cluster_task[task];
         record.first_datum = first;

@@ -23,6 +23,8 @@ void TaskEngine::write_process_log(const std::string& text) {
     if (state.process_log) {
         state.process_log->write_line(
             format_date_time(platform.clock, platform.clock.now(), "Hh:Nn:Ss") + text);
+        // Read while the run goes (tail -f), and kept if the program dies.
+        state.process_log->flush();
     }
 }
 

@@ -22,6 +22,10 @@ void RunControl::Command_stop_cluster_run_Click() {
 }
 
 void RunControl::stop_run() {
+    // The run may have ended while the question waited, or before a signal.
+    if (state.run_terminated) {
+        return;
+    }
     state.run_terminated = true;
     Timer_cluster_task.set_interval(0);
     Timer_cluster_task.set_enabled(false);
@@ -29,6 +33,7 @@ void RunControl::stop_run() {
         "Run has been terminated. Any tasks currently running will continue until they have "
         "completed, but no new tasks will be started.");
     cluster_cleanup();
+    tell_where_the_run_ended(RunOutcome::stopped);
     form.report_run_end(RunOutcome::stopped);
 }
 

@@ -24,6 +24,7 @@ std::string in_folder(const std::string& folder, const std::string& name) {
 }  // namespace
 
 void RunControl::cluster_cleanup() {
+    state.run_terminated = true;  // whichever way the run ended, no task starts now
     ignoring_errors([this] {
         if (state.process_log) {
             state.process_log->write_line(

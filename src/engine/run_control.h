@@ -29,8 +29,15 @@ class RunControl : public FormPart {
     void end_run_with_error(const std::string& description);
     // True while some task server is not out of service.
     bool has_usable_task_server() const;
+    // After the clean-up of a run's end: the run log names the matrix files
+    // and, for a run left unfinished, the command that continues it.
+    void tell_where_the_run_ended(RunOutcome outcome);
+    // That command, or "" when the last run ended finished (or none ended).
+    const std::string& continue_command() const { return continue_command_; }
 
   private:
+    std::string continue_command_;
+
     void close_task_server_pipes();
     void cancel_slurm_steps();
     void remove_job_files_of_machine(std::int32_t machine);

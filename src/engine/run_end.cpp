@@ -11,6 +11,7 @@ void RunControl::end_run_with_error(const std::string& description) {
     Timer_cluster_task.set_interval(0);
     state.timer_stage = 0;
     cluster_cleanup();
+    tell_where_the_run_ended(RunOutcome::error);
     form.report_run_end(RunOutcome::error);
 }
 

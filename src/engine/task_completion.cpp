@@ -11,14 +11,13 @@ namespace zelkon {
 namespace {
 
 constexpr int kErrorFileNotReadable = 70;
-// The range of the fixed-point accumulators, about 29 years of milliseconds.
-constexpr double kLargestMs = 9.2e14;
 
 constexpr int kTasksRunColumn = 2;
 constexpr int kSpeedColumn = 3;
+constexpr int kFailuresInARow = 2;
 
 FixedMs fixed_ms_of(float milliseconds) {
-    if (!(std::fabs(milliseconds) < kLargestMs)) {
+    if (!FixedMs::holds(milliseconds)) {
         throw ZelkonError(kErrorOverflow, "Overflow");
     }
     return FixedMs::from_ms(milliseconds);
@@ -42,8 +41,15 @@ void TaskEngine::check_for_completed_tasks() {
 void TaskEngine::collect_if_complete(std::int32_t server) {
     const ClusterTask& task = state.cluster_task[state.task_servers[server].task];
     std::string base = state.local_work_path + task.name;
-    // The task program writes its log before it removes its semaphore.
-    if (platform.files.file_exists(base + ".sem") || !platform.files.file_exists(base + ".log")) {
+    // The task program writes its log before it removes its semaphore; one
+    // that cannot run keeps its semaphore and says why in its .err file.
+    if (platform.files.file_exists(base + ".sem")) {
+        if (platform.files.file_exists(base + ".err")) {
+            book_failure(server, base + ".err");
+        }
+        return;
+    }
+    if (!platform.files.file_exists(base + ".log")) {
         return;
     }
     FixedMs elapsed = tick_count_ms() - state.task_servers[server].task_start_ms;
@@ -71,6 +77,7 @@ void TaskEngine::book_completion(std::int32_t server, FixedMs compute,
     }
     state.cluster_task[task].state = TaskState::complete;
     slot.tasks_completed += 1;
+    slot.tasks_failed_in_a_row = 0;
     set_grid_text(server, kTasksRunColumn, format_number(slot.tasks_started, "0"));
     set_grid_text(server, kSpeedColumn, format_number(slot.data_per_min, "0.0"));
     slot.busy = false;
@@ -85,6 +92,35 @@ void TaskEngine::book_completion(std::int32_t server, FixedMs compute,
                       "/" + format_number(after.instance, "0") +
                       " CPU: " + format_number(compute.ms() / 1000.0, "0.0") + " Overhead: " +
                       format_number(overhead.ms() / 1000.0, "0.0") + " " + clock_line);
+}
+
+// The task is offered again; a server whose tasks fail twice in a row is
+// taken out of service, since the fault is more likely its own than the task's.
+void TaskEngine::book_failure(std::int32_t server, const std::string& error_file) {
+    TaskServer& slot = state.task_servers[server];
+    std::vector<std::string> lines;
+    platform.files.read_lines(error_file, lines);
+    // The next attempt's reason must be its own.
+    platform.files.delete_files(error_file, true);
+    std::string label = slot.name + "/" + format_number(slot.instance, "0");
+    std::string reason = lines.empty() ? "no reason given" : lines.front();
+    state.last_task_failure =
+        "task " + format_number(slot.task, "0") + " on " + label + ": " + reason;
+    write_process_log(" Task " + format_number(slot.task, "0") + " failed on server " + label +
+                      ": " + reason);
+    state.cluster_task[slot.task].state = TaskState::waiting;
+    slot.busy = false;
+    slot.data_started -= slot.task_data;
+    slot.tasks_failed_in_a_row += 1;
+    if (slot.tasks_failed_in_a_row >= kFailuresInARow) {
+        slot.failed = true;
+        show_server_out_of_service(server);
+        write_process_log(" Server taken out of service, its tasks failed twice in a row: " +
+                          label);
+    }
+    state.num_tasks_processing -= 1;
+    controls.Text_tasks_processing.text = format_number(state.num_tasks_processing, "0");
+    platform.events.yield();
 }
 
 }  // namespace zelkon

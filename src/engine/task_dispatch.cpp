@@ -4,11 +4,21 @@
 #include "platform/error.h"
 
 namespace zelkon {
-namespace {
 
-constexpr int kErrorNoTaskServerLeft = 1001;
-
-}  // namespace
+// Failed servers never come back: once none is left, the completed tasks are
+// merged first (the clean-up removes the job folder and their pieces), then
+// the run ends.
+void TaskEngine::end_run_when_no_server_is_left() {
+    if (run_control_.has_usable_task_server() ||
+        first_waiting_task(state.last_assembled_task + 1) == 0 || state.assembly_running) {
+        return;
+    }
+    std::int32_t next = state.last_assembled_task + 1;
+    if (next <= state.num_tasks && state.cluster_task[next].state == TaskState::complete) {
+        return;  // the assembly takes it on this tick or the next
+    }
+    throw ZelkonError(kErrorNoTaskServerLeft, why_no_task_server_is_left(), "TaskEngine");
+}
 
 void TaskEngine::allocate_task_to_server() {
     std::int32_t task = first_waiting_task(state.last_assembled_task + 1);
@@ -17,11 +27,7 @@ void TaskEngine::allocate_task_to_server() {
     }
     std::int32_t first_free = first_free_server();
     if (first_free == 0) {
-        // Busy servers free up again; failed ones never do.
-        if (!run_control_.has_usable_task_server()) {
-            throw ZelkonError(kErrorNoTaskServerLeft, why_no_task_server_is_left(), "TaskEngine");
-        }
-        return;
+        return;  // busy servers free up again; with none left the tick ends the run
     }
     for (std::int32_t server = first_free; server <= state.num_task_servers(); ++server) {
         if (state.task_servers[server].busy || state.task_servers[server].failed) {
@@ -74,10 +80,16 @@ bool TaskEngine::start_task_on_server(std::int32_t task, std::int32_t server) {
     }
     bool local = state.machines.contains(slot.machine) &&
                  (state.machines[slot.machine].is_local || state.machines[slot.machine].slurm);
-    state.task_command = task_command({local ? state.local_work_path : state.network_work_path,
-                                       state.cluster_data_file, task, record.first_datum,
-                                       record.last_datum, slot.threads});
-    write_process_log(" " + state.task_command);
+    TaskCommandParts parts{local ? state.local_work_path : state.network_work_path,
+                           record.name,
+                           state.cluster_data_file,
+                           task,
+                           record.first_datum,
+                           record.last_datum,
+                           slot.threads};
+    state.task_command = task_command(parts);
+    // The log shows what runs, not the wrapper around it.
+    write_process_log(" " + task_program_command(parts));
     state.start_status = start_command(server);
     if (state.start_status != 0) {
         take_out_after_failed_start(server);

@@ -6,6 +6,7 @@
 #include "assembly/assembly.h"
 #include "controller/fixed_ms.h"
 #include "controller/form_context.h"
+#include "engine/prompt_tick.h"
 #include "engine/run_control.h"
 
 namespace zelkon {
@@ -15,7 +16,10 @@ namespace zelkon {
 class TaskEngine : public FormPart, public HungServerCheck {
   public:
     TaskEngine(FormContext& context, RunControl& run_control)
-        : FormPart(context), run_control_(run_control), assembly_(context, *this) {}
+        : FormPart(context),
+          run_control_(run_control),
+          assembly_(context, *this),
+          prompt_tick_(context.platform, context.timer, [this] { Timer_cluster_task_Timer(); }) {}
 
     void Timer_cluster_task_Timer();
     void allocate_task_to_server();
@@ -44,12 +48,14 @@ class TaskEngine : public FormPart, public HungServerCheck {
     void take_out_after_failed_start(std::int32_t server);
     // ": " and the starter's reason for the failed start, or "".
     std::string start_failure_reason(std::int32_t server) const;
+    void end_run_when_no_server_is_left();
     void book_start(std::int32_t task, std::int32_t server);
 
     // Completion and hangs.
     // Throws when the task's log cannot be read.
     void collect_if_complete(std::int32_t server);
     void book_completion(std::int32_t server, FixedMs compute, const std::string& clock_line);
+    void book_failure(std::int32_t server, const std::string& error_file);
     void take_out_hung_server(std::int32_t server);
     // Logs why the server's task gave no result: the first line of its .err
     // file when the task program left one (the file goes, so that the next
@@ -69,6 +75,7 @@ class TaskEngine : public FormPart, public HungServerCheck {
 
     RunControl& run_control_;
     Assembly assembly_;
+    PromptTick prompt_tick_;
 };
 
 }  // namespace zelkon

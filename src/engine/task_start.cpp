@@ -6,7 +6,6 @@
 namespace zelkon {
 namespace {
 
-constexpr int kErrorSubscript = 9;
 constexpr int kErrorObjectNotSet = 91;
 constexpr int kReplyBytes = 256;
 
@@ -23,7 +22,7 @@ std::int32_t TaskEngine::start_command(std::int32_t server) {
 std::int32_t TaskEngine::start_through_pipe(std::int32_t server) {
     if (server < 1 || element_of(server) >= state.PipeRPC_Zelkon.size() ||
         !state.PipeRPC_Zelkon[element_of(server)]) {
-        throw ZelkonError(kErrorSubscript, "Control array element does not exist");
+        throw ZelkonError(kErrorSubscriptOutOfRange, "Control array element does not exist");
     }
     state.start_status = 0;
     state.rpc_request = to_utf16le(state.task_command);
@@ -45,9 +44,14 @@ std::int32_t TaskEngine::start_through_management(std::int32_t server) {
         state.server_process_id.resize(element + 1, 0);
     }
     int process_id = 0;
-    int status = state.server_wmi_process[element]->Create(
-        state.task_command, state.task_servers[server].work_path, process_id);
+    ProcessClass& machine = *state.server_wmi_process[element];
+    int status =
+        machine.Create(state.task_command, state.task_servers[server].work_path, process_id);
     state.server_process_id[element] = process_id;
+    std::string lost = status != 0 ? machine.lost_connection() : std::string();
+    if (!lost.empty()) {
+        write_process_log(" Connection lost to " + state.task_servers[server].name + ": " + lost);
+    }
     return status;
 }
 

@@ -13,13 +13,20 @@ void TaskEngine::Timer_cluster_task_Timer() {
         return;
     }
     state.timer_stage = 1;
+    std::int32_t done_before = state.num_tasks_done;
+    prompt_tick_.follow(state.local_work_path, state.run_start_tick_ms);
     try {
         run_tick_steps();
     } catch (const std::exception& error) {
+        prompt_tick_.stop();
         run_control_.end_run_with_error(error_description(error));
         return;
     }
     state.timer_stage = 0;
+    // The servers this tick freed take their next tasks at once, not a tick later.
+    if (state.num_tasks_done > done_before && !state.run_terminated) {
+        prompt_tick_.request();
+    }
 }
 
 void TaskEngine::run_tick_steps() {
@@ -32,6 +39,7 @@ void TaskEngine::run_tick_steps() {
     update_speed_stats();
     std::int32_t ierr = 0;
     assembly_.assemble_completed_tasks(ierr);
+    end_run_when_no_server_is_left();
     state.timer_stage = 6;
     show_overheads();
     // A Stop clicked during one of this tick's yields has cleaned up already.
@@ -70,9 +78,11 @@ bool TaskEngine::last_task_assembled() const {
 }
 
 void TaskEngine::finish_run() {
+    prompt_tick_.stop();
     Timer_cluster_task.set_enabled(false);
     Timer_cluster_task.set_interval(0);
     run_control_.cluster_cleanup();
+    run_control_.tell_where_the_run_ended(RunOutcome::all_assembled);
     form.report_run_end(RunOutcome::all_assembled);
     if (state.exit_when_finished == 1 && form.hooks.on_exit_requested) {
         form.hooks.on_exit_requested(0);

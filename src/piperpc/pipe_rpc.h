@@ -25,7 +25,7 @@ class PipeRPC {
     static constexpr int pstListening = 1;
     static constexpr int pstOpen = 2;
 
-    static constexpr int kErrInvalidCall = 5;
+    static constexpr int kErrInvalidCall = kErrorInvalidProcedureCall;
     static constexpr int kErrPipeSystem = -2147186176;  // hexadecimal 80048A00
     static constexpr int kErrConnected = -2147186172;   // hexadecimal 80048A04
     static constexpr int kPollIntervalMs = 16;

@@ -2,97 +2,46 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <signal.h>
-#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 
+#include "platform/owned_fd.h"
+#include "platform/spawn.h"
+
 namespace zelkon {
 namespace {
 
-// Both ends close on exec; the child's copies on 1 and 2 do not.
-struct Pipe {
-    int read_end = -1;
-    int write_end = -1;
+// The two output pipes of one run; both ends close on exec, the child's
+// copies on 1 and 2 do not.
+struct RunPipes {
+    OwnedFd output_read;
+    OwnedFd output_write;
+    OwnedFd errors_read;
+    OwnedFd errors_write;
 
     bool open() {
+        return open_pipe(output_read, output_write) && open_pipe(errors_read, errors_write);
+    }
+    // In the parent, once the child has its copies.
+    void close_child_ends() {
+        output_write.reset();
+        errors_write.reset();
+    }
+
+  private:
+    static bool open_pipe(OwnedFd& read_end, OwnedFd& write_end) {
         int ends[2];
         if (pipe2(ends, O_CLOEXEC) != 0) {
             return false;
         }
-        read_end = ends[0];
-        write_end = ends[1];
+        read_end.reset(ends[0]);
+        write_end.reset(ends[1]);
         return true;
     }
-    void close_read() { close_end(read_end); }
-    void close_write() { close_end(write_end); }
-
-  private:
-    static void close_end(int& end) {
-        if (end >= 0) {
-            close(end);
-            end = -1;
-        }
-    }
 };
-
-// The pipes of one run; whatever is still open is closed at the end.
-struct RunPipes {
-    Pipe output;
-    Pipe errors;
-    Pipe failure;  // carries the errno of a failed exec
-
-    RunPipes() = default;
-    RunPipes(const RunPipes&) = delete;
-    RunPipes& operator=(const RunPipes&) = delete;
-    ~RunPipes() {
-        for (Pipe* pipe : {&output, &errors, &failure}) {
-            pipe->close_read();
-            pipe->close_write();
-        }
-    }
-    bool open() { return output.open() && errors.open() && failure.open(); }
-    // In the parent, once the child has its copies.
-    void close_child_ends() {
-        output.close_write();
-        errors.close_write();
-        failure.close_write();
-    }
-};
-
-// In the child: only async-signal-safe calls.
-[[noreturn]] void exec_child(char* const* argv, const RunPipes& pipes, pid_t parent) {
-    prctl(PR_SET_PDEATHSIG, SIGTERM);
-    if (getppid() != parent) {
-        _exit(127);  // the parent ended before the line above took effect
-    }
-    int null_fd = open("/dev/null", O_RDONLY);
-    dup2(null_fd, STDIN_FILENO);
-    dup2(pipes.output.write_end, STDOUT_FILENO);
-    dup2(pipes.errors.write_end, STDERR_FILENO);
-    // Whatever the controller blocked, the child must still end on SIGTERM.
-    signal(SIGPIPE, SIG_DFL);
-    sigset_t none;
-    sigemptyset(&none);
-    sigprocmask(SIG_SETMASK, &none, nullptr);
-    execvp(argv[0], argv);
-    int code = errno;
-    (void)!write(pipes.failure.write_end, &code, sizeof code);
-    _exit(127);
-}
-
-// The errno of a failed exec, or 0 once the program runs.
-int exec_error(const Pipe& failure) {
-    int code = 0;
-    ssize_t got;
-    do {
-        got = read(failure.read_end, &code, sizeof code);
-    } while (got < 0 && errno == EINTR);
-    return got == static_cast<ssize_t>(sizeof code) ? code : 0;
-}
 
 int exit_code(int status) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
@@ -101,8 +50,8 @@ int exit_code(int status) {
 class Collector {
   public:
     Collector(pid_t child, const RunPipes& pipes) : child_(child) {
-        fds_[0] = {pipes.output.read_end, POLLIN, 0};
-        fds_[1] = {pipes.errors.read_end, POLLIN, 0};
+        fds_[0] = {pipes.output_read.get(), POLLIN, 0};
+        fds_[1] = {pipes.errors_read.get(), POLLIN, 0};
     }
 
     // Reads until both streams end. A process that the program left behind
@@ -166,15 +115,6 @@ class Collector {
     int status_ = 0;
 };
 
-std::vector<char*> argument_pointers(const std::vector<std::string>& arguments) {
-    std::vector<char*> argv;
-    for (const std::string& argument : arguments) {
-        argv.push_back(const_cast<char*>(argument.c_str()));
-    }
-    argv.push_back(nullptr);
-    return argv;
-}
-
 }  // namespace
 
 CapturedRun run_captured(const std::vector<std::string>& arguments) {
@@ -183,27 +123,24 @@ CapturedRun run_captured(const std::vector<std::string>& arguments) {
         run.errors = "no program to run";
         return run;
     }
-    std::vector<char*> argv = argument_pointers(arguments);
     RunPipes pipes;
-    pid_t parent = getpid();
-    pid_t child = pipes.open() ? fork() : -1;
-    int code = errno;
-    if (child == 0) {
-        exec_child(argv.data(), pipes, parent);
-    }
-    pipes.close_child_ends();
-    if (child > 0) {
-        code = exec_error(pipes.failure);
-        run.started = code == 0;
-    }
-    if (!run.started) {
-        if (child > 0) {
-            waitpid(child, nullptr, 0);
-        }
-        run.errors = "cannot run " + arguments[0] + ": " + std::strerror(code);
+    if (!pipes.open()) {
+        run.errors = "cannot run " + arguments[0] + ": " + std::strerror(errno);
         return run;
     }
-    run.exit_status = Collector(child, pipes).collect(run.output, run.errors);
+    SpawnRequest request;
+    request.arguments = arguments;
+    request.streams[1] = pipes.output_write.get();
+    request.streams[2] = pipes.errors_write.get();
+    request.end_with_parent = true;
+    SpawnResult child = spawn_process(request);
+    pipes.close_child_ends();
+    if (child.process_id == 0) {
+        run.errors = "cannot run " + arguments[0] + ": " + std::strerror(child.error);
+        return run;
+    }
+    run.started = true;
+    run.exit_status = Collector(child.process_id, pipes).collect(run.output, run.errors);
     return run;
 }
 

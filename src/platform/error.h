@@ -26,6 +26,7 @@ class ZelkonError : public std::runtime_error {
 };
 
 // Error numbers shared by the controller's helpers.
+inline constexpr int kErrorInvalidProcedureCall = 5;
 inline constexpr int kErrorSubscriptOutOfRange = 9;
 inline constexpr int kErrorOverflow = 6;
 inline constexpr int kErrorFileNotFound = 53;
@@ -35,6 +36,10 @@ inline constexpr int kErrorPathNotFound = 76;
 // A stop signal (SIGINT, SIGTERM) ended a wait.
 inline constexpr int kErrorStoppedBySignal = 18;
 inline constexpr int kErrorMachineUnavailable = 462;
+// A run that cannot go on: every task server has failed, or an assembly kept
+// ending without merging its task.
+inline constexpr int kErrorNoTaskServerLeft = 1001;
+inline constexpr int kErrorAssemblyFailed = 1002;
 
 // The description of any exception, as shown after a procedure's fixed sentence.
 inline std::string error_description(const std::exception& error) {

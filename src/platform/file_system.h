@@ -41,6 +41,8 @@ class FileSystem {
     virtual bool rename_file(const std::string& from, const std::string& to) = 0;
     // Deletes a folder and everything below it.
     virtual bool delete_folder(const std::string& path, bool force) = 0;
+    // Deletes a folder only when it holds nothing; false otherwise.
+    virtual bool delete_empty_folder(const std::string& path) = 0;
     // Creates (or empties) a text file.
     virtual bool create_text_file(const std::string& path) = 0;
     // Size in bytes, or -1 when the file does not exist.
@@ -51,6 +53,8 @@ class FileSystem {
     // Reads a text file as lines; a line ends at CR LF, LF or CR. False when
     // the file cannot be read.
     virtual bool read_lines(const std::string& path, std::vector<std::string>& lines) const = 0;
+    // Reads a whole file as it stands. False when it cannot be read.
+    virtual bool read_text(const std::string& path, std::string& text) const = 0;
     // Opens a text file for line output, emptied first unless append is set.
     // Null when it cannot be opened.
     virtual std::unique_ptr<TextWriter> open_writer(const std::string& path, bool append) = 0;

@@ -16,6 +16,9 @@ class ProcessClass {
     // Why the last Create failed, in the starter's own words; "" when it
     // has none to give.
     virtual std::string failure_reason() const { return ""; }
+    // Why the machine can no longer be reached, in the words of what reached
+    // it; empty while it can, or when there is nothing to add.
+    virtual std::string lost_connection() const { return {}; }
 };
 
 // Reaches the process class of a machine; the local computer (its name, ".",

@@ -4,6 +4,7 @@
 #include "platform/dialogs.h"
 #include "platform/environment.h"
 #include "platform/file_system.h"
+#include "platform/folder_watch.h"
 #include "platform/management_service.h"
 #include "platform/pipe_transport.h"
 #include "platform/process_starter.h"
@@ -28,6 +29,7 @@ struct Platform {
     ComputerName& computer_name;
     Environment& environment;
     SlurmSteps& slurm;
+    FolderWatch& folder_watch;
 };
 
 }  // namespace zelkon

@@ -1,11 +1,14 @@
 #include "platform/posix_file_system.h"
 
 #include <fnmatch.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+
+#include "platform/text_items.h"
 
 namespace zelkon {
 namespace fs = std::filesystem;
@@ -53,27 +56,6 @@ bool is_read_only(const fs::path& path) {
 }
 
 }  // namespace
-
-std::vector<std::string> split_text_lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::string current;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char c = text[i];
-        if (c == '\r' || c == '\n') {
-            lines.push_back(current);
-            current.clear();
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-                ++i;
-            }
-        } else {
-            current.push_back(c);
-        }
-    }
-    if (!current.empty()) {
-        lines.push_back(current);
-    }
-    return lines;
-}
 
 bool PosixFileSystem::file_exists(const std::string& path) const {
     std::error_code error;
@@ -138,6 +120,10 @@ bool PosixFileSystem::delete_folder(const std::string& path, bool /*force*/) {
     return !error;
 }
 
+bool PosixFileSystem::delete_empty_folder(const std::string& path) {
+    return ::rmdir(without_trailing_separator(path).c_str()) == 0;
+}
+
 bool PosixFileSystem::create_text_file(const std::string& path) {
     std::ofstream stream(path, std::ios::binary | std::ios::trunc);
     return static_cast<bool>(stream);
@@ -163,13 +149,22 @@ std::vector<std::string> PosixFileSystem::list_folders(const std::string& path) 
 }
 
 bool PosixFileSystem::read_lines(const std::string& path, std::vector<std::string>& lines) const {
+    std::string text;
+    if (!read_text(path, text)) {
+        return false;
+    }
+    lines = split_text_lines(text);
+    return true;
+}
+
+bool PosixFileSystem::read_text(const std::string& path, std::string& text) const {
     std::ifstream stream(path, std::ios::binary);
     if (!stream || !file_exists(path)) {
         return false;
     }
     std::ostringstream content;
     content << stream.rdbuf();
-    lines = split_text_lines(content.str());
+    text = content.str();
     return true;
 }
 

@@ -14,15 +14,13 @@ class PosixFileSystem : public FileSystem {
     bool delete_files(const std::string& pattern, bool force) override;
     bool rename_file(const std::string& from, const std::string& to) override;
     bool delete_folder(const std::string& path, bool force) override;
+    bool delete_empty_folder(const std::string& path) override;
     bool create_text_file(const std::string& path) override;
     std::int64_t file_size(const std::string& path) const override;
     std::vector<std::string> list_folders(const std::string& path) const override;
     bool read_lines(const std::string& path, std::vector<std::string>& lines) const override;
+    bool read_text(const std::string& path, std::string& text) const override;
     std::unique_ptr<TextWriter> open_writer(const std::string& path, bool append) override;
 };
-
-// Splits text into lines ending at CR LF, LF or CR; a last line without an
-// end counts too.
-std::vector<std::string> split_text_lines(const std::string& text);
 
 }  // namespace zelkon

@@ -12,6 +12,7 @@ class PosixProcessStarter : public ProcessStarter {
     StartResult start(const std::string& command_line, const std::string& folder) override;
     int wait(int process_id) override;
     bool is_running(int process_id) override;
+    void end(int process_id) override;
 
   private:
     // Collects the children that ended without being waited for.

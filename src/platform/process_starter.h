@@ -27,6 +27,9 @@ class ProcessStarter {
     // its group are ended and kWaitStoppedBySignal comes back instead.
     virtual int wait(int process_id) = 0;
     virtual bool is_running(int process_id) = 0;
+    // Ends the process and every process of its group (it leads its own
+    // session) at once; wait() or is_running() then collect it.
+    virtual void end(int process_id) = 0;
 };
 
 }  // namespace zelkon

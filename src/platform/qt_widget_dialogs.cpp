@@ -1,7 +1,9 @@
 #include "platform/qt_widget_dialogs.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QStringList>
 
@@ -19,20 +21,65 @@ std::string qt_filter_of(const std::string& filter) {
     return descriptions.join(";;").toStdString();
 }
 
+QString unbroken_paths(const QString& text) {
+    QStringList words = text.split(' ');
+    for (QString& word : words) {
+        if (!word.contains('/')) {
+            continue;
+        }
+        QString joined;
+        for (qsizetype i = 0; i < word.size(); ++i) {
+            if (i > 0) {
+                joined += kWordJoiner;
+            }
+            joined += word[i];
+        }
+        word = joined;
+    }
+    return words.join(' ');
+}
+
+namespace {
+
+// While a box is up, what is copied from it (a selection, or Ctrl+C) reaches
+// the clipboard without the joiners, so that a pasted path is the real one.
+void strip_joiners_from_clipboard(QObject* while_alive) {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    auto strip = [clipboard](QClipboard::Mode mode) {
+        QString text = clipboard->text(mode);
+        if (text.contains(kWordJoiner)) {
+            clipboard->setText(text.remove(kWordJoiner), mode);
+        }
+    };
+    QObject::connect(clipboard, &QClipboard::dataChanged, while_alive,
+                     [strip] { strip(QClipboard::Clipboard); });
+    QObject::connect(clipboard, &QClipboard::selectionChanged, while_alive,
+                     [strip] { strip(QClipboard::Selection); });
+}
+
+QMessageBox::StandardButton show_box(QWidget* parent, QMessageBox::Icon icon,
+                                     const std::string& text, QMessageBox::StandardButtons buttons,
+                                     QMessageBox::StandardButton default_button) {
+    QMessageBox box(icon, QApplication::applicationDisplayName(),
+                    unbroken_paths(QString::fromStdString(text)), buttons, parent);
+    box.setDefaultButton(default_button);
+    strip_joiners_from_clipboard(&box);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+}  // namespace
+
 void QtWidgetDialogs::message(const std::string& text) {
-    QMessageBox::information(parent_, QApplication::applicationDisplayName(),
-                             QString::fromStdString(text));
+    show_box(parent_, QMessageBox::Information, text, QMessageBox::Ok, QMessageBox::Ok);
 }
 
 void QtWidgetDialogs::warning(const std::string& text) {
-    QMessageBox::warning(parent_, QApplication::applicationDisplayName(),
-                         QString::fromStdString(text));
+    show_box(parent_, QMessageBox::Warning, text, QMessageBox::Ok, QMessageBox::Ok);
 }
 
 bool QtWidgetDialogs::ask_yes_no(const std::string& text, bool default_yes) {
-    auto answer = QMessageBox::question(
-        parent_, QApplication::applicationDisplayName(), QString::fromStdString(text),
-        QMessageBox::Yes | QMessageBox::No, default_yes ? QMessageBox::Yes : QMessageBox::No);
+    auto answer = show_box(parent_, QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No,
+                           default_yes ? QMessageBox::Yes : QMessageBox::No);
     return answer == QMessageBox::Yes;
 }
 

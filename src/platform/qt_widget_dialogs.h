@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QChar>
+#include <QString>
+
 #include "platform/dialogs.h"
 
 class QWidget;
@@ -22,6 +25,12 @@ class QtWidgetDialogs : public Dialogs {
   private:
     QWidget* parent_ = nullptr;
 };
+
+// Joins the characters of every word holding a "/" (a path) with word
+// joiners, so that a message box breaks its lines only between words: a
+// path stays on one line and the box grows to hold it.
+inline constexpr QChar kWordJoiner{u'\u2060'};
+QString unbroken_paths(const QString& text);
 
 // "Setup Files (*.inp)|*.inp|All files (*.*)|*.*" as a Qt filter:
 // "Setup Files (*.inp);;All files (*)".

@@ -1,5 +1,6 @@
 #include "platform/shell_words.h"
 
+#include <cctype>
 #include <cstring>
 
 namespace zelkon {
@@ -91,6 +92,40 @@ class WordSplitter {
 
 std::vector<std::string> split_shell_words(const std::string& text) {
     return WordSplitter(text).split();
+}
+
+std::string shell_quote(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text) {
+        if (c == '\'') {
+            quoted += "'\\''";
+        } else {
+            quoted += c;
+        }
+    }
+    return quoted + "'";
+}
+
+std::string shell_word(const std::string& text) {
+    auto literal = [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) != 0 ||
+               std::strchr("/._-+,:@%=", c) != nullptr;
+    };
+    bool plain = !text.empty();
+    for (char c : text) {
+        plain = plain && literal(c);
+    }
+    return plain ? text : shell_quote(text);
+}
+
+bool passes_as_shell_word(const std::string& text) {
+    for (char c : text) {
+        auto code = static_cast<unsigned char>(c);
+        if (code < 0x20 || code == 0x7f) {
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace zelkon

@@ -93,15 +93,12 @@ SshControlFolder::SshControlFolder() {
                                                   parent_folder() + ": " + std::strerror(errno));
     }
     path_ = pattern;
-    lock_fd_ = hold_lock(path_);
+    lock_fd_.reset(hold_lock(path_));
 }
 
 SshControlFolder::~SshControlFolder() {
     std::error_code error;
     std::filesystem::remove_all(path_, error);
-    if (lock_fd_ >= 0) {
-        close(lock_fd_);
-    }
 }
 
 int end_ssh_masters(const SshOptions& options) {

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "platform/owned_fd.h"
 #include "platform/ssh_options.h"
 
 namespace zelkon {
@@ -24,7 +25,7 @@ class SshControlFolder {
 
   private:
     std::string path_;
-    int lock_fd_ = -1;
+    OwnedFd lock_fd_;  // held until the folder is gone
 };
 
 // Asks every master connection with a socket in the options' control folder

@@ -5,25 +5,31 @@
 #include "platform/local_management_service.h"
 #include "platform/ssh_control_folder.h"
 #include "platform/ssh_texts.h"
+#include "platform/starter_protocol.h"
 
 namespace zelkon {
 
-SshProcessClass::SshProcessClass(SshOptions options, std::string host)
-    : options_(std::move(options)), host_(std::move(host)) {}
+namespace {
+
+// Long enough for ssh itself to give up on a silent machine first, so that
+// the reason is its own.
+int answer_timeout_ms(const SshOptions& options) {
+    return 1000 * (options.connect_timeout_s + options.alive_interval_s * options.alive_count_max);
+}
+
+}  // namespace
+
+SshProcessClass::SshProcessClass(const SshOptions& options, const std::string& host)
+    : starter_(options.run_on(host, starter_command()), answer_timeout_ms(options)) {}
 
 int SshProcessClass::Create(const std::string& command_line, const std::string& folder,
                             int& process_id) {
-    CapturedRun run =
-        run_captured(options_.run_on(host_, remote_start_command(command_line, folder)));
-    if (!run.started) {
-        return 127;  // as a shell reports a program it cannot run
-    }
     int started_id = 0;
-    if (run.exit_status == 0 && read_process_id(run.output, started_id)) {
+    int status = starter_.start(command_line, folder, started_id);
+    if (status == 0) {
         process_id = started_id;
-        return 0;
     }
-    return run.exit_status != 0 ? run.exit_status : 1;
+    return status;
 }
 
 SshManagementService::SshManagementService(ProcessStarter& local, std::string computer_name,

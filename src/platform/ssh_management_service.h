@@ -3,23 +3,24 @@
 #include "platform/management_service.h"
 #include "platform/process_starter.h"
 #include "platform/ssh_options.h"
+#include "platform/ssh_starter.h"
 
 namespace zelkon {
 
-// Starts processes on another machine through ssh, over the master
-// connection that reaching the machine opened.
+// Starts processes on another machine through its starter shell, over the
+// master connection that reaching the machine opened.
 class SshProcessClass : public ProcessClass {
   public:
-    SshProcessClass(SshOptions options, std::string host);
-    // 0 and the remote process id; otherwise ssh's exit status (255 when the
-    // machine could not be reached, 1 when the folder could not be entered),
-    // or 1 when no process id came back.
+    SshProcessClass(const SshOptions& options, const std::string& host);
+    // 0 and the remote process id; otherwise 255 when the machine could not
+    // be reached (its starter is gone), 1 when the folder could not be
+    // entered or no process id came back.
     int Create(const std::string& command_line, const std::string& folder,
                int& process_id) override;
+    std::string lost_connection() const override { return starter_.lost_reason(); }
 
   private:
-    SshOptions options_;
-    std::string host_;
+    SshStarter starter_;
 };
 
 // The management service over ssh. The local computer is served by the

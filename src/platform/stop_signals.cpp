@@ -27,24 +27,19 @@ void block_stop_signals() {
 StopSignals::StopSignals(std::function<void(int)> on_signal) : on_signal_(std::move(on_signal)) {
     block_stop_signals();
     sigset_t set = stop_set();
-    descriptor_ = signalfd(-1, &set, SFD_CLOEXEC | SFD_NONBLOCK);
-    if (descriptor_ < 0) {
+    descriptor_.reset(signalfd(-1, &set, SFD_CLOEXEC | SFD_NONBLOCK));
+    if (!descriptor_.valid()) {
         return;
     }
-    notifier_ = std::make_unique<QSocketNotifier>(descriptor_, QSocketNotifier::Read);
+    notifier_ = std::make_unique<QSocketNotifier>(descriptor_.get(), QSocketNotifier::Read);
     QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] {
         signalfd_siginfo info{};
-        while (read(descriptor_, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
+        while (read(descriptor_.get(), &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
             on_signal_(static_cast<int>(info.ssi_signo));
         }
     });
 }
 
-StopSignals::~StopSignals() {
-    notifier_.reset();
-    if (descriptor_ >= 0) {
-        close(descriptor_);
-    }
-}
+StopSignals::~StopSignals() = default;
 
 }  // namespace zelkon

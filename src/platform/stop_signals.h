@@ -3,6 +3,8 @@
 #include <functional>
 #include <memory>
 
+#include "platform/owned_fd.h"
+
 class QSocketNotifier;
 
 namespace zelkon {
@@ -23,7 +25,7 @@ class StopSignals {
 
   private:
     std::function<void(int)> on_signal_;
-    int descriptor_ = -1;
+    OwnedFd descriptor_;  // outlives the notifier that watches it
     std::unique_ptr<QSocketNotifier> notifier_;
 };
 

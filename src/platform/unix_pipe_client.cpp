@@ -2,7 +2,6 @@
 
 #include <poll.h>
 #include <signal.h>
-#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <sys/wait.h>
@@ -13,7 +12,10 @@
 #include <cstring>
 #include <thread>
 
+#include "platform/owned_fd.h"
+#include "platform/peer_closed.h"
 #include "platform/pipe_frames.h"
+#include "platform/spawn.h"
 #include "platform/unix_pipe_paths.h"
 
 namespace zelkon {
@@ -58,20 +60,14 @@ bool wait_readable(int fd, int timeout_ms) {
     return ready > 0;
 }
 
-bool peer_has_closed(int fd) {
-    pollfd entry{fd, POLLIN | POLLRDHUP, 0};
-    return poll(&entry, 1, 0) > 0 && (entry.revents & (POLLHUP | POLLRDHUP | POLLERR)) != 0;
-}
-
 class LocalConnection : public PipeConnection {
   public:
-    explicit LocalConnection(int fd) : fd_(fd) {}
-    ~LocalConnection() override { close(fd_); }
+    explicit LocalConnection(OwnedFd fd) : fd_(std::move(fd)) {}
 
     PipeIo transact(std::span<const std::uint8_t> request, std::span<std::uint8_t> reply) override {
         ssize_t put;
         do {
-            put = send(fd_, request.data(), request.size(), MSG_NOSIGNAL);
+            put = send(fd_.get(), request.data(), request.size(), MSG_NOSIGNAL);
         } while (put < 0 && errno == EINTR);
         if (put < 0) {
             return {pipe_error_from_errno(errno), 0};
@@ -87,7 +83,7 @@ class LocalConnection : public PipeConnection {
         message.msg_iovlen = 1;
         ssize_t got;
         do {
-            got = recvmsg(fd_, &message, 0);
+            got = recvmsg(fd_.get(), &message, 0);
         } while (got < 0 && errno == EINTR);
         if (got < 0) {
             return {pipe_error_from_errno(errno), 0};
@@ -95,18 +91,19 @@ class LocalConnection : public PipeConnection {
         if ((message.msg_flags & MSG_TRUNC) != 0) {
             return {kPipeMoreData, reply.size()};
         }
-        if (got == 0 && peer_has_closed(fd_)) {
+        if (got == 0 && peer_has_closed(fd_.get())) {
             return {kPipeBrokenPipe, 0};
         }
         return {0, static_cast<std::size_t>(got)};
     }
 
-    int fd_;
+    OwnedFd fd_;
 };
 
 // One attempt: 0 with a greeted socket, kPipeBusy, or another error.
-int try_connect(const std::string& path, int greeting_ms, int& fd) {
-    fd = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
+int try_connect(const std::string& path, int greeting_ms, OwnedFd& connected) {
+    OwnedFd socket_fd(socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0));
+    int fd = socket_fd.get();
     if (fd < 0) {
         return pipe_error_from_errno(errno);
     }
@@ -125,9 +122,8 @@ int try_connect(const std::string& path, int greeting_ms, int& fd) {
                : got == 4 && std::memcmp(greeting, "BUSY", 4) == 0 ? kPipeBusy
                                                                    : kPipeBrokenPipe;
     }
-    if (code != 0) {
-        close(fd);
-        fd = -1;
+    if (code == 0) {
+        connected = std::move(socket_fd);
     }
     return code;
 }
@@ -135,19 +131,19 @@ int try_connect(const std::string& path, int greeting_ms, int& fd) {
 // The child process of a remote pipe, joined to us by a stream socket.
 class RemoteConnection : public PipeConnection {
   public:
-    RemoteConnection(int fd, pid_t child) : fd_(fd), child_(child) {}
+    RemoteConnection(OwnedFd fd, pid_t child) : fd_(std::move(fd)), child_(child) {}
     ~RemoteConnection() override {
-        close(fd_);
+        fd_.reset();  // before the wait: closing it is what lets ssh end
         end_child(child_);
     }
 
     PipeIo transact(std::span<const std::uint8_t> request, std::span<std::uint8_t> reply) override {
-        int code = write_frame(fd_, request);
+        int code = write_frame(fd_.get(), request);
         if (code != 0) {
             return {code, 0};
         }
         std::size_t received = 0;
-        code = read_frame_into(fd_, reply, received);
+        code = read_frame_into(fd_.get(), reply, received);
         return {code, received};
     }
 
@@ -164,65 +160,48 @@ class RemoteConnection : public PipeConnection {
     }
 
   private:
-    int fd_;
+    OwnedFd fd_;
     pid_t child_;
 };
-
-[[noreturn]] void exec_dial(int fd, char* const* argv) {
-    prctl(PR_SET_PDEATHSIG, SIGTERM);  // an ssh child never outlives us
-    dup2(fd, STDIN_FILENO);
-    dup2(fd, STDOUT_FILENO);
-    if (fd > STDERR_FILENO) {
-        close(fd);
-    }
-    // Whatever the host blocked, ssh must still end on the signal above.
-    signal(SIGPIPE, SIG_DFL);
-    sigset_t none;
-    sigemptyset(&none);
-    sigprocmask(SIG_SETMASK, &none, nullptr);
-    execvp(argv[0], argv);
-    _exit(127);
-}
 
 // One attempt through ssh: 0 with a greeted connection, kPipeBusy, or another error.
 int try_remote(const std::vector<std::string>& arguments, int greeting_ms,
                std::unique_ptr<PipeConnection>& connection) {
-    std::vector<char*> argv;
-    for (const std::string& argument : arguments) {
-        argv.push_back(const_cast<char*>(argument.c_str()));
-    }
-    argv.push_back(nullptr);
     int pair[2];
     if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0) {
         return pipe_error_from_errno(errno);
     }
-    pid_t child = fork();
-    if (child < 0) {
-        int code = pipe_error_from_errno(errno);
-        close(pair[0]);
-        close(pair[1]);
-        return code;
+    OwnedFd ours(pair[0]);
+    OwnedFd theirs(pair[1]);
+    // ssh reads and writes the socket; its messages stay on our standard error.
+    SpawnRequest request;
+    request.arguments = arguments;
+    request.streams[0] = theirs.get();
+    request.streams[1] = theirs.get();
+    request.streams[2] = STDERR_FILENO;
+    request.end_with_parent = true;  // an ssh child never outlives us
+    SpawnResult child = spawn_process(request);
+    theirs.reset();
+    if (child.process_id == 0) {
+        // As a dial that ended without a greeting: fork failing is ours, the rest is ssh's.
+        return child.error == EAGAIN || child.error == ENOMEM ? pipe_error_from_errno(child.error)
+                                                              : kPipeFileNotFound;
     }
-    if (child == 0) {
-        close(pair[0]);
-        exec_dial(pair[1], argv.data());
-    }
-    close(pair[1]);
     std::vector<std::uint8_t> greeting;
     // A dial that cannot reach the pipe, or an ssh that cannot log in, ends
     // without a greeting, having said why on standard error.
-    int code = !wait_readable(pair[0], greeting_ms)                             ? kPipeTimeout
-               : read_frame(pair[0], greeting, 16) != 0                         ? kPipeFileNotFound
+    int code = !wait_readable(ours.get(), greeting_ms)                          ? kPipeTimeout
+               : read_frame(ours.get(), greeting, 16) != 0                      ? kPipeFileNotFound
                : greeting == std::vector<std::uint8_t>{'R', 'E', 'A', 'D', 'Y'} ? 0
                : greeting == std::vector<std::uint8_t>{'B', 'U', 'S', 'Y'}      ? kPipeBusy
                                                                                 : kPipeBrokenPipe;
     if (code != 0) {
-        close(pair[0]);
-        kill(child, SIGTERM);
-        RemoteConnection::end_child(child);
+        ours.reset();
+        kill(child.process_id, SIGTERM);
+        RemoteConnection::end_child(child.process_id);
         return code;
     }
-    connection = std::make_unique<RemoteConnection>(pair[0], child);
+    connection = std::make_unique<RemoteConnection>(std::move(ours), child.process_id);
     return 0;
 }
 
@@ -231,10 +210,10 @@ int try_remote(const std::vector<std::string>& arguments, int greeting_ms,
 std::unique_ptr<PipeConnection> open_unix_socket(const std::string& path, int wait_ms, int& error) {
     Deadline deadline = Deadline::after(wait_ms);
     while (true) {
-        int fd = -1;
+        OwnedFd fd;
         error = try_connect(path, deadline.left_at_least(0), fd);
         if (error == 0) {
-            return std::make_unique<LocalConnection>(fd);
+            return std::make_unique<LocalConnection>(std::move(fd));
         }
         if (error != kPipeBusy) {
             return nullptr;

@@ -1,6 +1,5 @@
 #include "platform/unix_pipe_listener.h"
 
-#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -12,6 +11,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/owned_fd.h"
+#include "platform/peer_closed.h"
 #include "platform/unix_pipe_paths.h"
 
 namespace zelkon {
@@ -40,11 +41,6 @@ bool someone_listens(const std::string& path) {
 
 void send_greeting(int fd, const char* text) {
     send(fd, text, std::strlen(text), MSG_DONTWAIT | MSG_NOSIGNAL);
-}
-
-bool peer_has_closed(int fd) {
-    pollfd entry{fd, POLLIN | POLLRDHUP, 0};
-    return poll(&entry, 1, 0) > 0 && (entry.revents & (POLLHUP | POLLRDHUP | POLLERR)) != 0;
 }
 
 // Asks the event loop to run the activity handler soon. Queued rather than
@@ -80,8 +76,8 @@ class ActivityWatch {
 
 class UnixEndpoint : public PipeEndpoint {
   public:
-    UnixEndpoint(int fd, std::string path, const PipeEndpointOptions& options)
-        : fd_(fd), path_(std::move(path)), max_reply_(options.max_reply) {
+    UnixEndpoint(OwnedFd fd, std::string path, const PipeEndpointOptions& options)
+        : fd_(std::move(fd)), path_(std::move(path)), max_reply_(options.max_reply) {
         struct stat info {};
         if (stat(path_.c_str(), &info) == 0) {
             inode_ = info.st_ino;
@@ -89,7 +85,7 @@ class UnixEndpoint : public PipeEndpoint {
     }
     ~UnixEndpoint() override {
         watch_.reset();
-        close(fd_);
+        fd_.reset();  // before the path goes, so no client is queued on a socket that ends
         // Remove the socket only if it is still ours, not a newer listener's.
         struct stat info {};
         if (stat(path_.c_str(), &info) == 0 && info.st_ino == inode_) {
@@ -104,7 +100,7 @@ class UnixEndpoint : public PipeEndpoint {
             return;
         }
         int client;
-        while ((client = accept4(fd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC)) >= 0) {
+        while ((client = accept4(fd_.get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC)) >= 0) {
             send_greeting(client, "BUSY");
             close(client);
         }
@@ -112,12 +108,12 @@ class UnixEndpoint : public PipeEndpoint {
 
     void set_activity_handler(std::function<void()> handler) override {
         handler_ = std::make_shared<std::function<void()>>(std::move(handler));
-        watch_ = std::make_unique<ActivityWatch>(fd_, handler_);
+        watch_ = std::make_unique<ActivityWatch>(fd_.get(), handler_);
     }
 
     // A waiting instance takes the next client, if one is there.
     int accept_client(int& error) {
-        int client = accept4(fd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        int client = accept4(fd_.get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (client < 0) {
             error = errno == EAGAIN || errno == EINTR || errno == ECONNABORTED
                         ? kPipeListening
@@ -133,7 +129,7 @@ class UnixEndpoint : public PipeEndpoint {
     int waiting_ = 0;
 
   private:
-    int fd_;
+    OwnedFd fd_;
     std::string path_;
     std::size_t max_reply_;
     ino_t inode_ = 0;
@@ -146,24 +142,22 @@ class UnixInstance : public PipeInstance {
     explicit UnixInstance(UnixEndpoint& endpoint) : endpoint_(endpoint) { ++endpoint_.waiting_; }
     ~UnixInstance() override {
         watch_.reset();
-        if (fd_ >= 0) {
-            close(fd_);
-        } else {
+        if (!fd_.valid()) {
             --endpoint_.waiting_;
         }
     }
 
-    int connect() override { return fd_ >= 0 ? kPipeConnected : kPipeListening; }
+    int connect() override { return fd_.valid() ? kPipeConnected : kPipeListening; }
 
     PipeIo read(std::span<std::uint8_t> buffer) override {
-        if (fd_ < 0 && !take_client()) {
+        if (!fd_.valid() && !take_client()) {
             return {accept_error_, 0};
         }
         iovec part{buffer.data(), buffer.size()};
         msghdr message{};
         message.msg_iov = &part;
         message.msg_iovlen = 1;
-        ssize_t got = recvmsg(fd_, &message, MSG_DONTWAIT);
+        ssize_t got = recvmsg(fd_.get(), &message, MSG_DONTWAIT);
         if (got < 0) {
             if (errno == EAGAIN || errno == EINTR) {
                 return {kPipeNoData, 0};
@@ -174,21 +168,21 @@ class UnixInstance : public PipeInstance {
             return {kPipeMoreData, buffer.size()};
         }
         // Zero bytes is either an empty message or the end of the connection.
-        if (got == 0 && peer_has_closed(fd_)) {
+        if (got == 0 && peer_has_closed(fd_.get())) {
             return {kPipeBrokenPipe, 0};
         }
         return {0, static_cast<std::size_t>(got)};
     }
 
     PipeIo write(std::span<const std::uint8_t> message) override {
-        if (fd_ < 0) {
+        if (!fd_.valid()) {
             return {kPipeBrokenPipe, 0};
         }
         if (message.size() > endpoint_.max_reply()) {
             return {0, 0};  // more than the output buffer takes
         }
         // Never blocks: a client that does not read its replies loses its pipe.
-        ssize_t put = send(fd_, message.data(), message.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
+        ssize_t put = send(fd_.get(), message.data(), message.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
         if (put < 0) {
             return {pipe_error_from_errno(errno), 0};
         }
@@ -198,7 +192,7 @@ class UnixInstance : public PipeInstance {
     int flush() override { return 0; }  // a sent message is already the client's
 
     int disconnect() override {
-        if (fd_ >= 0 && shutdown(fd_, SHUT_RDWR) != 0 && errno != ENOTCONN) {
+        if (fd_.valid() && shutdown(fd_.get(), SHUT_RDWR) != 0 && errno != ENOTCONN) {
             return pipe_error_from_errno(errno);
         }
         return 0;
@@ -206,17 +200,17 @@ class UnixInstance : public PipeInstance {
 
   private:
     bool take_client() {
-        fd_ = endpoint_.accept_client(accept_error_);
-        if (fd_ < 0) {
+        fd_.reset(endpoint_.accept_client(accept_error_));
+        if (!fd_.valid()) {
             return false;
         }
         --endpoint_.waiting_;
-        watch_ = std::make_unique<ActivityWatch>(fd_, endpoint_.handler());
+        watch_ = std::make_unique<ActivityWatch>(fd_.get(), endpoint_.handler());
         return true;
     }
 
     UnixEndpoint& endpoint_;
-    int fd_ = -1;
+    OwnedFd fd_;
     int accept_error_ = kPipeListening;
     std::unique_ptr<ActivityWatch> watch_;
 };
@@ -250,17 +244,16 @@ int bind_socket(int fd, const std::string& path) {
 std::unique_ptr<PipeEndpoint> listen_on_unix_socket(const std::string& path,
                                                     const PipeEndpointOptions& options,
                                                     int& error) {
-    int fd = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (fd < 0) {
+    OwnedFd fd(socket(AF_UNIX, SOCK_SEQPACKET | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+    if (!fd.valid()) {
         error = pipe_error_from_errno(errno);
         return nullptr;
     }
-    error = bind_socket(fd, path);
+    error = bind_socket(fd.get(), path);
     if (error != 0) {
-        close(fd);
         return nullptr;
     }
-    return std::make_unique<UnixEndpoint>(fd, path, options);
+    return std::make_unique<UnixEndpoint>(std::move(fd), path, options);
 }
 
 }  // namespace zelkon

@@ -89,16 +89,4 @@ int pipe_error_from_errno(int error_number) {
     }
 }
 
-std::string shell_quote(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text) {
-        if (c == '\'') {
-            quoted += "'\\''";
-        } else {
-            quoted += c;
-        }
-    }
-    return quoted + "'";
-}
-
 }  // namespace zelkon

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "platform/shell_words.h"
 #include "platform/ssh_options.h"
 
 namespace zelkon {
@@ -28,8 +29,5 @@ int pipe_socket_path(const std::string& folder, const std::string& name, std::st
 
 // The pipe error code nearest to a POSIX errno value.
 int pipe_error_from_errno(int error_number);
-
-// The text quoted for a POSIX shell.
-std::string shell_quote(const std::string& text);
 
 }  // namespace zelkon

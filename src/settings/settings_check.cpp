@@ -1,9 +1,11 @@
 #include "settings/settings_check.h"
 
 #include <exception>
+#include <utility>
 
 #include "controller/Module_zelkon_cluster.h"
 #include "platform/error.h"
+#include "platform/shell_words.h"
 #include "settings/server_list.h"
 #include "settings/server_tables.h"
 #include "settings/slurm_servers.h"
@@ -55,6 +57,26 @@ std::string check_job_id(const FormControls& controls, RunState& state) {
     return "";
 }
 
+// Every command line is one line of text: no quoting carries a line break or
+// another control character to a task server.
+std::string check_passable(const FormControls& controls) {
+    const std::pair<const char*, const std::string*> fields[] = {
+        {"work drive", &controls.Text_work_drive.text},
+        {"work folder", &controls.Text_work_folder.text},
+        {"network share", &controls.Text_network_share.text},
+        {"inversion folder", &controls.Dir1},
+        {"job ID", &controls.Text_jobID.text},
+    };
+    for (const auto& [name, text] : fields) {
+        if (!passes_as_shell_word(*text)) {
+            return std::string("The ") + name +
+                   " holds a line break or another control character, which no command line "
+                   "can pass to the task servers";
+        }
+    }
+    return "";
+}
+
 // The job folder here and as other machines reach it; folder is the work
 // folder without its outer separators.
 void set_work_paths(const std::string& folder, const std::string& net_root, RunState& state) {
@@ -99,6 +121,9 @@ void SettingsCheck::check_cluster_settings(std::int32_t& ierr) {
     ierr = -1;
     try {
         std::string message = check_max_tasks(controls, state);
+        if (message.empty()) {
+            message = check_passable(controls);
+        }
         if (message.empty()) {
             message = check_work_place(controls, state);
         }

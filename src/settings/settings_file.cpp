@@ -65,7 +65,10 @@ void SettingsFile::read_cluster_settings(const std::string& fname, std::int32_t&
     try {
         SettingsFileValues values;
         if (!parse_settings_file(read_settings_lines(platform.files, fname), values)) {
-            platform.dialogs.warning("The specified file does not have the correct format");
+            platform.dialogs.warning(std::string("The specified file does not have the correct "
+                                                 "format: line 1 should begin with \"Nimbal\", "
+                                                 "as the header line \"") +
+                                     kSettingsFileHeader + "\" does");
             return;
         }
         fill_form(values, controls);

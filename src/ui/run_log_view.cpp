@@ -24,6 +24,10 @@ RunLogView::RunLogView(QWidget* parent) : QPlainTextEdit(parent) {
     setReadOnly(true);
     setUndoRedoEnabled(false);
     setFont(run_log_font());
+    // Assembly-log rows are wider than the box: each stays one line, and
+    // the box scrolls sideways instead.
+    setLineWrapMode(QPlainTextEdit::NoWrap);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 }
 
 void RunLogView::show_log(const std::string& log_text) {

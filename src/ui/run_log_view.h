@@ -5,7 +5,8 @@
 
 namespace zelkon {
 
-// The run log: a read-only, fixed-pitch text box that follows the model's
+// The run log: a read-only, fixed-pitch text box, its lines kept whole and
+// scrolled sideways, that follows the model's
 // log text. The log only grows between resets and can reach megabytes, so
 // new text is appended rather than the whole text set again.
 class RunLogView : public QPlainTextEdit {

@@ -24,11 +24,13 @@ std::string this_computer() {
     return name.substr(0, name.find('.'));
 }
 
-// A zelkon-listener with the pipe folder of one host; ended when it goes.
+// A zelkon-listener with the pipe folder of one host, whose shell finds the
+// task and assembly programs; ended when it goes.
 class Listener : public ListenerProcess {
   public:
     Listener(const std::string& runtime_folder, int max_clients, const std::string& log)
-        : ListenerProcess(ZELKON_BIN_DIR, runtime_folder, max_clients, log) {}
+        : ListenerProcess(ZELKON_BIN_DIR, runtime_folder, max_clients, log,
+                          {std::string("PATH=") + ZELKON_BIN_DIR + ":/usr/bin:/bin"}) {}
 };
 
 class ClusterSetupOverSsh : public ::testing::Test {

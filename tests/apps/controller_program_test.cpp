@@ -69,9 +69,19 @@ TEST_F(ControllerProgram, WithoutADisplayItSuggestsHeadlessAndExitsTwo) {
     EXPECT_EQ(err, "No display: run with --headless, or set DISPLAY\n");
 }
 
-TEST_F(ControllerProgram, AnUnknownOptionIsAUsageError) {
-    EXPECT_EQ(run("--headless --no-such-option"), 2);
-    EXPECT_NE(err.find("no-such-option"), std::string::npos);
+// Headless, the folder is needed: nothing else says what to run.
+TEST_F(ControllerProgram, UsageErrorsExitTwoAndSayWhatIsWrong) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"--headless --no-such-option " + inversion(), "no-such-option"},
+        {"--headless", "--headless needs an inversion folder"},
+        {"--headless --job 0 " + inversion(), "--job takes a job ID from 1 to 999999, not \"0\""},
+        {"--headless --job 1000000 " + inversion(), "not \"1000000\""},
+        {"--headless --job 7x " + inversion(), "not \"7x\""},
+    };
+    for (const auto& [arguments, said] : cases) {
+        EXPECT_EQ(run(arguments), 2) << arguments;
+        EXPECT_NE(err.find(said), std::string::npos) << arguments << ": " << err;
+    }
 }
 
 TEST_F(ControllerProgram, AHeadlessStartUpWithNothingStoredSaysWhyAndExitsOne) {

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <map>
 
 #include "program_run.h"
 
@@ -91,14 +92,16 @@ TEST_F(InstallTree, TheDemoExampleRunsWithTheInstalledProgram) {
     EXPECT_TRUE(fs::exists(temp.file("demo/zelkon_cluster_3.zcd")));
     EXPECT_TRUE(fs::exists(prefix() + "/share/doc/zelkon-cluster-controller/README.md"));
 #ifdef ZELKON_MAN_PAGES
-    for (const std::string program : {"zelkon-cluster-controller", "zelkon-listener"}) {
-        EXPECT_TRUE(fs::exists(prefix() + "/share/man/man1/" + program + ".1.gz")) << program;
+    for (const auto& programs : {kPrograms, kReferencePrograms}) {
+        for (const auto& program : programs) {
+            EXPECT_TRUE(fs::exists(prefix() + "/share/man/man1/" + program + ".1.gz")) << program;
+        }
     }
 #endif
 }
 
-// The package, built from the build folder as scripts/package.sh does.
-class DebianPackage : public ::testing::Test {
+// The packages, built from the build folder as scripts/package.sh does.
+class DebianPackages : public ::testing::Test {
   protected:
     void SetUp() override {
         if (!have("dpkg-deb") || !have("dpkg-shlibdeps")) {
@@ -110,37 +113,60 @@ class DebianPackage : public ::testing::Test {
         ASSERT_EQ(pack.code, 0) << pack.out << pack.err;
         for (const auto& item : fs::directory_iterator(temp.file("out"))) {
             if (item.path().extension() == ".deb") {
-                package = item.path().string();
+                std::string file = item.path().string();
+                packages[dpkg_deb("-f", file, "Package").out] = file;
             }
         }
-        ASSERT_FALSE(package.empty()) << pack.out;
+        ASSERT_EQ(packages.size(), 2u) << pack.out;
     }
-    ProgramRun dpkg_deb(const std::string& arguments) {
-        return run_command(temp, "dpkg-deb " + arguments + " '" + package + "'");
+    ProgramRun dpkg_deb(const std::string& option, const std::string& file,
+                        const std::string& field = "") {
+        ProgramRun run = run_command(temp, "dpkg-deb " + option + " '" + file + "' " + field);
+        if (!field.empty() && !run.out.empty() && run.out.back() == '\n') {
+            run.out.pop_back();
+        }
+        return run;
     }
 
     TempFolder temp;
-    std::string package;
+    std::map<std::string, std::string> packages;  // by package name
 };
 
-TEST_F(DebianPackage, HoldsEveryProgramUnderUsrAndTheirLibrariesAreItsDependencies) {
-    ProgramRun list = dpkg_deb("-c");
-    ASSERT_EQ(list.code, 0) << list.err;
-    for (const auto& programs : {kPrograms, kReferencePrograms}) {
-        for (const auto& program : programs) {
-            EXPECT_NE(list.out.find(" ./usr/bin/" + program + "\n"), std::string::npos) << program;
-        }
+TEST_F(DebianPackages, TheTaskServersPackageNeedsNoDisplayAndTheControllersDependsOnIt) {
+    const std::string server = packages["zelkon-task-server"];
+    const std::string controller = packages["zelkon-cluster-controller"];
+    ASSERT_FALSE(server.empty() || controller.empty());
+    std::string server_files = dpkg_deb("-c", server).out;
+    for (const auto& program : kReferencePrograms) {
+        EXPECT_NE(server_files.find(" ./usr/bin/" + program + "\n"), std::string::npos) << program;
     }
-    EXPECT_NE(list.out.find(" ./usr/share/applications/zelkon-cluster-controller.desktop\n"),
-              std::string::npos)
-        << list.out;
-    std::string depends = dpkg_deb("-f").out;
-    EXPECT_NE(depends.find("openssh-client"), std::string::npos) << depends;
-    EXPECT_NE(depends.find("libqt6core6"), std::string::npos) << depends;
-    ProgramRun unit = run_command(temp, "dpkg-deb --fsys-tarfile '" + package +
+    for (const std::string program : {"zelkon-listener", "zelkon-pipe-call"}) {
+        EXPECT_NE(server_files.find(" ./usr/bin/" + program + "\n"), std::string::npos) << program;
+    }
+    EXPECT_EQ(server_files.find("zelkon-cluster-controller"), std::string::npos) << server_files;
+    std::string server_needs = dpkg_deb("-f", server, "Depends").out;
+    EXPECT_NE(server_needs.find("libqt6core6"), std::string::npos) << server_needs;
+    for (const std::string display :
+         {"libqt6gui", "libqt6widgets", "libgl1", "libopengl", "libegl", "libx11", "libxcb"}) {
+        EXPECT_EQ(server_needs.find(display), std::string::npos) << server_needs;
+    }
+    ProgramRun unit = run_command(temp, "dpkg-deb --fsys-tarfile '" + server +
                                             "' | tar -xO ./usr/lib/systemd/user/"
                                             "zelkon-listener.service");
     EXPECT_EQ(first_word(entry(unit.out, "ExecStart")), "/usr/bin/zelkon-listener") << unit.out;
+
+    std::string controller_files = dpkg_deb("-c", controller).out;
+    EXPECT_NE(controller_files.find(" ./usr/bin/zelkon-cluster-controller\n"), std::string::npos);
+    EXPECT_NE(
+        controller_files.find(" ./usr/share/applications/zelkon-cluster-controller.desktop\n"),
+        std::string::npos)
+        << controller_files;
+    EXPECT_EQ(controller_files.find("zelkon-listener"), std::string::npos) << controller_files;
+    std::string controller_needs = dpkg_deb("-f", controller, "Depends").out;
+    for (const std::string needed :
+         {"zelkon-task-server (= " ZELKON_VERSION ")", "openssh-client", "libqt6widgets6"}) {
+        EXPECT_NE(controller_needs.find(needed), std::string::npos) << controller_needs;
+    }
 }
 
 }  // namespace

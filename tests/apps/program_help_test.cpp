@@ -1,4 +1,4 @@
-// The --help and --version of the programs a person starts by hand.
+// The --help and --version of every installed program.
 #include <gtest/gtest.h>
 
 #include "program_run.h"
@@ -41,10 +41,12 @@ TEST_P(ProgramHelp, HelpAllIsAnUnknownOption) {
 
 INSTANTIATE_TEST_SUITE_P(Programs, ProgramHelp,
                          ::testing::Values("zelkon-cluster-controller", "zelkon-listener",
-                                           "zelkon-pipe-call"),
+                                           "zelkon-pipe-call", "zelkon", "zelkon_cluster_task",
+                                           "zelkon_cluster_assemble", "zelkon_matrix_check"),
                          [](const auto& info) {
                              std::string name = info.param;
                              std::erase(name, '-');
+                             std::erase(name, '_');
                              return name;
                          });
 

@@ -16,6 +16,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <optional>
 #include <regex>
 #include <sstream>
@@ -141,9 +142,11 @@ class WholeRun : public ::testing::Test {
              << servers << "\r\n";
     }
 
-    // Starts `zelkon-cluster-controller --headless` on the inversion folder,
+    // Starts `zelkon-cluster-controller --headless` on the inversion folder
+    // with the settings file (or the command line given, program name first),
     // with the fault switches given as NAME=VALUE.
-    void start(const std::vector<std::string>& switches = {}) {
+    void start(const std::vector<std::string>& switches = {},
+               std::vector<std::string> arguments = {}) {
         std::vector<std::string> environment;
         for (char** variable = environ; *variable != nullptr; ++variable) {
             std::string word = *variable;
@@ -157,8 +160,11 @@ class WholeRun : public ::testing::Test {
         environment.push_back("XDG_CONFIG_HOME=" + temp.file("config"));
         environment.push_back("XDG_RUNTIME_DIR=" + runtime());
         environment.insert(environment.end(), switches.begin(), switches.end());
-        std::vector<std::string> arguments = {kBin + "/zelkon-cluster-controller", "--headless",
-                                              "--settings", temp.file("job.inp"), inversion()};
+        if (arguments.empty()) {
+            arguments = {"zelkon-cluster-controller", "--headless", "--settings",
+                         temp.file("job.inp"), inversion()};
+        }
+        arguments[0] = kBin + "/" + arguments[0];
         std::vector<char*> argv;
         std::vector<char*> envp;
         for (std::string& word : arguments) {
@@ -217,8 +223,9 @@ class WholeRun : public ::testing::Test {
 
     pid_t pid_of_controller() const { return pid_; }
 
-    int run(const std::vector<std::string>& switches = {}) {
-        start(switches);
+    int run(const std::vector<std::string>& switches = {},
+            const std::vector<std::string>& arguments = {}) {
+        start(switches, arguments);
         return finish();
     }
 
@@ -304,9 +311,19 @@ class WholeRun : public ::testing::Test {
         } else {
             EXPECT_EQ(shown, lines) << out;
         }
+        // After the end, where the matrix files are and, for a matrix not yet
+        // whole, the command that continues it.
+        std::string end_notes = "Matrix file: " + inversion() +
+                                "/parvex_gz.mtx\nMatrix file: " + inversion() + "/parvex_gx.mtx\n";
+        if (next_datum <= kDemoData) {
+            end_notes += "To continue this run: zelkon-cluster-controller --headless --job 7 " +
+                         inversion() + "/\n";
+        }
         static const std::regex end(
             R"([^]*\n\nZelkon Cluster finished at \d\d-[A-Z][a-z]{2}-\d{4} \d\d:\d\d:\d\d\n)");
-        EXPECT_TRUE(std::regex_match(out, end)) << out;
+        EXPECT_TRUE(out.ends_with(end_notes) &&
+                    std::regex_match(out.substr(0, out.size() - end_notes.size()), end))
+            << out;
         // The clean-up removed the job folder.
         EXPECT_FALSE(fs::exists(job_folder()));
     }
@@ -386,11 +403,13 @@ TEST_P(DemoRun, OnThreeTaskServersGivesTheMatrixOfOneTask) {
         // computer directly.
         std::string requests = file_text(temp.file("listener.log"));
         for (int t = 1; t <= 20; ++t) {
-            std::regex started(" zelkon_cluster_task " + job_folder() + "zelkon_cluster_7\\.zcd " +
-                               std::to_string(t) + " \\d+ \\d+ -> Started process \\d+\n");
+            std::regex started("\\$\\(zelkon_cluster_task " + job_folder() +
+                               "zelkon_cluster_7\\.zcd " + std::to_string(t) +
+                               " \\d+ \\d+ 2>&1 .* -> Started process \\d+\n");
             EXPECT_TRUE(std::regex_search(requests, started)) << "task " << t << "\n" << requests;
         }
-        EXPECT_EQ(requests.find("zelkon_cluster_assemble"), std::string::npos) << requests;
+        // (The connection test's listing only looks the program up.)
+        EXPECT_EQ(requests.find(": zelkon_cluster_assemble "), std::string::npos) << requests;
     }
 }
 
@@ -466,9 +485,10 @@ TEST_F(WholeRun, AnAssemblyThatAlwaysCrashesEndsTheRunWithTheReason) {
 
 // Tasks of at least a second each on four task servers: the first batch of
 // 16 is merged well before the 40th task is done. SIGTERM stops the run
-// there; the next start of the same job keeps the matrix (the headless
-// answer to "Use the existing mtx file?" is Yes) and computes only the tasks
-// after its last assembled one; a start after that finds the matrix whole.
+// there; the command it prints starts the same job from the stored settings,
+// which keeps the matrix (the headless answer to "Use the existing mtx file?"
+// is Yes) and computes only the tasks after its last assembled one; a start
+// after that finds the matrix whole.
 TEST_F(WholeRun, ARunStoppedPartWayIsFinishedByTheNextStartOfTheJob) {
     write_settings(this_computer() + "/4", 40, false);
     start({"ZELKON_TASK_MIN_SECONDS=1"});
@@ -487,8 +507,13 @@ TEST_F(WholeRun, ARunStoppedPartWayIsFinishedByTheNextStartOfTheJob) {
     std::string stopped_log = process_log();
     EXPECT_TRUE(lines_of(stopped_log).back().ends_with(" Zelkon Cluster ended")) << stopped_log;
     wait_for_no_process_using(job_folder());
+    std::smatch printed;
+    ASSERT_TRUE(std::regex_search(err, printed, std::regex("\nTo continue this run: (.*)\n")))
+        << err;
+    std::istringstream command(printed[1].str());
+    std::vector<std::string> words{std::istream_iterator<std::string>(command), {}};
 
-    ASSERT_EQ(run(), 0) << out << err;
+    ASSERT_EQ(run({}, words), 0) << out << err;
     EXPECT_NE(err.find("Use the existing mtx file? [Yes]\n"), std::string::npos) << err;
     expect_the_matrix_of_one_task();
     expect_logs_of_assembled_tasks(40);

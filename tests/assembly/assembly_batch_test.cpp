@@ -92,5 +92,48 @@ TEST_F(AssemblyTest, ABatchMarksItsTasksAndWritesTheStartToTheProcessLog) {
                                  command("3 node3/1 18") + "\r\n");
 }
 
+// A marker that stays would count its task as merged before the assembly
+// reaches it: the batch does not start, and the run ends with the error.
+TEST_F(AssemblyTest, AMarkerThatCannotBeDeletedStopsTheBatchWithAnError) {
+    seed_run(100, 4);
+    complete(1, 16);
+    fake.files.add_file(marker(7), "");
+    fake.files.set_read_only(marker(7));
+    try {
+        assemble();
+        ADD_FAILURE() << "no error";
+    } catch (const ZelkonError& error) {
+        EXPECT_EQ(error.description(), "Path/File access error: " + marker(7));
+    }
+    EXPECT_EQ(starts(), 0);
+    EXPECT_FALSE(state.assembly_running);
+}
+
+// An assembly that merged its batch but never exits would hold back every
+// later batch: past the limit it is ended, and the next batch starts.
+TEST_F(AssemblyTest, AnAssemblyHungOnItsWayOutIsEndedAfterTheLimit) {
+    seed_run(40, 4);
+    complete(1, 16);
+    assemble();
+    int hung = last_start().process_id;
+    for (int t = 1; t <= 16; ++t) {
+        merge(t);
+    }
+    assemble();
+    ASSERT_FALSE(state.assembly_running);
+    complete(17, 32);
+    fake.clock.sleep_ms(kAssemblyExitLimitMs);
+    EXPECT_EQ(assemble(), 1);
+    EXPECT_EQ(starts(), 1) << "still within the limit";
+    fake.clock.sleep_ms(1);
+    assemble();
+    EXPECT_EQ(fake.processes.ended, std::vector<int>{hung});
+    EXPECT_EQ(starts(), 2);
+    EXPECT_NE(process_log().find(" Cluster assembly process " + std::to_string(hung) +
+                                 " still running 60 s after its batch was merged, ended\r\n"),
+              std::string::npos)
+        << process_log();
+}
+
 }  // namespace
 }  // namespace zelkon

@@ -7,6 +7,7 @@
 
 #include "assembly_lines.h"
 #include "controller/Form_zelkon_cluster_controller.h"
+#include "platform/error.h"
 #include "platform/fake/fake_platform.h"
 
 namespace zelkon {
@@ -127,6 +128,37 @@ TEST_F(LoadAssemblyLog, KeepsTheHeaderAndTheLastLineOfEachTask) {
     EXPECT_EQ(form.state.assembly_log_last_task, 2);
     EXPECT_EQ(form.state.assembly_log_lines[2], second_2);
     EXPECT_FALSE(form.state.assembly_log_lines[3].empty());
+}
+
+// The assembly may be appending its line while the log is read: a line
+// without its end is taken once it is whole.
+TEST_F(LoadAssemblyLog, ALastLineWithoutItsEndIsLeftForALaterLoad) {
+    std::string second = data_line(2, 11, 20, 1, {2});
+    write_log(data_line(1, 1, 10, 1, {1}) + "\r\n" + second);
+    EXPECT_EQ(load(), 0);
+    EXPECT_EQ(form.state.assembly_log_last_task, 1);
+    EXPECT_TRUE(form.state.assembly_log_lines[2].empty());
+    write_log(data_line(1, 1, 10, 1, {1}) + "\r\n" + second + "\r\n");
+    EXPECT_EQ(load(), 0);
+    EXPECT_EQ(form.state.assembly_log_last_task, 2);
+    EXPECT_EQ(form.state.assembly_log_lines[2], second);
+}
+
+// Columns 47 to 56 in seconds; a time no sum of the run could hold, however
+// it is written, is an overflow rather than an undefined conversion.
+TEST(AssemblyTime, IsReadInMillisecondsAndOutOfRangeOverflows) {
+    EXPECT_EQ(assembly_time_of(data_line(1, 1, 10, 2.5, {1})), FixedMs::from_ms(2500));
+    EXPECT_EQ(assembly_time_of(data_line(1, 1, 10, -3, {1})), FixedMs());
+    EXPECT_EQ(assembly_time_of(with(data_line(1, 1, 10, 1, {1}), 46, "     abc  ")), FixedMs());
+    for (const char* field : {"      1e14", "1000000e12"}) {
+        SCOPED_TRACE(field);
+        try {
+            assembly_time_of(with(data_line(1, 1, 10, 1, {1}), 46, field));
+            ADD_FAILURE() << "no overflow";
+        } catch (const ZelkonError& error) {
+            EXPECT_EQ(error.description(), "Overflow");
+        }
+    }
 }
 
 TEST_F(LoadAssemblyLog, OnlyAHeaderLeavesTheLastTaskAlone) {

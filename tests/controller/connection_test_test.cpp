@@ -1,4 +1,5 @@
 // Stage 26: unusable servers, the semaphore file and the connection test.
+#include "controller/listing_command.h"
 #include "server_setup_fixture.h"
 
 namespace zelkon {
@@ -9,11 +10,12 @@ TEST_F(ServerSetupTest, EachMachineListsTheControllersJobFolderWhereItReachesIt)
     test_setup();
     ASSERT_EQ(fake.management.created.size(), 1u);
     EXPECT_EQ(fake.management.created[0].command_line,
-              "dir /net/CONTROL1/data/Work/Job_12/*.* > /net/CONTROL1/data/Work/Job_12/dir.lst");
+              listing_command("/net/CONTROL1/data/Work/Job_12/", {"zelkon_cluster_task"}));
     EXPECT_EQ(fake.management.created[0].folder, "/net/CONTROL1/data/Work/Job_12/");
     ASSERT_EQ(fake.processes.started.size(), 2u);  // the init, then the listing here
-    EXPECT_EQ(fake.processes.started[1].command_line,
-              "dir /data/Work/Job_12/*.* > /data/Work/Job_12/dir.lst");
+    EXPECT_EQ(
+        fake.processes.started[1].command_line,
+        listing_command("/data/Work/Job_12/", {"zelkon_cluster_task", "zelkon_cluster_assemble"}));
     EXPECT_EQ(fake.processes.started[1].folder, "/data/Work/Job_12");
     EXPECT_EQ(form.state.server_process_id[0], fake.management.created[0].process_id);
     EXPECT_FALSE(fake.files.file_exists(kListing));  // each listing is removed once seen
@@ -109,6 +111,18 @@ TEST_F(ServerSetupTest, AListingThatCannotBeRemovedEndsTheSetUpAtStage26) {
               "An error occurred while setting up the cluster run: Path/File access error: "
               "/data/Work/Job_12/dir.lst at stage 26 while performing action: Test the server "
               "conections");
+}
+
+// A task that cannot start dies without a word; the test finds that first.
+TEST_F(ServerSetupTest, AMachineWhoseShellCannotFindTheTaskProgramFailsAndSaysSo) {
+    form.controls.Text_server.text = "nodeA/2\r\nCONTROL1";
+    fake.management.on_create = [this](const CreatedProcess&) {
+        fake.files.add_file(kListing, "/x/a.zcd\nprogram not found: zelkon_cluster_task\n");
+    };
+    test_setup();
+    EXPECT_EQ(red_rows(), (std::vector<std::string>{"nodeA/0/0", "nodeA/1/0"}));
+    EXPECT_NE(info().find("zelkon_cluster_task was not found on nodeA\r\n"), std::string::npos)
+        << info();
 }
 
 TEST_F(ServerSetupTest, AMachineWhoseStartFailsIsNotWaitedFor) {

@@ -37,7 +37,7 @@ class RunSetupTest : public ::testing::Test {
         fake.processes.on_start = [this](const FakeProcessStarter::Started& process) {
             if (process.command_line.starts_with("zelkon zelkon.inp")) {
                 write_init_outputs();
-            } else if (process.command_line.starts_with("dir ")) {
+            } else if (process.command_line.starts_with("{ dir ")) {
                 run_listing(process.command_line);
             }
         };
@@ -73,11 +73,10 @@ class RunSetupTest : public ::testing::Test {
     // writes the listing into the controller's job folder, which the other
     // machines reach under /net/CONTROL1 (the same disk).
     void run_listing(const std::string& command) {
-        std::size_t arrow = command.find(" > ");
-        if (!command.starts_with("dir ") || arrow == std::string::npos) {
+        if (!command.starts_with("{ dir ")) {
             return;
         }
-        std::string listing = command.substr(arrow + 3);
+        std::string listing = command.substr(command.rfind(' ') + 1);  // the last word
         const std::string net = "/net/CONTROL1/";
         if (listing.starts_with(net)) {
             listing.erase(0, net.size() - 1);

@@ -114,11 +114,15 @@ TEST_F(RunSetupTest, AnEmptyServerListStopsAtTheCheckWithoutTouchingAnything) {
     EXPECT_TRUE(fake.processes.started.empty());
 }
 
-TEST_F(RunSetupTest, AMissingInputFileStopsAtStageFive) {
+// The job folder made at stage 4 goes again: nothing was put into it.
+TEST_F(RunSetupTest, AMissingInputFileStopsAtStageFiveAndNamesTheFolder) {
     fake.files.files.erase("/inv/demo/zelkon.inp");
     start();
-    EXPECT_EQ(only_message(), "The Zelkon input file does not exist in the specified folder");
+    EXPECT_EQ(only_message(),
+              "The Zelkon input file does not exist in the specified folder: /inv/demo/");
     EXPECT_FALSE(fake.files.file_exists(kInfoFile));
+    EXPECT_TRUE(fake.files.folder_exists("/data/Work"));
+    EXPECT_EQ(fake.files.list_folders("/data/Work"), std::vector<std::string>{});
     EXPECT_FALSE(form.Timer_cluster_task->enabled());
 }
 

@@ -53,6 +53,11 @@ TEST_F(ServerSetupTest, WithRpcAMachineWithoutAListenerTurnsRedAndTheSetUpGoesOn
 TEST_F(ServerSetupTest, WithRpcAndNoListenerAnywhereNothingIsOpened) {
     use_rpc();
     test_setup();
+    // A machine whose first pipe does not open is not tried again.
+    EXPECT_EQ(count_of(info(), "\r\nRPC pipe 1 failed\r\n"), 5);
+    EXPECT_EQ(count_of(info(), "\r\nRPC pipe 2 failed\r\n"), 0);
+    EXPECT_EQ(
+        count_of(info(), "\r\nRPC pipe 2 not tried: the first pipe of nodeA did not open\r\n"), 1);
     EXPECT_EQ(red_rows(), (std::vector<std::string>{"nodeA/0/0", "nodeA/1/0", "nodeB/0/0"}));
     EXPECT_EQ(only_message(),
               "Setup appears to be correct, but no task servers were opened\r\n"

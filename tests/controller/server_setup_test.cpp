@@ -1,5 +1,6 @@
 // Stages 6 to 10: the statistics grid, the pipe clients and each machine's
 // job folder.
+#include "controller/listing_command.h"
 #include "server_setup_fixture.h"
 
 namespace zelkon {
@@ -41,7 +42,8 @@ TEST_F(ServerSetupTest, ALowerCaseLocalNameIsThisComputer) {
     EXPECT_EQ(form.controls.Grid_server_stats.cell(1, 0).text, "control1/0/4");
     EXPECT_EQ(form.controls.Grid_server_stats.cell(2, 0).text, "control1/1/4");
     EXPECT_EQ(here.commands(),
-              std::vector<std::string>{"dir /data/Work/Job_12/*.* > /data/Work/Job_12/dir.lst"});
+              std::vector<std::string>{listing_command(
+                  "/data/Work/Job_12/", {"zelkon_cluster_task", "zelkon_cluster_assemble"})});
     EXPECT_EQ(form.state.local_task_server, 1);
     EXPECT_NE(info().find("\r\nCheck for local machine: CONTROL1  8 CONTROL1  8 Different: Yes\r\n"
                           "\r\nServer 1: control1 Work Path: /data/Work/Job_12/\r\n"),
@@ -98,7 +100,7 @@ TEST_F(ServerSetupTest, WithAShareTheOtherMachinesUseTheControllersJobFolder) {
     EXPECT_EQ(nodeA.network_path, kJobFolder);
     EXPECT_FALSE(fake.files.folder_exists("/net/nodeA/data/Work"));
     EXPECT_EQ(fake.management.created.at(0).command_line,
-              "dir /mnt/ctl/Job_12/*.* > /mnt/ctl/Job_12/dir.lst");
+              listing_command("/mnt/ctl/Job_12/", {"zelkon_cluster_task"}));
 }
 
 TEST_F(ServerSetupTest, AJobFolderThatCannotBeMadeOnAMachineEndsTheSetUpAtStageTen) {
@@ -107,7 +109,10 @@ TEST_F(ServerSetupTest, AJobFolderThatCannotBeMadeOnAMachineEndsTheSetUpAtStageT
     EXPECT_EQ(only_message(),
               "An error occurred while setting up the cluster run: Path not found: "
               "/net/nodeB/data/Work/ at stage 10 while performing action: Set up the work "
-              "folders");
+              "folders\r\nThe controller reaches another machine's job folder as /net/HOST/... "
+              "(ZELKON_NET_ROOT names another root than /net): make it reachable there with an "
+              "automounted /net, a mounted share or a shared file system, or give a network "
+              "share.");
     EXPECT_EQ(outcomes, std::vector<RunOutcome>{RunOutcome::error});
 }
 

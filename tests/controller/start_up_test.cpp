@@ -51,6 +51,22 @@ TEST_F(StartUp, RestoresTheStoredKeysAndProposesTheNextJob) {
     EXPECT_EQ(form.controls.Dir1, "/inv/demo");
 }
 
+// The command line's job wins over the stored one (and the proposed next
+// one) and over a settings file's.
+TEST_F(StartUp, AGivenJobWinsOverTheStoredTheProposedAndTheSettingsFilesJob) {
+    store_required_keys();
+    fake.settings.values["JobID"] = "41";
+    fake.files.add_file("/inv/job.inp", "Nimbal_Controller settings V1.0\n\nJob ID\n000020\n" +
+                                            std::string(21, '\n'));
+    for (const char* settings_file : {"", "/inv/job.inp"}) {
+        Form_zelkon_cluster_controller given{fake.bundle()};
+        given.job_id_given = 14;
+        given.Form_Load("", settings_file);
+        EXPECT_EQ(given.controls.Text_jobID.text, "000014") << settings_file;
+    }
+    EXPECT_TRUE(fake.dialogs.messages.empty());
+}
+
 TEST_F(StartUp, SkipsValuesThatAreNotNumericOrNotExactlyYes) {
     fake.settings.values["JobID"] = "forty";
     fake.settings.values["MaxTasks"] = "12x";

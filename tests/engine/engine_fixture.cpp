@@ -1,6 +1,6 @@
 #include "engine_fixture.h"
 
-#include "platform/posix_file_system.h"
+#include "platform/text_items.h"
 
 namespace zelkon {
 

@@ -113,6 +113,7 @@ TEST_F(HangCheckTest, TheHungTasksOwnReasonIsLoggedAndEndsTheRunWhenNoServerIsLe
         << "the next attempt's reason must be its own";
     state.task_servers[1].failed = true;
     state.task_servers[2].failed = true;
+    state.last_assembled_task = 2;  // nothing is left to merge first
     arm_timer();
     tick();
     EXPECT_EQ(fake.dialogs.messages,
@@ -127,6 +128,7 @@ TEST_F(HangCheckTest, AJobFolderThatCannotBeWrittenIsNamedWhenNoServerIsLeft) {
     check();
     state.task_servers[1].failed = true;
     state.task_servers[2].failed = true;
+    state.last_assembled_task = 2;
     fake.files.disk_full = true;
     arm_timer();
     tick();

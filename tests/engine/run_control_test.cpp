@@ -1,3 +1,4 @@
+#include "engine/run_end_notes.h"
 #include "engine_fixture.h"
 
 namespace zelkon {
@@ -93,6 +94,21 @@ TEST_F(EngineTest, StopAnsweredYesDuringAPauseCleansUpAndStartsNothingMore) {
     EXPECT_EQ(state.cluster_task[2].state, TaskState::waiting);
 }
 
+// The question waits in an event loop of its own while the timer ticks on:
+// a run that finished meanwhile is not stopped, nor cleaned up, again.
+TEST_F(EngineTest, StopAnsweredYesAfterTheRunFinishedDoesNothing) {
+    seed_run({{"nodeA", 1, 0}}, 1);
+    arm_timer();
+    state.cluster_task[1].state = TaskState::assembled;
+    tick();
+    ASSERT_EQ(outcomes, std::vector<RunOutcome>{RunOutcome::all_assembled});
+    fake.dialogs.answers.push_back(true);
+    form.Command_stop_cluster_run_Click();
+    EXPECT_TRUE(fake.dialogs.messages.empty());
+    EXPECT_EQ(outcomes.size(), 1u);
+    EXPECT_EQ(count_in_run_log("Zelkon Cluster finished at"), 1);
+}
+
 TEST_F(EngineTest, DoneEndsTheProgramWithoutStoppingOrCleaningUp) {
     seed_run({{"nodeA", 1, 0}}, 1);
     arm_timer();
@@ -139,6 +155,58 @@ TEST_F(EngineTest, ACleanUpWithTheLogClosedStillReportsTheFinishAndTheTotalTime)
     EXPECT_EQ(count_in_run_log("\r\rZelkon Cluster finished at 06-Dec-2026 14:05:09"), 1);
     EXPECT_EQ(fake.files.content(info),
               "Nimbal_Controller info V1.1\r\n\r\nTotal Time Servers: 01:02:03\r\n");
+}
+
+// After the finish line, the run log names the matrix files there are and,
+// for a run left unfinished (stopped, or ended by an error with part of
+// the matrix made), the command that continues it.
+struct EndCase {
+    const char* what;
+    bool stopped;
+    bool matrix_made;
+    const char* notes;
+};
+
+class RunEndNotesTest : public EngineTest, public ::testing::WithParamInterface<EndCase> {};
+
+TEST_P(RunEndNotesTest, FollowTheFinishLine) {
+    const EndCase& c = GetParam();
+    seed_run({{"nodeA", 1, 0}}, 1);
+    state.num_components = 2;
+    state.component_suffix[1] = "gz";
+    state.component_suffix[2] = "gx";
+    if (c.matrix_made) {
+        fake.files.add_file("/inv/demo/parvex_gz.mtx", "m");
+        fake.files.add_file("/inv/demo/parvex_gx.mtx", "m");
+    }
+    if (c.stopped) {
+        form.run_control.stop_run();
+    } else {
+        form.run_control.end_run_with_error("Disk full");
+    }
+    const std::string& log = controls.TextBox_run_log.text;
+    EXPECT_EQ(log.substr(log.find("14:05:09") + 8), c.notes);
+    std::string command = form.run_control.continue_command();
+    EXPECT_EQ(command.empty(), std::string(c.notes).find("continue") == std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ends, RunEndNotesTest,
+    ::testing::Values(
+        EndCase{"stopped_before_any_merge", true, false,
+                "\rTo continue this run: zelkon-cluster-controller --headless --job 12 /inv/demo/"},
+        EndCase{"error_with_part_of_the_matrix", false, true,
+                "\rMatrix file: /inv/demo/parvex_gz.mtx\rMatrix file: /inv/demo/parvex_gx.mtx"
+                "\rTo continue this run: zelkon-cluster-controller --headless --job 12 /inv/demo/"},
+        EndCase{"error_before_any_merge", false, false, ""}),
+    [](const auto& info) { return std::string(info.param.what); });
+
+TEST(ContinueCommandTest, QuotesAFolderTheShellWouldSplitOrExpand) {
+    RunState state;
+    state.job_id = "000014";
+    state.local_path = "/inv/it's $HOME/";
+    EXPECT_EQ(continue_command(state),
+              "zelkon-cluster-controller --headless --job 14 '/inv/it'\\''s $HOME/'");
 }
 
 }  // namespace

@@ -35,6 +35,38 @@ INSTANTIATE_TEST_SUITE_P(Files, CompletionFilesTest,
 
                          [](const auto& info) { return std::string(info.param.what); });
 
+// A task that cannot run keeps its semaphore and leaves an .err file (its
+// own, or its wrapper's): it is offered again at once, and a server whose
+// tasks fail twice in a row, with no completion between, goes out of service.
+TEST_F(EngineTest, ATaskThatLeftAnErrFileIsOfferedAgainAndTwoFailuresInARowEndItsServer) {
+    seed_run({{"nodeA", 1, 0}}, 3);
+    const std::string reason = "exited with status 127: zelkon_cluster_task: not found";
+    auto fail = [&](std::int32_t task) {
+        book_running(1, task, 0);
+        fake.files.add_file(task_file(task, ".err"), reason + "\n");
+        form.task_engine.check_for_completed_tasks();
+        EXPECT_EQ(state.cluster_task[task].state, TaskState::waiting);
+        EXPECT_FALSE(state.task_servers[1].busy);
+        EXPECT_FALSE(fake.files.file_exists(task_file(task, ".err")));
+    };
+    fail(1);
+    book_running(1, 2, 0);
+    finish_task(2, "Clock time taken: 0.01\r\n");
+    form.task_engine.check_for_completed_tasks();
+    fail(3);
+    EXPECT_FALSE(state.task_servers[1].failed) << "a completion came between the failures";
+    fail(1);
+    EXPECT_TRUE(state.task_servers[1].failed);
+    EXPECT_EQ(controls.Grid_server_stats.cell(1, 1).back_color, kColorRed);
+    EXPECT_EQ(state.num_tasks_processing, 0);
+    EXPECT_EQ(state.num_tasks_done, 1);
+    EXPECT_EQ(state.last_task_failure, "task 1 on nodeA/0: " + reason);
+    std::vector<std::string> log = process_log_lines();
+    ASSERT_EQ(log.size(), 5u);
+    EXPECT_EQ(log[0], " Task 1 failed on server nodeA/0: " + reason);
+    EXPECT_EQ(log[4], " Server taken out of service, its tasks failed twice in a row: nodeA/0");
+}
+
 TEST_F(EngineTest, OneAndAHalfMinutesInNinetyFiveSecondsBooksFiveSecondsOfOverhead) {
     seed_run({{"nodeA", 1, 0}}, 1);
     book_running(1, 1, 0);

@@ -22,6 +22,7 @@ TEST_F(EngineTest, ThreeFreeServersAndTwoTasksFillTheTwoLowestAndStop) {
     EXPECT_FALSE(state.task_servers[3].busy);
     EXPECT_EQ(fake.management.created[0].folder, kNetworkJobPath);
     EXPECT_EQ(fake.events.yields, 2);  // one per booked start
+    EXPECT_EQ(fake.files.unflushed.count(kProcessLog), 0u) << "each line reaches the file at once";
 }
 
 TEST_F(EngineTest, AStartIsBookedInTheTaskTheServerTheCountersAndTheForm) {
@@ -82,10 +83,10 @@ TEST_P(TaskCommandTest, TheCommandNamesTheJobPathTheMachineSeesAndThreadsOnlyWhe
     const CommandCase& c = GetParam();
     seed_run({{c.local ? "CONTROL1" : "nodeA", 1, c.threads, c.local}}, 1);
     form.task_engine.allocate_task_to_server();
-    EXPECT_EQ(state.task_command, c.command);
     std::string started = c.local ? fake.processes.started.at(0).command_line
                                   : fake.management.created.at(0).command_line;
-    EXPECT_EQ(started, c.command);
+    EXPECT_EQ(started, state.task_command);
+    EXPECT_TRUE(started.starts_with("m=$(" + std::string(c.command) + " 2>&1 ")) << started;
 }
 
 INSTANTIATE_TEST_SUITE_P(

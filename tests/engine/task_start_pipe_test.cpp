@@ -36,8 +36,11 @@ TEST_F(PipeStartTest, TheCommandGoesToTheListenerAsUtf16WithoutTerminator) {
     listen();
     tick();
     ASSERT_EQ(requests.size(), 1u);
-    std::string command =
-        "zelkon_cluster_task /net/CONTROL1/data/Work/Job_12/zelkon_cluster_000012.zcd 1 1 100";
+    const std::string& command = state.task_command;
+    EXPECT_TRUE(
+        command.starts_with("m=$(zelkon_cluster_task "
+                            "/net/CONTROL1/data/Work/Job_12/zelkon_cluster_000012.zcd 1 1 100 "))
+        << command;
     EXPECT_EQ(requests[0], to_utf16le(command));
     EXPECT_EQ(requests[0].size(), 2 * command.size());
     EXPECT_EQ(from_utf16le(state.rpc_response), "Started");  // cut to the bytes received
@@ -47,13 +50,16 @@ TEST_F(PipeStartTest, TheCommandGoesToTheListenerAsUtf16WithoutTerminator) {
 }
 
 TEST_F(PipeStartTest, ANonZeroPipeResultIsAFailedStartAndTheNextServerTries) {
-    // Nobody listens: both servers fail, and the task still waits.
+    // Nobody listens: both servers fail, the task still waits, and with
+    // nothing to merge the tick ends the run.
     tick();
     EXPECT_NE(state.start_status, 0);
     EXPECT_TRUE(state.task_servers[1].failed);
     EXPECT_TRUE(state.task_servers[2].failed);
     EXPECT_EQ(state.cluster_task[1].state, TaskState::waiting);
-    EXPECT_TRUE(fake.dialogs.messages.empty());
+    EXPECT_EQ(fake.dialogs.messages,
+              std::vector<std::string>{"An error was encountered while running the calculation: "
+                                       "No task server is left to run the remaining tasks"});
 }
 
 TEST_F(PipeStartTest, AMissingPipeElementEndsTheRunInsteadOfReachingAnotherServer) {

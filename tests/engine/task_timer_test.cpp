@@ -158,5 +158,27 @@ INSTANTIATE_TEST_SUITE_P(
                       NoServerCase{"all_failed_nothing_waits", true, false, false, false}),
     [](const auto& info) { return std::string(info.param.what); });
 
+// The clean-up removes the job folder: the completed tasks are merged first,
+// even in a batch too small to start otherwise, then the run ends.
+TEST_F(EngineTest, WithNoServerLeftTheCompletedTasksAreMergedBeforeTheRunEnds) {
+    seed_run({{"nodeA", 1, 0}}, 20);
+    arm_timer();
+    state.task_servers[1].failed = true;
+    for (std::int32_t t = 1; t <= 2; ++t) {
+        state.cluster_task[t].name = "Zelkon_job_000012_task_00000" + std::to_string(t);
+        state.cluster_task[t].state = TaskState::complete;
+    }
+    tick();
+    EXPECT_TRUE(fake.dialogs.messages.empty());
+    ASSERT_TRUE(state.assembly_running);
+    fake.files.add_file(task_file(1, ".old"), "");
+    fake.files.add_file(task_file(2, ".old"), "");
+    tick();
+    EXPECT_EQ(state.cluster_task[2].state, TaskState::assembled);
+    EXPECT_EQ(fake.dialogs.messages,
+              std::vector<std::string>{"An error was encountered while running the calculation: "
+                                       "No task server is left to run the remaining tasks"});
+}
+
 }  // namespace
 }  // namespace zelkon

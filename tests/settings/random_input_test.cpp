@@ -75,7 +75,7 @@ TEST_F(RandomInput, AnySettingsFileLoadsOrChangesNothing) {
         }
         ASSERT_EQ(ierr, -1);
         std::string message = only_message();
-        EXPECT_TRUE(message == "The specified file does not have the correct format" ||
+        EXPECT_TRUE(message.starts_with("The specified file does not have the correct format: ") ||
                     message.starts_with("An error occurred while reading the settings: "))
             << message;
         EXPECT_EQ(inputs_of(form.controls), before);

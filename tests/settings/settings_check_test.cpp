@@ -23,6 +23,12 @@ TEST_F(SettingsCheck, ValidSettingsPassAndFillTheRunState) {
     EXPECT_EQ(s.local_computer_name, "HOST");
 }
 
+std::string unpassable(const std::string& field) {
+    return "The " + field +
+           " holds a line break or another control character, which no command line can pass "
+           "to the task servers";
+}
+
 // Each bad value on its own, among otherwise good settings.
 TEST_F(SettingsCheck, BadValuesAreRefusedWithTheirMessage) {
     const std::string max_tasks = "The maximum number of tasks is not valid";
@@ -44,6 +50,10 @@ TEST_F(SettingsCheck, BadValuesAreRefusedWithTheirMessage) {
         {&c.Text_server, {"A/0\r\nB/0"}, "No Task Servers have been decoded from the list"},
         {&c.Text_server, {"A/1e20", "A/1/1e400"}, overflow},
         {&c.Text_server, {"A/2000000000", "A/2147483647\r\nA", "A/6000\r\nB/6000"}, too_many},
+        {&c.Text_work_drive, {"/data\n"}, unpassable("work drive")},
+        {&c.Text_work_folder, {"My\tWork", "Work\x7f"}, unpassable("work folder")},
+        {&c.Text_network_share, {"/net/a\rb"}, unpassable("network share")},
+        {&c.Text_jobID, {"7\n"}, unpassable("job ID")},
     };
     for (const Case& bad : cases) {
         std::string good = bad.control->text;
@@ -55,6 +65,9 @@ TEST_F(SettingsCheck, BadValuesAreRefusedWithTheirMessage) {
         }
         bad.control->text = good;
     }
+    form.controls.Dir1 = "/inv/a\nb";
+    EXPECT_EQ(check(), -1);
+    EXPECT_EQ(only_message(), unpassable("inversion folder"));
 }
 
 // Each check waits for the ones before it; a fractional maximum below one

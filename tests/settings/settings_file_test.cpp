@@ -73,13 +73,16 @@ TEST_F(SettingsFile, ReadTakesValuesByTheirRules) {
 TEST_F(SettingsFile, ABadFileIsReportedAndChangesNothing) {
     const std::string error = "An error occurred while reading the settings: ";
     const std::string past_end = error + "Input past end of file";
+    const std::string bad_header =
+        "The specified file does not have the correct format: line 1 should begin with "
+        "\"Nimbal\", as the header line \"Nimbal_Controller settings V1.0\" does";
     // Ends after the ServerList line, one line short.
     std::string short_file = settings_file("1", "1", "No", "");
     short_file.resize(short_file.size() - 2);
     const std::string binary("\0\x01\x02\xff\xfe\x7f", 6);
     const std::pair<std::string, std::string> cases[] = {
-        {"Settings\r\n" + short_file, "The specified file does not have the correct format"},
-        {binary + short_file, "The specified file does not have the correct format"},
+        {"Settings\r\n" + short_file, bad_header},
+        {binary + short_file, bad_header},
         {short_file, past_end},
         {"", past_end},
         {settings_file("1", "99999999999", "No", "A"), error + "Overflow"},

@@ -31,7 +31,10 @@ TEST_F(SettingsMenu, ReadSetupLoadsTheChosenFile) {
         const char* servers;
     };
     const Case cases[] = {
-        {"/cfg/bad.inp", {"The specified file does not have the correct format"}, "A/2/4\r\nB"},
+        {"/cfg/bad.inp",
+         {"The specified file does not have the correct format: line 1 should begin with "
+          "\"Nimbal\", as the header line \"Nimbal_Controller settings V1.0\" does"},
+         "A/2/4\r\nB"},
         {std::nullopt, {}, "A/2/4\r\nB"},
         {"", {}, "A/2/4\r\nB"},
         {"/cfg/mine.inp", {"The definitions have been loaded"}, "X/5"},

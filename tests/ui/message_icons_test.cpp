@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLabel>
 #include <QMessageBox>
 #include <QTimer>
 #include <functional>
@@ -34,6 +35,32 @@ TEST(MessageIcons, FailuresWarnQuestionsAskAndNewsInforms) {
               QMessageBox::Warning);
     EXPECT_EQ(icon_of([&] { dialogs.ask_yes_no("Stop current run?", true); }),
               QMessageBox::Question);
+}
+
+// A failure box breaks its lines between words only: a path, "-" and all,
+// stays on one line, and the box grows to hold it.
+TEST(MessageIcons, AFailureBoxHoldsAPathOnOneLine) {
+    const QString path = "/net/nosuchhost/scratch/a-rather-long-folder-name/Job_000014/";
+    EXPECT_EQ(unbroken_paths("at /a-b here"),
+              QString("at /") + kWordJoiner + "a" + kWordJoiner + "-" + kWordJoiner + "b here");
+    int label_width = 0;
+    int path_width = 0;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        auto* label = box != nullptr ? box->findChild<QLabel*>("qt_msgbox_label") : nullptr;
+        if (label != nullptr) {
+            label_width = label->contentsRect().width();
+            path_width = label->fontMetrics().horizontalAdvance(path);
+        }
+        if (box != nullptr) {
+            box->reject();
+        }
+    });
+    QtWidgetDialogs().warning(
+        "An error occurred while setting up the cluster run: Path not found: " +
+        path.toStdString() + " at stage 10 while performing action: Set up the work folders");
+    EXPECT_GT(path_width, 0);
+    EXPECT_GE(label_width, path_width);
 }
 
 }  // namespace

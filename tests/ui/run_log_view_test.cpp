@@ -1,5 +1,6 @@
 #include "ui/run_log_view.h"
 
+#include <QScrollBar>
 #include <QTextDocument>
 #include <vector>
 
@@ -40,11 +41,17 @@ class RunLogTest : public WindowTest {
 };
 
 // The font asked for, not the one found: which families a machine has, and
-// which of them Qt takes for fixed-pitch, varies.
-TEST_F(RunLogTest, IsReadOnlyInAFixedPitchFont) {
+// which of them Qt takes for fixed-pitch, varies. A line wider than the box
+// stays one line and scrolls sideways.
+TEST_F(RunLogTest, IsReadOnlyInAFixedPitchFontAndKeepsLinesWhole) {
     EXPECT_TRUE(log.isReadOnly());
     EXPECT_TRUE(log.font().fixedPitch());
     EXPECT_EQ(log.font().styleHint(), QFont::Monospace);
+    form.append_run_log("\r" + std::string(400, 'x'));
+    window.refresh();
+    QApplication::processEvents();
+    EXPECT_EQ(log.document()->lineCount(), 2);
+    EXPECT_GT(log.horizontalScrollBar()->maximum(), 0);
 }
 
 TEST_F(RunLogTest, NewTextIsAppendedNotSetAgain) {

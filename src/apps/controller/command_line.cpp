@@ -2,6 +2,7 @@
 
 #include <QCommandLineParser>
 #include <QStringList>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -16,6 +17,14 @@ const std::vector<ExitCode> kExitCodes = {
     {0, "every task was assembled, or (--test-setup) the set-up appears correct"},
     {1, "the set-up stopped, an error or a stop ended the run, or no run started"},
     {2, "a usage error, or no display to show the window on"}};
+
+// A job ID as the window takes it: a whole number from 1 to 999999.
+bool read_job_id(const QString& text, std::int32_t& job_id) {
+    bool digits = !text.isEmpty() && text.size() <= 6 &&
+                  std::all_of(text.begin(), text.end(), [](QChar c) { return c.isDigit(); });
+    job_id = digits ? text.toInt() : 0;
+    return job_id >= 1;
+}
 
 bool is_set(const char* name) {
     const char* value = std::getenv(name);
@@ -38,9 +47,14 @@ ControllerOptions parse_controller_options(const std::vector<std::string>& argum
                                   "With a folder: test the cluster set-up instead of starting "
                                   "a run; exit 0 only when it appears to be correct.");
     QCommandLineOption settings("settings", "Read the settings file FILE before starting.", "FILE");
+    QCommandLineOption job("job",
+                           "Use job ID (1 to 999999) over the stored, proposed or settings "
+                           "file's one: with a folder, continues that job's unfinished run.",
+                           "ID");
     parser.addOption(headless);
     parser.addOption(test_setup);
     parser.addOption(settings);
+    parser.addOption(job);
     parser.addPositionalArgument("FOLDER", "Inversion folder to start a run in at once.",
                                  "[FOLDER]");
 
@@ -67,10 +81,22 @@ ControllerOptions parse_controller_options(const std::vector<std::string>& argum
     options.headless = parser.isSet(headless);
     options.test_setup = parser.isSet(test_setup);
     options.settings_file = parser.value(settings).toStdString();
+    if (parser.isSet(job) && !read_job_id(parser.value(job), options.job_id)) {
+        options.ok = false;
+        options.error = "--job takes a job ID from 1 to 999999, not \"" +
+                        parser.value(job).toStdString() + "\"";
+        return options;
+    }
     // The first argument is the folder; further words are ignored, as after a
     // quoted folder.
     QStringList positional = parser.positionalArguments();
     options.folder_text = positional.isEmpty() ? std::string() : positional.first().toStdString();
+    if (options.headless && options.folder_text.empty()) {
+        options.ok = false;
+        options.error =
+            "--headless needs an inversion folder: zelkon-cluster-controller "
+            "--headless [options] FOLDER";
+    }
     return options;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@ struct ControllerOptions {
     bool headless = false;
     bool test_setup = false;
     std::string settings_file;
+    std::int32_t job_id = 0;  // --job; 0 when not given
     // The folder part of the command line, as one text: the arguments joined
     // by blanks, so that an unquoted folder with blanks still reads whole.
     std::string folder_text;

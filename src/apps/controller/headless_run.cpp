@@ -80,14 +80,20 @@ int run_headless(int argc, char** argv, const ControllerOptions& options) {
             Qt::QueuedConnection);
     };
     form.hooks.on_exit_requested = exit_later;
-    form.hooks.on_run_ended = [&outcome, &exit_later, &form](RunOutcome ended) {
+    form.hooks.on_run_ended = [&outcome, &exit_later, &form, &end_line](RunOutcome ended) {
         if (ended == RunOutcome::test_incorrect) {
             tell_unusable_task_servers(form.controls.Grid_server_stats);
+        }
+        if (!form.run_control.continue_command().empty()) {
+            end_line();
+            std::cerr << "To continue this run: " << form.run_control.continue_command()
+                      << std::endl;
         }
         outcome = ended;
         exit_later(exit_code_of(ended));
     };
     form.automatic_start_index = options.test_setup ? 0 : 1;
+    form.job_id_given = options.job_id;
 
     AutomaticStart started = form.Form_Load(options.folder_text, options.settings_file);
     if (started != AutomaticStart::started) {

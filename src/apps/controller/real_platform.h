@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/inotify_folder_watch.h"
 #include "platform/platform.h"
 #include "platform/posix_file_system.h"
 #include "platform/posix_process_starter.h"
@@ -45,11 +46,12 @@ struct RealPlatform {
     PosixCurrentDirectory current_directory;
     ProcessEnvironment environment;
     SlurmStepService slurm;
+    InotifyFolderWatch folder_watch;
 
     Platform bundle() {
         return Platform{files,         processes,   management, pipes,   clock,
                         timers,        events,      settings,   dialogs, current_directory,
-                        computer_name, environment, slurm};
+                        computer_name, environment, slurm,      folder_watch};
     }
 };
 

@@ -27,6 +27,7 @@ int run_with_window(int argc, char** argv, const ControllerOptions& options) {
             QApplication::instance(), [code] { QApplication::exit(code); }, Qt::QueuedConnection);
     };
     form.automatic_start_index = options.test_setup ? 0 : 1;
+    form.job_id_given = options.job_id;
 
     window.show();
     form.Form_Load(options.folder_text, options.settings_file);

@@ -10,6 +10,8 @@
 #include <iostream>
 #include <vector>
 
+#include "platform/owned_fd.h"
+#include "platform/peer_closed.h"
 #include "platform/pipe_frames.h"
 #include "platform/pipe_transport.h"
 
@@ -19,26 +21,20 @@ namespace {
 // Larger than any message a Unix socket carries in one piece.
 constexpr std::size_t kLargestMessage = 256 * 1024;
 
-int connect_socket(const std::string& path) {
-    int fd = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
-    if (fd < 0) {
-        return -1;
+OwnedFd connect_socket(const std::string& path) {
+    OwnedFd fd(socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0));
+    if (!fd.valid()) {
+        return fd;
     }
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    if (connect(fd.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
         int code = errno;
-        close(fd);
+        fd.reset();
         errno = code;
-        return -1;
     }
     return fd;
-}
-
-bool peer_has_closed(int fd) {
-    pollfd entry{fd, POLLIN | POLLRDHUP, 0};
-    return poll(&entry, 1, 0) > 0 && (entry.revents & (POLLHUP | POLLRDHUP | POLLERR)) != 0;
 }
 
 // One socket message to standard output; false when either side has ended.
@@ -100,15 +96,13 @@ int relay(int socket_fd) {
 }  // namespace
 
 int run_dial_bridge(const std::string& path, const std::string& name) {
-    int socket_fd = connect_socket(path);
-    if (socket_fd < 0) {
+    OwnedFd socket_fd = connect_socket(path);
+    if (!socket_fd.valid()) {
         std::cerr << "zelkon-listener: --dial: no listener on pipe \"" << name << "\" (" << path
                   << "): " << std::strerror(errno) << std::endl;
         return 1;
     }
-    int status = relay(socket_fd);
-    close(socket_fd);
-    return status;
+    return relay(socket_fd.get());
 }
 
 }  // namespace zelkon

@@ -2,7 +2,10 @@
 
 #include <fnmatch.h>
 
+#include <algorithm>
+
 #include "platform/posix_file_system.h"
+#include "platform/text_items.h"
 
 namespace zelkon {
 namespace {
@@ -16,10 +19,14 @@ class FakeTextWriter : public TextWriter {
             return false;
         }
         files_.files[path_] += text;
+        files_.unflushed.insert(path_);
         return true;
     }
-    void flush() override {}
-    bool close() override { return files_.failing_paths.count(path_) == 0 && !files_.disk_full; }
+    void flush() override { files_.unflushed.erase(path_); }
+    bool close() override {
+        files_.unflushed.erase(path_);
+        return files_.failing_paths.count(path_) == 0 && !files_.disk_full;
+    }
 
   private:
     FakeFileSystem& files_;
@@ -121,6 +128,16 @@ bool FakeFileSystem::delete_files(const std::string& pattern, bool force) {
     return matched && all_deleted;
 }
 
+bool FakeFileSystem::delete_empty_folder(const std::string& path) {
+    std::string folder = normal(path);
+    std::string prefix = folder + "/";
+    auto inside = [&prefix](const std::string& item) { return item.starts_with(prefix); };
+    bool empty = std::none_of(files.begin(), files.end(),
+                              [&inside](const auto& entry) { return inside(entry.first); }) &&
+                 std::none_of(folders.begin(), folders.end(), inside);
+    return empty && delete_folder(folder, false);
+}
+
 bool FakeFileSystem::delete_folder(const std::string& path, bool /*force*/) {
     std::string folder = normal(path);
     if (fails(folder) || folders.count(folder) == 0) {
@@ -165,6 +182,14 @@ bool FakeFileSystem::read_lines(const std::string& path, std::vector<std::string
         return false;
     }
     lines = split_text_lines(files.at(normal(path)));
+    return true;
+}
+
+bool FakeFileSystem::read_text(const std::string& path, std::string& text) const {
+    if (!file_exists(path)) {
+        return false;
+    }
+    text = files.at(normal(path));
     return true;
 }
 

@@ -20,10 +20,12 @@ class FakeFileSystem : public FileSystem {
     bool delete_files(const std::string& pattern, bool force) override;
     bool rename_file(const std::string& from, const std::string& to) override;
     bool delete_folder(const std::string& path, bool force) override;
+    bool delete_empty_folder(const std::string& path) override;
     bool create_text_file(const std::string& path) override;
     std::int64_t file_size(const std::string& path) const override;
     std::vector<std::string> list_folders(const std::string& path) const override;
     bool read_lines(const std::string& path, std::vector<std::string>& lines) const override;
+    bool read_text(const std::string& path, std::string& text) const override;
     std::unique_ptr<TextWriter> open_writer(const std::string& path, bool append) override;
 
     // Test set-up: a folder with all its parents; a file with its content.
@@ -41,6 +43,9 @@ class FakeFileSystem : public FileSystem {
     // Files still open, but nothing more can be written anywhere.
     bool disk_full = false;
     std::vector<std::string> changes;
+    // Files written to since their writer last flushed (or closed): what a
+    // crash of the program could still lose.
+    std::set<std::string> unflushed;
 
   private:
     bool fails(const std::string& path) const;

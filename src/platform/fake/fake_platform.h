@@ -3,6 +3,7 @@
 #include "platform/fake/fake_clock.h"
 #include "platform/fake/fake_environment.h"
 #include "platform/fake/fake_file_system.h"
+#include "platform/fake/fake_folder_watch.h"
 #include "platform/fake/fake_management_service.h"
 #include "platform/fake/fake_pipe_transport.h"
 #include "platform/fake/fake_process_starter.h"
@@ -28,11 +29,12 @@ struct FakePlatform {
     FakeManagementService management{&clock, &processes, computer_name.name};
     FakePipeTransport pipes{clock};
     FakeSlurmSteps slurm;
+    FakeFolderWatch folder_watch;
 
     Platform bundle() {
         return Platform{files,         processes,   management, pipes,   clock,
                         clock,         events,      settings,   dialogs, current_directory,
-                        computer_name, environment, slurm};
+                        computer_name, environment, slurm,      folder_watch};
     }
 };
 

@@ -36,6 +36,13 @@ bool FakeProcessStarter::is_running(int process_id) {
     return false;
 }
 
+void FakeProcessStarter::end(int process_id) {
+    if (is_running(process_id)) {
+        ended.push_back(process_id);
+        finish(process_id, 128 + 9);
+    }
+}
+
 void FakeProcessStarter::finish(int process_id, int exit_code) {
     exit_codes_[process_id] = exit_code;
 }

@@ -21,10 +21,12 @@ class FakeProcessStarter : public ProcessStarter {
     StartResult start(const std::string& command_line, const std::string& folder) override;
     int wait(int process_id) override;
     bool is_running(int process_id) override;
+    void end(int process_id) override;
 
     void finish(int process_id, int exit_code = 0);
 
     std::vector<Started> started;
+    std::vector<int> ended;  // by end()
     bool fail_starts = false;
     // Runs when a process is started (a test writes the files it would write).
     std::function<void(const Started&)> on_start;

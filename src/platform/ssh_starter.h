@@ -1,0 +1,50 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+namespace zelkon {
+
+// One machine's starter shell (see starter_protocol.h), run through ssh and
+// started at its first use. Once it is gone, so is the machine: every start
+// fails and lost_reason() says why, in ssh's words.
+class SshStarter {
+  public:
+    // The ssh arguments that run starter_command(); an answer that takes
+    // longer than answer_timeout_ms loses the starter.
+    SshStarter(std::vector<std::string> ssh_arguments, int answer_timeout_ms);
+    ~SshStarter();
+    SshStarter(const SshStarter&) = delete;
+    SshStarter& operator=(const SshStarter&) = delete;
+
+    // 0 and the process id; the failed start's status (1: the folder could
+    // not be entered, or a request its lines cannot carry); 255 when the
+    // starter is lost.
+    int start(const std::string& command_line, const std::string& folder, int& process_id);
+    // Empty while the starter is there.
+    const std::string& lost_reason() const { return lost_reason_; }
+
+  private:
+    bool launch();
+    bool send_all(const std::string& data);
+    // False when the starter ended or did not answer in time.
+    bool next_line(std::string& line);
+    void read_errors();
+    void lose();
+    void end_child();
+
+    std::vector<std::string> arguments_;
+    int answer_timeout_ms_;
+    pid_t child_ = -1;
+    int io_ = -1;
+    int errors_ = -1;
+    std::string pending_;
+    std::string error_text_;
+    bool timed_out_ = false;
+    int exit_status_ = -1;
+    std::string lost_reason_;
+};
+
+}  // namespace zelkon
