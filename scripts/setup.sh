@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 packages=(build-essential cmake pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev
           libbenchmark-dev zlib1g-dev openssh-client openssh-server clang-format
           fonts-dejavu-core procps help2man desktop-file-utils dpkg-dev file parallel bc
-          clang libclang-rt-dev)
+          clang libclang-rt-dev slurm-wlm munge)
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||

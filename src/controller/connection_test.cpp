@@ -12,6 +12,7 @@ constexpr int kReplyBytes = 256;
 constexpr int kListingLooks = 5;
 constexpr int kListingLookIntervalMs = 100;
 constexpr int kSettleMs = 100;
+constexpr int kSlurmListingLooks = 10;
 // What start_status holds when the listing did not appear in time.
 constexpr std::int32_t kListingMissing = 5;
 
@@ -74,9 +75,9 @@ void ServerSetup::create_semaphore_file(SetupProgress& setup) {
 void ServerSetup::test_machine(SetupProgress& setup, std::int32_t i) {
     const Machine& machine = state.machines[i];
     // The controller's job folder, as machine i reaches it.
-    std::string folder = machine.is_local               ? state.local_work_path
-                         : !state.network_share.empty() ? machine.work_path
-                                                        : state.network_work_path;
+    std::string folder = machine.is_local || machine.slurm ? state.local_work_path
+                         : !state.network_share.empty()    ? machine.work_path
+                                                           : state.network_work_path;
     std::vector<std::string> programs = {"zelkon_cluster_task"};
     if (machine.is_local) {
         programs.push_back("zelkon_cluster_assemble");  // assemblies run here
@@ -86,6 +87,8 @@ void ServerSetup::test_machine(SetupProgress& setup, std::int32_t i) {
     remove_listing(state.local_work_path + "dir.lst");
     if (state.use_rpc && !listener_answers(machine)) {
         state.start_status = -1;
+    } else if (machine.slurm) {
+        state.start_status = test_slurm_node(setup, machine);
     } else {
         state.start_status =
             state.use_rpc ? send_listing_by_pipe(machine) : start_listing_by_process_class(machine);
@@ -121,6 +124,31 @@ bool ServerSetup::listener_answers(const Machine& machine) {
 std::int32_t ServerSetup::send_listing_by_pipe(const Machine& machine) {
     std::string reply;  // the listener's word on the start is not needed
     return call_pipe(machine, state.task_command, reply);
+}
+
+// A node is tried with a short step first; the listing, a shell command
+// line, then runs in a shell of its own step.
+std::int32_t ServerSetup::test_slurm_node(SetupProgress& setup, const Machine& machine) {
+    std::string listing = state.task_command;
+    state.task_command = "true";
+    std::int32_t code = start_listing_by_process_class(machine);
+    if (code == 0) {
+        state.task_command = "sh -c " + quoted_for_shell(listing);
+        code = start_listing_by_process_class(machine);
+    }
+    if (code != 0) {
+        auto slot = static_cast<std::size_t>(machine.first_task_server - 1);
+        append_run_log("\r" + machine.name + ": " +
+                       state.server_wmi_process.at(slot)->failure_reason());
+        return code;
+    }
+    // A step takes longer to begin than a local process.
+    bool appeared = false;
+    for (int look = 0; look < kSlurmListingLooks && !appeared; ++look) {
+        wait_and_let_events_run(kSettleMs);
+        appeared = listing_appeared(setup, machine);
+    }
+    return appeared ? 0 : kListingMissing;
 }
 
 std::int32_t ServerSetup::start_listing_by_process_class(const Machine& machine) {

@@ -36,10 +36,12 @@ void ServerSetup::set_up_machine_folder(SetupProgress& setup, std::int32_t i) {
     std::string root = work_drive_root(state.work_drive);
     std::string job_folder_here = root + "/" + state.job_folder + "/";
     machine.is_local = is_local;
-    if (is_local) {
-        if (state.local_task_server == 0) {
-            state.local_task_server = machine.first_task_server;
-        }
+    if (is_local && state.local_task_server == 0) {
+        state.local_task_server = machine.first_task_server;
+    }
+    // The allocation's nodes share the controller's file system: the job
+    // folder is the same folder at the same path for every one of them.
+    if (is_local || machine.slurm) {
         machine.work_path = job_folder_here;
         machine.network_path = create_folder_chain(root + "/");
     } else if (!state.network_share.empty()) {

@@ -44,6 +44,7 @@ struct Machine {
     std::int32_t threads = 0;  // per task; 0 = not given
     std::int32_t first_task_server = 0;
     bool is_local = false;
+    bool slurm = false;        // a node of the allocation, reached by job steps
     std::string work_path;     // the job folder as the machine sees it
     std::string network_path;  // the job folder as the controller reaches it
 };

@@ -39,7 +39,8 @@ void ServerSetup::open_task_server_channels(SetupProgress& setup) {
             connect_process_class(i, machine_class);
             ++setup.opened_task_servers;
         }
-        server.work_path = state.machines[server.machine].is_local
+        const Machine& machine = state.machines[server.machine];
+        server.work_path = machine.is_local || machine.slurm
                                ? work_drive_root(state.work_drive) + "/" + state.job_folder
                                : state.network_work_path;
         server.busy = false;
@@ -74,7 +75,10 @@ void ServerSetup::connect_process_class(std::int32_t i,
                                         std::shared_ptr<ProcessClass>& machine_class) {
     const TaskServer& server = state.task_servers[i];
     if (server.instance == 0 || !machine_class) {
-        machine_class = platform.management.connect(server.name);
+        ManagementService& service = state.machines[server.machine].slurm
+                                         ? static_cast<ManagementService&>(platform.slurm)
+                                         : platform.management;
+        machine_class = service.connect(server.name);
     }
     state.server_wmi_process[static_cast<std::size_t>(i - 1)] = machine_class;
 }

@@ -48,6 +48,7 @@ class ServerSetup : public FormPart {
     bool listener_answers(const Machine& machine);
     std::int32_t send_listing_by_pipe(const Machine& machine);
     std::int32_t start_listing_by_process_class(const Machine& machine);
+    std::int32_t test_slurm_node(SetupProgress& setup, const Machine& machine);
     bool listing_appeared(SetupProgress& setup, const Machine& machine);
     void remove_listing(const std::string& listing);
     void fail_machine(SetupProgress& setup, const Machine& machine);

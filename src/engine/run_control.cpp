@@ -38,6 +38,7 @@ void RunControl::cluster_cleanup() {
             close_task_server_pipes();
         }
     });
+    ignoring_errors([this] { cancel_slurm_steps(); });
     for (std::int32_t i = 1; i <= state.num_servers(); ++i) {
         ignoring_errors([this, i] { remove_job_files_of_machine(i); });
     }
@@ -71,6 +72,16 @@ void RunControl::close_task_server_pipes() {
     for (std::size_t i = 0; i < pipes; ++i) {
         PipeRPC& pipe = *state.PipeRPC_Zelkon[i];
         ignoring_errors([&pipe] { pipe.ClosePipe(); });
+    }
+}
+
+// A step still running after the end holds CPUs of the allocation for work
+// whose folder is about to go.
+void RunControl::cancel_slurm_steps() {
+    int cancelled = platform.slurm.cancel_running_steps();
+    if (cancelled > 0) {
+        append_run_log("\r\rCancelled " + format_number(cancelled, "0") +
+                       " Slurm job steps of this run that were still running");
     }
 }
 

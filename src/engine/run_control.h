@@ -39,6 +39,7 @@ class RunControl : public FormPart {
     std::string continue_command_;
 
     void close_task_server_pipes();
+    void cancel_slurm_steps();
     void remove_job_files_of_machine(std::int32_t machine);
 };
 

@@ -78,7 +78,8 @@ bool TaskEngine::start_task_on_server(std::int32_t task, std::int32_t server) {
     if (!platform.files.copy_file(state.semaphore_file, semaphore, true)) {
         throw ZelkonError(kErrorFileAccess, "Path/File access error: " + semaphore);
     }
-    bool local = state.machines.contains(slot.machine) && state.machines[slot.machine].is_local;
+    bool local = state.machines.contains(slot.machine) &&
+                 (state.machines[slot.machine].is_local || state.machines[slot.machine].slurm);
     TaskCommandParts parts{local ? state.local_work_path : state.network_work_path,
                            record.name,
                            state.cluster_data_file,
@@ -104,7 +105,7 @@ void TaskEngine::take_out_after_failed_start(std::int32_t server) {
     show_server_out_of_service(server);
     slot.busy = false;
     write_process_log(" Server failed to start task: " + slot.name + "/" +
-                      format_number(slot.instance, "0"));
+                      format_number(slot.instance, "0") + start_failure_reason(server));
 }
 
 void TaskEngine::book_start(std::int32_t task, std::int32_t server) {

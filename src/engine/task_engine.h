@@ -46,6 +46,8 @@ class TaskEngine : public FormPart, public HungServerCheck {
     std::int32_t start_through_pipe(std::int32_t server);
     std::int32_t start_through_management(std::int32_t server);
     void take_out_after_failed_start(std::int32_t server);
+    // ": " and the starter's reason for the failed start, or "".
+    std::string start_failure_reason(std::int32_t server) const;
     void end_run_when_no_server_is_left();
     void book_start(std::int32_t task, std::int32_t server);
 

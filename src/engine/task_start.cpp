@@ -55,4 +55,14 @@ std::int32_t TaskEngine::start_through_management(std::int32_t server) {
     return status;
 }
 
+std::string TaskEngine::start_failure_reason(std::int32_t server) const {
+    std::size_t element = element_of(server);
+    if (state.use_rpc || element >= state.server_wmi_process.size() ||
+        !state.server_wmi_process[element]) {
+        return "";
+    }
+    std::string reason = state.server_wmi_process[element]->failure_reason();
+    return reason.empty() ? "" : ": " + reason;
+}
+
 }  // namespace zelkon

@@ -13,6 +13,9 @@ class ProcessClass {
     // and the process id on success, a non-zero code otherwise.
     virtual int Create(const std::string& command_line, const std::string& folder,
                        int& process_id) = 0;
+    // Why the last Create failed, in the starter's own words; "" when it
+    // has none to give.
+    virtual std::string failure_reason() const { return ""; }
     // Why the machine can no longer be reached, in the words of what reached
     // it; empty while it can, or when there is nothing to add.
     virtual std::string lost_connection() const { return {}; }

@@ -9,6 +9,7 @@
 #include "platform/pipe_transport.h"
 #include "platform/process_starter.h"
 #include "platform/settings_store.h"
+#include "platform/slurm_steps.h"
 #include "platform/system_info.h"
 
 namespace zelkon {
@@ -27,6 +28,7 @@ struct Platform {
     CurrentDirectory& current_directory;
     ComputerName& computer_name;
     Environment& environment;
+    SlurmSteps& slurm;
     FolderWatch& folder_watch;
 };
 

@@ -37,6 +37,7 @@ ServerMachine machine_of_line(const std::string& line) {
     std::string count_text = rest.substr(0, second);
     std::string thread_text = second == std::string::npos ? "" : rest.substr(second + 1);
     machine.count = whole_or_default(count_text, 1);
+    machine.count_given = true;
     machine.threads = whole_or_default(thread_text, 0);
     return machine;
 }

@@ -16,6 +16,8 @@ struct ServerMachine {
     std::string name;  // as written
     std::int32_t count = 1;
     std::int32_t threads = 0;
+    bool count_given = false;  // written as name/count
+    bool slurm_node = false;   // a node of the scheduler's allocation
 };
 
 // What a server list decodes to.

@@ -12,6 +12,7 @@ void build_server_tables(const ServerList& list, RunState& state) {
         machine.name = decoded.name;
         machine.count = decoded.count;
         machine.threads = decoded.threads;
+        machine.slurm = decoded.slurm_node;
         machine.first_task_server = total + 1;
         total += decoded.count;
     }

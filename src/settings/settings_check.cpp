@@ -8,6 +8,7 @@
 #include "platform/shell_words.h"
 #include "settings/server_list.h"
 #include "settings/server_tables.h"
+#include "settings/slurm_servers.h"
 #include "settings/work_paths.h"
 
 namespace zelkon {
@@ -90,16 +91,27 @@ void set_work_paths(const std::string& folder, const std::string& net_root, RunS
     state.job_folder = folder + "/" + job;
 }
 
-std::string check_servers(FormControls& controls, RunState& state) {
+std::string check_servers(FormControls& controls, const Environment& environment, RunState& state) {
     ServerList list;
     std::string message = decode_server_list(controls.Text_server.text, list);
     if (!message.empty()) {
         return message;
     }
-    build_server_tables(list, state);
     if (list.duplicate) {
         controls.Text_server.text = canonical_server_list(list.machines);
     }
+    // The list as written stays in the settings; its "slurm" line is read
+    // afresh in each allocation.
+    message = expand_slurm_allocation(list, environment);
+    if (!message.empty()) {
+        return message;
+    }
+    for (const ServerMachine& machine : list.machines) {
+        if (machine.slurm_node && state.use_rpc) {
+            return kSlurmWithoutListener;
+        }
+    }
+    build_server_tables(list, state);
     return "";
 }
 
@@ -123,7 +135,7 @@ void SettingsCheck::check_cluster_settings(std::int32_t& ierr) {
             state.network_share = trim(controls.Text_network_share.text);
             state.local_computer_name = get_computer_name(platform.computer_name);
             set_work_paths(state.job_folder, network_root(platform.environment), state);
-            message = check_servers(controls, state);
+            message = check_servers(controls, platform.environment, state);
         }
         if (!message.empty()) {
             platform.dialogs.warning(message);

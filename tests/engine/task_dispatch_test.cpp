@@ -54,7 +54,7 @@ TEST_F(EngineTest, AStartIsBookedInTheTaskTheServerTheCountersAndTheForm) {
 TEST_F(EngineTest, AFailedStartTurnsTheServerRedAndTheNextFreeServerTakesTheTask) {
     seed_run({{"nodeA", 1, 0}, {"nodeB", 1, 0}, {"nodeC", 1, 0}}, 2);
     state.task_servers[1].busy = true;  // already running something
-    fake.management.fail_creates("nodeB", 8);
+    fake.management.fail_creates("nodeB", 8, "Unable to create step: Node drained");
     form.task_engine.allocate_task_to_server();
 
     EXPECT_TRUE(state.task_servers[2].failed);
@@ -65,7 +65,7 @@ TEST_F(EngineTest, AFailedStartTurnsTheServerRedAndTheNextFreeServerTakesTheTask
     EXPECT_EQ(state.cluster_task[2].state, TaskState::waiting);  // no free server left
     Lines log = process_log_lines();
     ASSERT_EQ(log.size(), 6u);
-    EXPECT_EQ(log[2], " Server failed to start task: nodeB/0");
+    EXPECT_EQ(log[2], " Server failed to start task: nodeB/0: Unable to create step: Node drained");
     EXPECT_EQ(log[3], " Server available: nodeC/0");
     EXPECT_EQ(fake.events.yields, 1);
 }

@@ -104,6 +104,25 @@ TEST_F(SettingsCheck, RefusalsComeInTheirOrder) {
     EXPECT_FALSE(form.state.use_rpc);
 }
 
+// The allocation's nodes take steps, not pipes; the list as typed is what
+// the settings keep.
+TEST_F(SettingsCheck, TheSlurmLineGivesNodesThatTakeNoListener) {
+    fake.environment.variables = {
+        {"SLURM_JOB_ID", "5"}, {"SLURM_JOB_NODELIST", "n[1-2]"}, {"SLURM_TASKS_PER_NODE", "3(x2)"}};
+    form.controls.Text_server.text = "slurm";
+    EXPECT_EQ(check(), -1);
+    EXPECT_EQ(only_message(),
+              "The Slurm allocation's nodes take their tasks as job steps, not "
+              "through the listener: clear Use RPC");
+    form.controls.Check_use_RPC.value = 0;
+    ASSERT_EQ(check(), 0);
+    EXPECT_EQ(form.controls.Text_server.text, "slurm");
+    expect_consistent_tables(form.state);
+    ASSERT_EQ(form.state.num_servers(), 2);
+    EXPECT_TRUE(form.state.machines[2].slurm);
+    EXPECT_EQ(form.state.task_servers[6].name, "n2");
+}
+
 // How the typed work place becomes the job's folder here and, under the net
 // root and the computer's name, on other machines.
 TEST_F(SettingsCheck, TheWorkPlaceGivesTheJobPaths) {

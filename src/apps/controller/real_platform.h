@@ -8,6 +8,7 @@
 #include "platform/process_environment.h"
 #include "platform/qt_event_loop.h"
 #include "platform/qt_settings_store.h"
+#include "platform/slurm_step_service.h"
 #include "platform/ssh_control_folder.h"
 #include "platform/ssh_management_service.h"
 #include "platform/system_clock.h"
@@ -44,12 +45,13 @@ struct RealPlatform {
     Dialogs& dialogs;
     PosixCurrentDirectory current_directory;
     ProcessEnvironment environment;
+    SlurmStepService slurm;
     InotifyFolderWatch folder_watch;
 
     Platform bundle() {
-        return Platform{files,         processes,   management,  pipes,   clock,
-                        timers,        events,      settings,    dialogs, current_directory,
-                        computer_name, environment, folder_watch};
+        return Platform{files,         processes,   management, pipes,   clock,
+                        timers,        events,      settings,   dialogs, current_directory,
+                        computer_name, environment, slurm,      folder_watch};
     }
 };
 

@@ -14,6 +14,7 @@ class FakeProcessClass : public ProcessClass {
                int& process_id) override {
         return service_.create(host_, command_line, folder, process_id);
     }
+    std::string failure_reason() const override { return service_.failure_reason(host_); }
 
   private:
     FakeManagementService& service_;
@@ -52,8 +53,14 @@ void FakeManagementService::make_slow(const std::string& host, int delay_ms) {
     delays_ms_[host] = delay_ms;
 }
 
-void FakeManagementService::fail_creates(const std::string& host, int code) {
+void FakeManagementService::fail_creates(const std::string& host, int code, std::string reason) {
     create_codes_[host] = code;
+    create_reasons_[host] = code != 0 ? std::move(reason) : "";
+}
+
+std::string FakeManagementService::failure_reason(const std::string& host) const {
+    auto reason = create_reasons_.find(host);
+    return reason == create_reasons_.end() ? "" : reason->second;
 }
 
 int FakeManagementService::create(const std::string& host, const std::string& command_line,

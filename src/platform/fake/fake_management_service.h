@@ -43,8 +43,10 @@ class FakeManagementService : public ManagementService {
     void make_reachable(const std::string& host);
     // Each connect to host takes delay_ms: on the clock, or else in waited_ms.
     void make_slow(const std::string& host, int delay_ms);
-    // Creates on host return code; 0 lets them succeed again.
-    void fail_creates(const std::string& host, int code);
+    // Creates on host return code, and the process class gives reason for
+    // them; 0 lets them succeed again.
+    void fail_creates(const std::string& host, int code, std::string reason = "");
+    std::string failure_reason(const std::string& host) const;
 
     // Calls run for each process created since the last call, oldest first;
     // returns how many.
@@ -67,6 +69,7 @@ class FakeManagementService : public ManagementService {
     std::map<std::string, std::string> unreachable_;
     std::map<std::string, int> delays_ms_;
     std::map<std::string, int> create_codes_;
+    std::map<std::string, std::string> create_reasons_;
     int next_id_ = 5000;
     std::size_t run_up_to_ = 0;  // created[0, run_up_to_) went through run_pending
 };

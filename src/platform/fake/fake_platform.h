@@ -8,6 +8,7 @@
 #include "platform/fake/fake_pipe_transport.h"
 #include "platform/fake/fake_process_starter.h"
 #include "platform/fake/fake_services.h"
+#include "platform/fake/fake_slurm_steps.h"
 #include "platform/local_management_service.h"
 #include "platform/platform.h"
 
@@ -27,12 +28,13 @@ struct FakePlatform {
     // Starts on this computer go to the fake process starter.
     FakeManagementService management{&clock, &processes, computer_name.name};
     FakePipeTransport pipes{clock};
+    FakeSlurmSteps slurm;
     FakeFolderWatch folder_watch;
 
     Platform bundle() {
-        return Platform{files,         processes,   management,  pipes,   clock,
-                        clock,         events,      settings,    dialogs, current_directory,
-                        computer_name, environment, folder_watch};
+        return Platform{files,         processes,   management, pipes,   clock,
+                        clock,         events,      settings,   dialogs, current_directory,
+                        computer_name, environment, slurm,      folder_watch};
     }
 };
 

@@ -1,0 +1,132 @@
+#!/usr/bin/env bash
+# Makespan of 96 tasks of one second each on the 8 CPUs of an allocation:
+# the controller inside salloc with the server list "slurm" (every task a
+# job step), and the same 96 "sleep 1" as a job array. Starts a one-node
+# scheduler cluster of its own (this computer as 8 CPUs, private folders and
+# ports), as the tests do; needs root. Each figure is printed with its ratio
+# to the ideal 96 x 1 s / 8 = 12 s.
+#
+# Usage: bench/makespan/slurm_makespan.sh   (after scripts/setup.sh)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+build_bin=$root/build/bin
+ideal=12
+
+work=$(mktemp -d /tmp/zelkon-slurm-makespan-XXXXXX)
+chmod 755 "$work"
+pids=()
+cleanup() {
+    scancel --user=root 2>/dev/null || true
+    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# Programs: the build's, with a task program that takes one second at least.
+bin=$work/bin
+mkdir -p "$bin"
+for program in "$build_bin"/*; do ln -s "$program" "$bin/"; done
+rm "$bin/zelkon_cluster_task"
+printf '#!/bin/sh\nZELKON_TASK_MIN_SECONDS=1 exec %s "$@"\n' "$build_bin/zelkon_cluster_task" \
+    >"$bin/zelkon_cluster_task"
+chmod +x "$bin/zelkon_cluster_task"
+export PATH="$bin:$PATH:/usr/sbin"
+
+# The cluster: munged, slurmctld and slurmd in the foreground, as children.
+free_port() { python3 -c 'import socket; s=socket.socket(); s.bind(("",0)); print(s.getsockname()[1])'; }
+mkdir -p "$work/state" "$work/spool" "$work/log" "$work/munge"
+chmod 711 "$work/munge"
+head -c 1024 /dev/urandom >"$work/munge/munge.key"
+chmod 400 "$work/munge/munge.key"
+host=$(hostname)
+cat >"$work/slurm.conf" <<CONF
+ClusterName=zelkonbench
+SlurmctldHost=$host
+SlurmctldPort=$(free_port)
+SlurmdPort=$(free_port)
+AuthType=auth/munge
+CredType=cred/munge
+AuthInfo=socket=$work/munge/munge.socket
+SlurmUser=root
+SlurmdUser=root
+StateSaveLocation=$work/state
+SlurmdSpoolDir=$work/spool
+SlurmctldPidFile=$work/slurmctld.pid
+SlurmdPidFile=$work/slurmd.pid
+SlurmctldLogFile=$work/log/slurmctld.log
+SlurmdLogFile=$work/log/slurmd.log
+ProctrackType=proctrack/linuxproc
+TaskPlugin=task/none
+SelectType=select/cons_tres
+SelectTypeParameters=CR_CPU
+SlurmdParameters=config_overrides
+MpiDefault=none
+SwitchType=switch/none
+JobAcctGatherType=jobacct_gather/none
+AccountingStorageType=accounting_storage/none
+MailProg=/bin/true
+ReturnToService=2
+NodeName=znode1 NodeHostname=$host NodeAddr=127.0.0.1 CPUs=8 State=UNKNOWN
+PartitionName=bench Nodes=znode1 Default=YES MaxTime=INFINITE State=UP
+CONF
+export SLURM_CONF=$work/slurm.conf
+munged --foreground --force --socket="$work/munge/munge.socket" \
+    --key-file="$work/munge/munge.key" --log-file="$work/log/munged.log" \
+    --pid-file="$work/munge/munged.pid" --seed-file="$work/munge/seed" 2>/dev/null &
+pids+=($!)
+sleep 1
+slurmctld -D -c -f "$SLURM_CONF" >"$work/log/slurmctld.out" 2>&1 &
+pids+=($!)
+slurmd -D -f "$SLURM_CONF" -N znode1 >"$work/log/slurmd.out" 2>&1 &
+pids+=($!)
+for _ in $(seq 300); do
+    [ "$(sinfo --noheader --nodes=znode1 --format=%t 2>/dev/null)" = idle ] && break
+    sleep 0.1
+done
+
+# A tiny job of 480 stations: 96 tasks of 5 data points.
+folder=$work/job
+mkdir -p "$folder/inv"
+cat >"$folder/inv/zelkon.inp" <<'INP'
+title = Makespan job
+station_origin = 25 25
+station_spacing = 50 50
+station_count = 24 20
+station_height = 5
+mesh_origin = -200 -200 0
+cell_size = 100 100 50
+cell_count = 4 4 2
+component = gz gz 1
+threshold = 0
+INP
+printf '%s\r\n' "Nimbal_Controller settings V1.0" "" "Job ID" "1" "" "Work Drive" \
+    "$folder" "" "Work Folder" "Work" "" "Local Path" "$folder/inv/" "" \
+    "Folder Share Name" "" "" "Max Tasks" "96" "" "Use RPC" "No" "" "ServerList" \
+    "slurm" >"$folder/settings.inp"
+
+report() {
+    printf '%-48s %7.2f s  %5.2f x ideal\n' "$1" "$2" "$(echo "$2 / $ideal" | bc -l)"
+}
+
+# The controller: from the run's start ("Zelkon Cluster started at") to the
+# end of salloc, and the whole command.
+begin=$(date +%s.%N)
+XDG_CONFIG_HOME=$folder/config salloc --quiet --nodes=1 --ntasks=8 \
+    zelkon-cluster-controller --headless --settings "$folder/settings.inp" "$folder/inv" \
+    2>"$folder/err.txt" |
+    while IFS= read -r line; do
+        case $line in "Zelkon Cluster started at"*) date +%s.%N >"$folder/started" ;; esac
+    done
+end=$(date +%s.%N)
+started=$(cat "$folder/started" 2>/dev/null || echo "$begin")
+grep -q "Job 96 complete" "$folder/inv/"*_process.log || echo "run failed: $(cat "$folder/err.txt")" >&2
+report "controller in salloc, slurm (8 steps): makespan" "$(echo "$end - $started" | bc)"
+report "controller in salloc, slurm (8 steps): whole" "$(echo "$end - $begin" | bc)"
+
+# The same work as a job array of 96 one-CPU jobs.
+begin=$(date +%s.%N)
+sbatch --quiet --wait --array=1-96 --ntasks=1 --output=/dev/null --wrap="sleep 1" >/dev/null
+end=$(date +%s.%N)
+report "job array of 96 x sleep 1" "$(echo "$end - $begin" | bc)"
+echo "load average: $(cut -d' ' -f1-3 /proc/loadavg)"

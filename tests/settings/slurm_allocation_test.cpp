@@ -1,0 +1,122 @@
+#include "settings/slurm_allocation.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/fake/fake_environment.h"
+#include "settings/slurm_servers.h"
+
+namespace zelkon {
+namespace {
+
+std::string joined(const std::vector<std::string>& names) {
+    std::string text;
+    for (const std::string& name : names) {
+        text += (text.empty() ? "" : " ") + name;
+    }
+    return text;
+}
+
+// Node lists as the scheduler writes them; "!" starts the expected error.
+TEST(SlurmAllocation, NodeListsExpandToTheirNodes) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"gpu5", "gpu5"},
+        {"node[01-03,07],gpu5", "node01 node02 node03 node07 gpu5"},
+        {"n[8-11]", "n8 n9 n10 n11"},
+        {"n[098-101]x", "n098x n099x n100x n101x"},
+        {"r[1-2]-n[1-2]", "r1-n1 r1-n2 r2-n1 r2-n2"},
+        {"a,b[3],c", "a b3 c"},
+        {"n[3-1]", "!not a range: \"3-1\""},
+        {"n[1-x]", "!not a range: \"1-x\""},
+        {"n[]", "!not a range: \"\""},
+        {"n[1-2", "!a \"[\" without its \"]\""},
+        {"n1]", "!a \"]\" without its \"[\""},
+        {"a,,b", "!an empty node name"},
+        {"", "!an empty node name"},
+        {"n[1-20000]", "!more than 10000 nodes"},
+        {"n[1-200]m[1-200]", "!more than 10000 nodes"},
+    };
+    for (const auto& [text, expected] : cases) {
+        SCOPED_TRACE(text);
+        std::vector<std::string> nodes;
+        std::string error = expand_node_list(text, nodes);
+        EXPECT_EQ(error.empty() ? joined(nodes) : "!" + error, expected);
+    }
+}
+
+TEST(SlurmAllocation, TasksPerNodeExpandToOneCountPerNode) {
+    const std::pair<const char*, std::vector<std::int32_t>> cases[] = {
+        {"16", {16}},           {"2(x3),1", {2, 2, 2, 1}},
+        {"4,1(x2)", {4, 1, 1}}, {"2(x3", {}},
+        {"(x3)", {}},           {"2(xa)", {}},
+        {"1(x20000)", {}},
+    };
+    for (const auto& [text, counts] : cases) {
+        SCOPED_TRACE(text);
+        std::vector<std::int32_t> found;
+        std::string error = expand_tasks_per_node(text, found);
+        EXPECT_EQ(error.empty(), !counts.empty()) << error;
+        EXPECT_EQ(found, counts);
+    }
+}
+
+// The "slurm" line becomes the allocation's nodes in its place; other lines
+// stay as they are.
+TEST(SlurmAllocation, TheSlurmLineStandsForTheNodesOfTheAllocation) {
+    struct Case {
+        const char* list;
+        const char* machines;  // name/count/threads, * for a node
+        const char* error;
+    };
+    const Case cases[] = {
+        {"slurm", "n1/2/0* n2/2/0* n3/1/0*", ""},
+        {"here/2\r\nSlurm/4/3\r\nnodeA", "here/2/0 n1/4/3* n2/4/3* n3/4/3* nodeA/1/0", ""},
+        {"slurm/1", "n1/1/0* n2/1/0* n3/1/0*", ""},
+        {"slurm/5000", "", "Overflow: the server list gives more than 10000 task servers"},
+        {"slurms", "slurms/1/0", ""},
+    };
+    FakeEnvironment environment;
+    environment.variables = {{"SLURM_JOB_ID", "42"},
+                             {"SLURM_JOB_NODELIST", "n[1-3]"},
+                             {"SLURM_TASKS_PER_NODE", "2(x2),1"}};
+    for (const Case& one : cases) {
+        SCOPED_TRACE(one.list);
+        ServerList list;
+        ASSERT_EQ(decode_server_list(one.list, list), "");
+        EXPECT_EQ(expand_slurm_allocation(list, environment), one.error);
+        if (*one.error != '\0') {
+            continue;
+        }
+        std::string machines;
+        std::int32_t total = 0;
+        for (const ServerMachine& machine : list.machines) {
+            machines += (machines.empty() ? "" : " ") + machine.name + "/" +
+                        std::to_string(machine.count) + "/" + std::to_string(machine.threads) +
+                        (machine.slurm_node ? "*" : "");
+            total += machine.count;
+        }
+        EXPECT_EQ(machines, one.machines);
+        EXPECT_EQ(list.num_task_servers, total);
+    }
+}
+
+TEST(SlurmAllocation, AnAllocationThatCannotBeReadIsRefusedWithWhatIsWrong) {
+    const std::tuple<const char*, const char*, const char*> cases[] = {
+        {"n[1-3", "1",
+         "The Slurm allocation's node list \"n[1-3\" cannot be read: a \"[\" "
+         "without its \"]\""},
+        {"n[1-3]", "2,1",
+         "The Slurm allocation's tasks per node \"2,1\" cannot be read: it gives 2 counts for 3 "
+         "nodes"},
+    };
+    for (const auto& [nodes, tasks, error] : cases) {
+        FakeEnvironment environment;
+        environment.variables = {
+            {"SLURM_JOB_ID", "42"}, {"SLURM_JOB_NODELIST", nodes}, {"SLURM_TASKS_PER_NODE", tasks}};
+        ServerList list;
+        ASSERT_EQ(decode_server_list("slurm", list), "");
+        EXPECT_EQ(expand_slurm_allocation(list, environment), error);
+    }
+}
+
+}  // namespace
+}  // namespace zelkon
