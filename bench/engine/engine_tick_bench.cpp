@@ -50,7 +50,8 @@ Platform with_files(FakePlatform& fake, FileSystem& files) {
                     platform.current_directory,
                     platform.computer_name,
                     platform.environment,
-                    platform.slurm, platform.folder_watch};
+                    platform.slurm,
+                    platform.folder_watch};
 }
 
 void seed_servers(Form_zelkon_cluster_controller& form, FakePlatform& fake) {

@@ -25,8 +25,4 @@ std::vector<std::string> missing_programs(const std::vector<std::string>& listin
     return missing;
 }
 
-std::string quoted_for_shell(const std::string& text) {
-    return for_shell(text);
-}
-
 }  // namespace zelkon

@@ -18,7 +18,4 @@ std::string listing_command(const std::string& folder,
 // The programs a listing names as not found, in its order.
 std::vector<std::string> missing_programs(const std::vector<std::string>& listing);
 
-// Text as one shell word, quoted when it holds anything the shell would read.
-std::string quoted_for_shell(const std::string& text);
-
 }  // namespace zelkon

@@ -49,8 +49,8 @@ struct RealPlatform {
     InotifyFolderWatch folder_watch;
 
     Platform bundle() {
-        return Platform{files,         processes,   management, pipes,   clock,
-                        timers,        events,      settings,   dialogs, current_directory,
+        return Platform{files,         processes,   management, pipes,       clock,
+                        timers,        events,      settings,   dialogs,     current_directory,
                         computer_name, environment, slurm,      folder_watch};
     }
 };

@@ -32,8 +32,8 @@ struct FakePlatform {
     FakeFolderWatch folder_watch;
 
     Platform bundle() {
-        return Platform{files,         processes,   management, pipes,   clock,
-                        clock,         events,      settings,   dialogs, current_directory,
+        return Platform{files,         processes,   management, pipes,       clock,
+                        clock,         events,      settings,   dialogs,     current_directory,
                         computer_name, environment, slurm,      folder_watch};
     }
 };
