@@ -134,7 +134,7 @@ std::int32_t ServerSetup::test_slurm_node(SetupProgress& setup, const Machine& m
     state.task_command = "true";
     std::int32_t code = start_listing_by_process_class(machine);
     if (code == 0) {
-        state.task_command = "sh -c " + shell_quote(listing);
+        state.task_command = listing;
         code = start_listing_by_process_class(machine);
     }
     if (code != 0) {

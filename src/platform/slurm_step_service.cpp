@@ -119,14 +119,17 @@ std::shared_ptr<ProcessClass> SlurmStepService::connect(const std::string& node)
 int SlurmStepService::start_step(const std::string& node, const std::string& command_line,
                                  const std::string& folder, int& process_id, std::string& reason) {
     reap_finished();
-    std::vector<std::string> command = split_shell_words(command_line);
-    if (command.empty() || !has_folder()) {
-        reason = command.empty() ? "No command to run" : "No folder for srun's messages";
+    std::vector<std::string> words = split_shell_words(command_line);
+    if (words.empty() || !has_folder()) {
+        reason = words.empty() ? "No command to run" : "No folder for srun's messages";
         return 1;
     }
+    // A task's command line is a small shell script (it leaves an .err file
+    // when the program fails without one), so the step runs it in a shell.
+    std::vector<std::string> command = {"/bin/sh", "-c", command_line};
     Step step;
     step.messages = folder_ + "/step-" + std::to_string(++next_log_) + ".log";
-    step.pid = spawn_srun(srun_step_arguments(node, cpus_of_command(command), folder, command),
+    step.pid = spawn_srun(srun_step_arguments(node, cpus_of_command(words), folder, command),
                           step.messages, reason);
     if (step.pid == 0) {
         return 127;  // as a shell reports a program it cannot run
