@@ -224,6 +224,14 @@ std::string trim(const std::string& text) {
     return text.substr(first, last - first);
 }
 
+std::string with_separator(const std::string& folder) {
+    return !folder.empty() && folder.back() == '/' ? folder : folder + "/";
+}
+
+std::string setup_info_file(const std::string& local_path, const std::string& job_id) {
+    return local_path + "zelkon_cluster_init_" + job_id + ".info";
+}
+
 std::string to_upper(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
                    [](unsigned char c) { return static_cast<char>(std::toupper(c)); });

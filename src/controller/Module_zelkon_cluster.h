@@ -55,4 +55,10 @@ std::string trim(const std::string& text);
 std::vector<std::string> split_at(const std::string& text, char separator);
 std::string to_upper(std::string text);
 
+// A folder path with its trailing "/".
+std::string with_separator(const std::string& folder);
+
+// The record of a job's set-up, in its inversion folder (local_path ends in "/").
+std::string setup_info_file(const std::string& local_path, const std::string& job_id);
+
 }  // namespace zelkon

@@ -57,6 +57,10 @@ struct GridControl {
     int cols_ = 0;
 };
 
+// The statistics grid's column that shows, in green or red, whether a task
+// server can be given tasks.
+inline constexpr int kGridEnabledColumn = 1;
+
 struct ProgressControl {
     int value = 0;
     int max = 100;

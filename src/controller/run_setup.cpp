@@ -8,14 +8,6 @@
 #include "settings/work_paths.h"
 
 namespace zelkon {
-namespace {
-
-// A folder path with its trailing separator.
-std::string with_separator(const std::string& folder) {
-    return !folder.empty() && folder.back() == '/' ? folder : folder + "/";
-}
-
-}  // namespace
 
 void RunSetup::Command_start_cluster_run_Click(int Index) {
     SetupProgress setup;
@@ -162,7 +154,7 @@ bool RunSetup::open_info_file(SetupProgress& setup) {
                                  state.local_path);
         return false;
     }
-    std::string info_path = state.local_path + "zelkon_cluster_init_" + state.job_id + ".info";
+    std::string info_path = setup_info_file(state.local_path, state.job_id);
     setup.info_file = platform.files.open_writer(info_path, false);
     if (!setup.info_file) {
         throw ZelkonError(kErrorPermissionDenied, "Permission denied: " + info_path);

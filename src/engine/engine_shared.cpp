@@ -4,8 +4,6 @@
 namespace zelkon {
 namespace {
 
-constexpr int kEnabledColumn = 1;
-
 GridCell* grid_cell(GridControl& grid, std::int32_t row, int column) {
     if (row < 0 || row >= grid.rows() || column < 0 || column >= grid.cols()) {
         return nullptr;
@@ -35,7 +33,7 @@ void TaskEngine::set_grid_text(std::int32_t server, int column, const std::strin
 }
 
 void TaskEngine::show_server_out_of_service(std::int32_t server) {
-    if (GridCell* cell = grid_cell(controls.Grid_server_stats, server, kEnabledColumn)) {
+    if (GridCell* cell = grid_cell(controls.Grid_server_stats, server, kGridEnabledColumn)) {
         cell->back_color = kColorRed;
     }
 }

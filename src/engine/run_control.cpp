@@ -17,10 +17,6 @@ void ignoring_errors(const std::function<void()>& step) {
     }
 }
 
-std::string in_folder(const std::string& folder, const std::string& name) {
-    return !folder.empty() && folder.back() == '/' ? folder + name : folder + "/" + name;
-}
-
 }  // namespace
 
 void RunControl::cluster_cleanup() {
@@ -49,7 +45,7 @@ void RunControl::cluster_cleanup() {
     });
     ignoring_errors([this] {
         // Only an info file the set-up wrote gets the total; none is made here.
-        std::string info = state.local_path + "zelkon_cluster_init_" + state.job_id + ".info";
+        std::string info = setup_info_file(state.local_path, state.job_id);
         if (!state.local_path.empty() && platform.files.file_exists(info)) {
             auto writer = platform.files.open_writer(info, true);
             if (writer) {
@@ -95,15 +91,15 @@ void RunControl::remove_job_files_of_machine(std::int32_t index) {
     }
     if (state.task_servers.contains(machine.first_task_server) &&
         !state.cluster_data_file.empty()) {
-        std::string copy = in_folder(state.task_servers[machine.first_task_server].work_path,
-                                     state.cluster_data_file);
+        std::string copy = with_separator(state.task_servers[machine.first_task_server].work_path) +
+                           state.cluster_data_file;
         if (platform.files.file_exists(copy)) {
             platform.files.delete_files(copy, false);
         }
     }
     const std::string& folder = machine.network_path;
     if (!folder.empty() && platform.files.folder_exists(folder)) {
-        platform.files.delete_files(in_folder(folder, "*.*"), false);
+        platform.files.delete_files(with_separator(folder) + "*.*", false);
         platform.files.delete_folder(folder, true);
     }
 }
