@@ -34,11 +34,13 @@ void TaskEngine::take_out_hung_server(std::int32_t server) {
     show_server_out_of_service(server);
     log_task_failure(server);
     slot.busy = false;
+    // The hung process goes on; its task is offered to the next free server.
+    // It waits again before the yield, so that whatever runs there finds the
+    // task and its server agreeing.
+    state.cluster_task[slot.task].state = TaskState::waiting;
     state.num_tasks_processing -= 1;
     controls.Text_tasks_processing.text = format_number(state.num_tasks_processing, "0");
     platform.events.yield();
-    // The hung process goes on; its task is offered to the next free server.
-    state.cluster_task[state.task_servers[server].task].state = TaskState::waiting;
 }
 
 void TaskEngine::log_task_failure(std::int32_t server) {

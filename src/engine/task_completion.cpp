@@ -86,12 +86,12 @@ void TaskEngine::book_completion(std::int32_t server, FixedMs compute,
     controls.Text_tasks_processing.text = format_number(state.num_tasks_processing, "0");
     controls.Text_tasks_remaining.text = format_number(state.num_tasks - state.num_tasks_done, "0");
     controls.Text_tasks_done.text = format_number(state.num_tasks_done, "0");
+    write_process_log(
+        " Job " + format_number(task, "0") + " complete on server " + slot.name + "/" +
+        format_number(slot.instance, "0") + " CPU: " + format_number(compute.ms() / 1000.0, "0.0") +
+        " Overhead: " + format_number(overhead.ms() / 1000.0, "0.0") + " " + clock_line);
+    // Last, with the task and its server booked: a Stop run here finds both whole.
     platform.events.yield();
-    const TaskServer& after = state.task_servers[server];
-    write_process_log(" Job " + format_number(task, "0") + " complete on server " + after.name +
-                      "/" + format_number(after.instance, "0") +
-                      " CPU: " + format_number(compute.ms() / 1000.0, "0.0") + " Overhead: " +
-                      format_number(overhead.ms() / 1000.0, "0.0") + " " + clock_line);
 }
 
 // The task is offered again; a server whose tasks fail twice in a row is

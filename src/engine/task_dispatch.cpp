@@ -122,10 +122,11 @@ void TaskEngine::book_start(std::int32_t task, std::int32_t server) {
     slot.task_start_ms = tick_count_ms();
     state.num_tasks_processing += 1;
     controls.Text_tasks_processing.text = format_number(state.num_tasks_processing, "0");
-    platform.events.yield();
     controls.Text_tasks_remaining.text = format_number(state.num_tasks - state.num_tasks_done, "0");
     controls.ProgressBar_tasks.value = task;
-    write_process_log(" Task ID started " + format_number(state.task_servers[server].task, "0"));
+    write_process_log(" Task ID started " + format_number(task, "0"));
+    // Last, with the start booked: a Stop run here finds the task and server whole.
+    platform.events.yield();
 }
 
 }  // namespace zelkon
