@@ -17,13 +17,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string this_computer() {
-    char host[256] = {};
-    gethostname(host, sizeof host - 1);
-    std::string name = host;
-    return name.substr(0, name.find('.'));
-}
-
 // A zelkon-listener with the pipe folder of one host, whose shell finds the
 // task and assembly programs; ended when it goes.
 class Listener : public ListenerProcess {

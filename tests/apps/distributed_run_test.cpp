@@ -41,21 +41,6 @@ constexpr int kDemoData = 400;
 constexpr const char* kShortSshTimeOuts =
     " -o ConnectTimeout=2 -o ServerAliveInterval=1 -o ServerAliveCountMax=2";
 
-std::string this_computer() {
-    char host[256] = {};
-    gethostname(host, sizeof host - 1);
-    std::string name = host;
-    return name.substr(0, name.find('.'));
-}
-
-std::string shell_quoted(const std::string& text) {
-    std::string result = "'";
-    for (char c : text) {
-        result += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return result + "'";
-}
-
 bool eventually(const std::function<bool()>& condition, std::chrono::seconds limit = 60s) {
     auto end = std::chrono::steady_clock::now() + limit;
     while (std::chrono::steady_clock::now() < end) {

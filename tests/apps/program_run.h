@@ -1,6 +1,7 @@
 #pragma once
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -17,6 +18,23 @@ struct ProgramRun {
     std::string out;
     std::string err;
 };
+
+// This computer's short name.
+inline std::string this_computer() {
+    char host[256] = {};
+    gethostname(host, sizeof host - 1);
+    std::string name = host;
+    return name.substr(0, name.find('.'));
+}
+
+// A text as one single-quoted shell word.
+inline std::string shell_quoted(const std::string& text) {
+    std::string result = "'";
+    for (char c : text) {
+        result += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return result + "'";
+}
 
 inline std::string file_text(const std::string& path) {
     std::ifstream stream(path, std::ios::binary);

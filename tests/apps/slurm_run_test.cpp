@@ -26,21 +26,6 @@ using namespace std::chrono_literals;
 
 constexpr int kDemoData = 400;
 
-std::string this_computer() {
-    char host[256] = {};
-    gethostname(host, sizeof host - 1);
-    std::string name = host;
-    return name.substr(0, name.find('.'));
-}
-
-std::string shell_quoted(const std::string& text) {
-    std::string result = "'";
-    for (char c : text) {
-        result += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return result + "'";
-}
-
 bool contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }

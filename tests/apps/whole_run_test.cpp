@@ -37,13 +37,6 @@ const std::string kBin = ZELKON_BIN_DIR;
 const std::string kDemoInput = std::string(ZELKON_EXAMPLES_DIR) + "/demo/zelkon.inp";
 constexpr int kDemoData = 400;
 
-std::string this_computer() {
-    char host[256] = {};
-    gethostname(host, sizeof host - 1);
-    std::string name = host;
-    return name.substr(0, name.find('.'));
-}
-
 // The lines of a text, without their CR.
 std::vector<std::string> lines_of(const std::string& text) {
     std::vector<std::string> lines;

@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "free_ports.h"
+
 namespace zelkon {
 
 // A private sshd on loopback ports for the integration tests, in a temporary
@@ -32,7 +34,7 @@ class PrivateSshd {
             return;
         }
         folder_ = pattern;
-        std::array<int, 3> ports = free_ports();
+        std::array<int, 3> ports = free_ports<3>();
         std::string command = quoted(PRIVATE_SSHD_PATH) + " " + quoted(folder_);
         for (int port : ports) {
             command += " " + std::to_string(port);
@@ -96,26 +98,6 @@ class PrivateSshd {
     }
 
   private:
-    // Three different loopback ports that nothing listens on at the moment:
-    // all are bound before any is let go, so none comes twice.
-    static std::array<int, 3> free_ports() {
-        std::array<int, 3> fds{};
-        std::array<int, 3> ports{};
-        for (std::size_t i = 0; i < fds.size(); ++i) {
-            fds[i] = socket(AF_INET, SOCK_STREAM, 0);
-            sockaddr_in address{};
-            address.sin_family = AF_INET;
-            address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-            socklen_t size = sizeof address;
-            bind(fds[i], reinterpret_cast<sockaddr*>(&address), size);
-            getsockname(fds[i], reinterpret_cast<sockaddr*>(&address), &size);
-            ports[i] = ntohs(address.sin_port);
-        }
-        for (int fd : fds) {
-            close(fd);
-        }
-        return ports;
-    }
     static std::string quoted(const std::string& text) {
         std::string result = "'";
         for (char c : text) {

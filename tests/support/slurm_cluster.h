@@ -20,6 +20,8 @@
 
 extern char** environ;
 
+#include "free_ports.h"
+
 namespace zelkon {
 
 // A scheduler cluster of one node for the tests, in a temporary folder of its
@@ -113,24 +115,6 @@ class SlurmCluster {
         }
         return "";
     }
-    static std::array<int, 2> free_ports() {
-        std::array<int, 2> fds{};
-        std::array<int, 2> ports{};
-        for (std::size_t i = 0; i < fds.size(); ++i) {
-            fds[i] = socket(AF_INET, SOCK_STREAM, 0);
-            sockaddr_in address{};
-            address.sin_family = AF_INET;
-            address.sin_addr.s_addr = htonl(INADDR_ANY);
-            socklen_t size = sizeof address;
-            bind(fds[i], reinterpret_cast<sockaddr*>(&address), size);
-            getsockname(fds[i], reinterpret_cast<sockaddr*>(&address), &size);
-            ports[i] = ntohs(address.sin_port);
-        }
-        for (int fd : fds) {
-            close(fd);
-        }
-        return ports;
-    }
     void write_munge_key() {
         std::string key = folder_ + "/munge/munge.key";
         std::random_device random;
@@ -144,7 +128,7 @@ class SlurmCluster {
     void write_config() {
         char host[256] = {};
         gethostname(host, sizeof host - 1);
-        std::array<int, 2> ports = free_ports();
+        std::array<int, 2> ports = free_ports<2>();
         const std::string& f = folder_;
         const std::vector<std::string> lines = {
             "ClusterName=zelkontest",
