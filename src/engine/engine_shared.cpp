@@ -1,10 +1,8 @@
-#include "controller/Module_zelkon_cluster.h"
+#include "model/Module_zelkon_cluster.h"
 #include "engine/task_engine.h"
 
 namespace zelkon {
 namespace {
-
-constexpr int kEnabledColumn = 1;
 
 GridCell* grid_cell(GridControl& grid, std::int32_t row, int column) {
     if (row < 0 || row >= grid.rows() || column < 0 || column >= grid.cols()) {
@@ -16,14 +14,11 @@ GridCell* grid_cell(GridControl& grid, std::int32_t row, int column) {
 }  // namespace
 
 FixedMs TaskEngine::tick_count_ms() const {
-    return FixedMs::from_scaled(platform.clock.tick_ms() * FixedMs::kScale);
+    return FixedMs::from_scaled(clock.tick_ms() * FixedMs::kScale);
 }
 
 void TaskEngine::write_process_log(const std::string& text) {
-    if (state.process_log) {
-        state.process_log->write_line(
-            format_date_time(platform.clock, platform.clock.now(), "Hh:Nn:Ss") + text);
-    }
+    process_log.write(text);
 }
 
 void TaskEngine::set_grid_text(std::int32_t server, int column, const std::string& text) {
@@ -33,7 +28,7 @@ void TaskEngine::set_grid_text(std::int32_t server, int column, const std::strin
 }
 
 void TaskEngine::show_server_out_of_service(std::int32_t server) {
-    if (GridCell* cell = grid_cell(controls.Grid_server_stats, server, kEnabledColumn)) {
+    if (GridCell* cell = grid_cell(controls.Grid_server_stats, server, kGridEnabledColumn)) {
         cell->back_color = kColorRed;
     }
 }

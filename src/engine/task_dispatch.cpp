@@ -1,4 +1,4 @@
-#include "controller/Module_zelkon_cluster.h"
+#include "model/Module_zelkon_cluster.h"
 #include "engine/task_command.h"
 #include "engine/task_engine.h"
 #include "platform/error.h"
@@ -11,7 +11,7 @@ constexpr int kErrorNoTaskServerLeft = 1001;
 }  // namespace
 
 void TaskEngine::allocate_task_to_server() {
-    std::int32_t task = first_waiting_task(state.last_assembled_task + 1);
+    std::int32_t task = first_waiting_task(tasks.last_assembled_task + 1);
     if (task == 0) {
         return;
     }
@@ -23,18 +23,18 @@ void TaskEngine::allocate_task_to_server() {
         }
         return;
     }
-    for (std::int32_t server = first_free; server <= state.num_task_servers(); ++server) {
-        if (state.task_servers[server].busy || state.task_servers[server].failed) {
+    for (std::int32_t server = first_free; server <= servers.num_task_servers(); ++server) {
+        if (servers.task_servers[server].busy || servers.task_servers[server].failed) {
             continue;
         }
-        write_process_log(" Server available: " + state.task_servers[server].name + "/" +
-                          format_number(state.task_servers[server].instance, "0"));
+        write_process_log(" Server available: " + servers.task_servers[server].name + "/" +
+                          format_number(servers.task_servers[server].instance, "0"));
         if (!start_task_on_server(task, server)) {
             continue;  // the same task goes to the next free server
         }
         // Stop, clicked during the start's yield, promised that no new task
         // would start.
-        if (state.run_terminated) {
+        if (run.run_terminated) {
             return;
         }
         // Tasks before this one are not waiting: nothing in a yield can make them so.
@@ -46,8 +46,8 @@ void TaskEngine::allocate_task_to_server() {
 }
 
 std::int32_t TaskEngine::first_waiting_task(std::int32_t from) const {
-    for (std::int32_t task = from < 1 ? 1 : from; task <= state.num_tasks; ++task) {
-        if (state.cluster_task[task].state == TaskState::waiting) {
+    for (std::int32_t task = from < 1 ? 1 : from; task <= tasks.num_tasks; ++task) {
+        if (tasks.cluster_task[task].state == TaskState::waiting) {
             return task;
         }
     }
@@ -55,8 +55,8 @@ std::int32_t TaskEngine::first_waiting_task(std::int32_t from) const {
 }
 
 std::int32_t TaskEngine::first_free_server() const {
-    for (std::int32_t server = 1; server <= state.num_task_servers(); ++server) {
-        const TaskServer& record = state.task_servers[server];
+    for (std::int32_t server = 1; server <= servers.num_task_servers(); ++server) {
+        const TaskServer& record = servers.task_servers[server];
         if (!record.busy && !record.failed) {
             return server;
         }
@@ -65,20 +65,19 @@ std::int32_t TaskEngine::first_free_server() const {
 }
 
 bool TaskEngine::start_task_on_server(std::int32_t task, std::int32_t server) {
-    ClusterTask& record = state.cluster_task[task];
-    const TaskServer& slot = state.task_servers[server];
-    record.name = task_name(state.job_id, task);
-    std::string semaphore = state.local_work_path + record.name + ".sem";
-    if (!platform.files.copy_file(state.semaphore_file, semaphore, true)) {
+    ClusterTask& record = tasks.cluster_task[task];
+    const TaskServer& slot = servers.task_servers[server];
+    record.name = task_name(job.job_id, task);
+    std::string semaphore = job.local_work_path + record.name + ".sem";
+    if (!files.copy_file(data.semaphore_file, semaphore, true)) {
         throw ZelkonError(kErrorFileAccess, "Path/File access error: " + semaphore);
     }
-    bool local = state.machines.contains(slot.machine) && state.machines[slot.machine].is_local;
-    state.task_command = task_command({local ? state.local_work_path : state.network_work_path,
-                                       state.cluster_data_file, task, record.first_datum,
+    bool local = servers.machines.contains(slot.machine) && servers.machines[slot.machine].is_local;
+    std::string command = task_command({local ? job.local_work_path : job.network_work_path,
+                                       data.cluster_data_file, task, record.first_datum,
                                        record.last_datum, slot.threads});
-    write_process_log(" " + state.task_command);
-    state.start_status = start_command(server);
-    if (state.start_status != 0) {
+    write_process_log(" " + command);
+    if (start_command(server, command) != 0) {
         take_out_after_failed_start(server);
         return false;
     }
@@ -87,7 +86,7 @@ bool TaskEngine::start_task_on_server(std::int32_t task, std::int32_t server) {
 }
 
 void TaskEngine::take_out_after_failed_start(std::int32_t server) {
-    TaskServer& slot = state.task_servers[server];
+    TaskServer& slot = servers.task_servers[server];
     slot.failed = true;
     show_server_out_of_service(server);
     slot.busy = false;
@@ -96,8 +95,8 @@ void TaskEngine::take_out_after_failed_start(std::int32_t server) {
 }
 
 void TaskEngine::book_start(std::int32_t task, std::int32_t server) {
-    ClusterTask& record = state.cluster_task[task];
-    TaskServer& slot = state.task_servers[server];
+    ClusterTask& record = tasks.cluster_task[task];
+    TaskServer& slot = servers.task_servers[server];
     record.state = TaskState::running;
     record.server = server;
     record.server_label = slot.name + "/" + format_number(slot.instance, "0");
@@ -107,12 +106,13 @@ void TaskEngine::book_start(std::int32_t task, std::int32_t server) {
     slot.task_data = record.last_datum - record.first_datum + 1;
     slot.data_started += slot.task_data;
     slot.task_start_ms = tick_count_ms();
-    state.num_tasks_processing += 1;
-    controls.Text_tasks_processing.text = format_number(state.num_tasks_processing, "0");
-    platform.events.yield();
-    controls.Text_tasks_remaining.text = format_number(state.num_tasks - state.num_tasks_done, "0");
+    tasks.num_tasks_processing += 1;
+    controls.Text_tasks_processing.text = format_number(tasks.num_tasks_processing, "0");
+    controls.Text_tasks_remaining.text = format_number(tasks.num_tasks - tasks.num_tasks_done, "0");
     controls.ProgressBar_tasks.value = task;
-    write_process_log(" Task ID started " + format_number(state.task_servers[server].task, "0"));
+    write_process_log(" Task ID started " + format_number(task, "0"));
+    // Last, with the start booked: a Stop run here finds the task and server whole.
+    events.yield();
 }
 
 }  // namespace zelkon

@@ -1,6 +1,6 @@
 #include <exception>
 
-#include "controller/Module_zelkon_cluster.h"
+#include "model/Module_zelkon_cluster.h"
 #include "engine/task_engine.h"
 #include "platform/error.h"
 
@@ -9,43 +9,43 @@ namespace zelkon {
 void TaskEngine::Timer_cluster_task_Timer() {
     // A tick delivered while another one yields further down the stack, or
     // after a Stop, does nothing.
-    if (state.run_terminated || state.timer_stage > 0) {
+    if (run.run_terminated || run.timer_stage > 0) {
         return;
     }
-    state.timer_stage = 1;
+    run.timer_stage = 1;
     try {
         run_tick_steps();
     } catch (const std::exception& error) {
         run_control_.end_run_with_error(error_description(error));
         return;
     }
-    state.timer_stage = 0;
+    run.timer_stage = 0;
 }
 
 void TaskEngine::run_tick_steps() {
     show_elapsed_time();
-    state.timer_stage = 2;
+    run.timer_stage = 2;
     allocate_task_to_server();
-    state.timer_stage = 3;
+    run.timer_stage = 3;
     check_for_completed_tasks();
-    state.timer_stage = 4;
+    run.timer_stage = 4;
     update_speed_stats();
     std::int32_t ierr = 0;
     assembly_.assemble_completed_tasks(ierr);
-    state.timer_stage = 6;
+    run.timer_stage = 6;
     show_overheads();
     // A Stop clicked during one of this tick's yields has cleaned up already.
-    if (last_task_assembled() && !state.run_terminated) {
+    if (last_task_assembled() && !run.run_terminated) {
         finish_run();
     }
 }
 
 void TaskEngine::show_elapsed_time() {
-    state.tick_time = platform.clock.now();
-    std::int64_t elapsed_ms = platform.clock.tick_ms() - state.run_start_tick_ms;
-    state.elapsed_seconds = static_cast<double>(elapsed_ms / 1000);
-    controls.Label_logging_time.caption = format_duration(state.elapsed_seconds);
-    double remaining = state.estimated_duration_seconds - state.elapsed_seconds;
+    run.tick_time = clock.now();
+    std::int64_t elapsed_ms = clock.tick_ms() - run.run_start_tick_ms;
+    run.elapsed_seconds = static_cast<double>(elapsed_ms / 1000);
+    controls.Label_logging_time.caption = format_duration(run.elapsed_seconds);
+    double remaining = estimates.estimated_duration_seconds - run.elapsed_seconds;
     if (remaining > 0) {
         controls.Label_estimated_time_remaining.caption = format_duration(remaining);
     }
@@ -54,7 +54,7 @@ void TaskEngine::show_elapsed_time() {
 void TaskEngine::show_overheads() {
     FixedMs computation;
     FixedMs overhead;
-    for (const TaskServer& server : state.task_servers) {
+    for (const TaskServer& server : servers.task_servers) {
         computation += server.compute_ms;
         overhead += server.overhead_ms;
     }
@@ -66,16 +66,16 @@ void TaskEngine::show_overheads() {
 }
 
 bool TaskEngine::last_task_assembled() const {
-    return state.cluster_task[state.num_tasks].state == TaskState::assembled;
+    return tasks.cluster_task[tasks.num_tasks].state == TaskState::assembled;
 }
 
 void TaskEngine::finish_run() {
     Timer_cluster_task.set_enabled(false);
     Timer_cluster_task.set_interval(0);
     run_control_.cluster_cleanup();
-    form.report_run_end(RunOutcome::all_assembled);
-    if (state.exit_when_finished == 1 && form.hooks.on_exit_requested) {
-        form.hooks.on_exit_requested(0);
+    host.report_run_end(RunOutcome::all_assembled);
+    if (run.exit_when_finished == 1) {
+        host.request_exit(0);
     }
 }
 

@@ -6,7 +6,7 @@
 #include <random>
 
 #include "assembly_lines.h"
-#include "controller/Form_zelkon_cluster_controller.h"
+#include "form/Form_zelkon_cluster_controller.h"
 #include "platform/fake/fake_platform.h"
 
 namespace zelkon {
@@ -70,12 +70,12 @@ TEST(DecodeAssemblyLine, FixedColumnsBlanksAndDamage) {
 class LoadAssemblyLog : public ::testing::Test {
   protected:
     void SetUp() override {
-        form.state.assembly_log_file = "/inv/job_assembly.dat";
-        form.state.assembly_log_lines.assign(kAssemblyLogGrowth + 1, "");
-        form.state.num_data = 100'000;
+        form.data.assembly_log_file = "/inv/job_assembly.dat";
+        form.assembly_state.assembly_log_lines.assign(kAssemblyLogGrowth + 1, "");
+        form.data.num_data = 100'000;
     }
     void write_log(const std::string& content) {
-        fake.files.add_file(form.state.assembly_log_file, content);
+        fake.files.add_file(form.data.assembly_log_file, content);
     }
     std::int32_t load() {
         std::int32_t ierr = 99;
@@ -88,9 +88,9 @@ class LoadAssemblyLog : public ::testing::Test {
 };
 
 TEST_F(LoadAssemblyLog, AMissingLogIsNoErrorAndChangesNothing) {
-    form.state.assembly_log_last_task = 7;
+    form.assembly_state.assembly_log_last_task = 7;
     EXPECT_EQ(load(), 0);
-    EXPECT_EQ(form.state.assembly_log_last_task, 7);
+    EXPECT_EQ(form.assembly_state.assembly_log_last_task, 7);
     EXPECT_TRUE(fake.dialogs.messages.empty());
 }
 
@@ -106,12 +106,12 @@ TEST_F(LoadAssemblyLog, TaskNumbersAreBoundedByTheRunsDataPoints) {
                           Case{100, 101, -1}, Case{3'000'000, 3'000'001, -1}}) {
         SCOPED_TRACE(std::to_string(c.task) + " of " + std::to_string(c.num_data));
         fake.dialogs.messages.clear();
-        form.state.num_data = c.num_data;
+        form.data.num_data = c.num_data;
         write_log(data_line(c.task, 1, 10, 1, {1}) + "\r\n");
         EXPECT_EQ(load(), c.ierr);
         EXPECT_EQ(fake.dialogs.messages.size(), c.ierr == 0 ? 0u : 1u);
         if (c.ierr == 0) {
-            EXPECT_EQ(form.state.assembly_log_last_task, c.task);
+            EXPECT_EQ(form.assembly_state.assembly_log_last_task, c.task);
         }
     }
 }
@@ -123,28 +123,28 @@ TEST_F(LoadAssemblyLog, KeepsTheHeaderAndTheLastLineOfEachTask) {
               data_line(2, 11, 20, 1, {2}) + "\r\n" + data_line(3, 21, 30, 1, {3}) + "\r\n" +
               second_2 + "\r\n");
     EXPECT_EQ(load(), 0);
-    EXPECT_EQ(form.state.assembly_log_header, header);
-    EXPECT_EQ(form.state.assembly_log_last_task, 2);
-    EXPECT_EQ(form.state.assembly_log_lines[2], second_2);
-    EXPECT_FALSE(form.state.assembly_log_lines[3].empty());
+    EXPECT_EQ(form.assembly_state.assembly_log_header, header);
+    EXPECT_EQ(form.assembly_state.assembly_log_last_task, 2);
+    EXPECT_EQ(form.assembly_state.assembly_log_lines[2], second_2);
+    EXPECT_FALSE(form.assembly_state.assembly_log_lines[3].empty());
 }
 
 TEST_F(LoadAssemblyLog, OnlyAHeaderLeavesTheLastTaskAlone) {
-    form.state.assembly_log_last_task = 4;
+    form.assembly_state.assembly_log_last_task = 4;
     write_log("  TaskID\r\n");
     EXPECT_EQ(load(), 0);
-    EXPECT_EQ(form.state.assembly_log_last_task, 4);
-    EXPECT_EQ(form.state.assembly_log_header, "  TaskID");
+    EXPECT_EQ(form.assembly_state.assembly_log_last_task, 4);
+    EXPECT_EQ(form.assembly_state.assembly_log_header, "  TaskID");
 }
 
 TEST_F(LoadAssemblyLog, GrowsInStepsOf5120) {
     write_log(data_line(6000, 1, 2, 0, {1}) + "\r\n");
     EXPECT_EQ(load(), 0);
-    EXPECT_EQ(form.state.assembly_log_lines.size(), 10241u);
+    EXPECT_EQ(form.assembly_state.assembly_log_lines.size(), 10241u);
     write_log(data_line(30000, 1, 2, 0, {1}) + "\r\n");
     EXPECT_EQ(load(), 0);
-    EXPECT_EQ(form.state.assembly_log_lines.size(), 30721u);
-    EXPECT_FALSE(form.state.assembly_log_lines[6000].empty()) << "earlier entries are kept";
+    EXPECT_EQ(form.assembly_state.assembly_log_lines.size(), 30721u);
+    EXPECT_FALSE(form.assembly_state.assembly_log_lines[6000].empty()) << "earlier entries are kept";
 }
 
 TEST_F(LoadAssemblyLog, ANegativeOrHugeTaskNumberIsReportedAndKeepsEarlierLines) {
@@ -154,7 +154,7 @@ TEST_F(LoadAssemblyLog, ANegativeOrHugeTaskNumberIsReportedAndKeepsEarlierLines)
     ASSERT_EQ(fake.dialogs.messages.size(), 1u);
     EXPECT_EQ(fake.dialogs.messages[0],
               "An error occurred while loading the assembly log file: Subscript out of range");
-    EXPECT_EQ(form.state.assembly_log_last_task, 1);
+    EXPECT_EQ(form.assembly_state.assembly_log_last_task, 1);
 
     write_log("9999999999 rest\r\n");
     EXPECT_EQ(load(), -1);
@@ -173,13 +173,13 @@ TEST(AssemblyLogReaders, RandomInputNeverCrashes) {
         }
         FakePlatform fake;
         Form_zelkon_cluster_controller form(fake.bundle());
-        form.state.assembly_log_file = "/a.dat";
-        form.state.num_data = 2000;
+        form.data.assembly_log_file = "/a.dat";
+        form.data.num_data = 2000;
         fake.files.add_file("/a.dat", content);
         std::int32_t ierr = 0;
         form.assembly_log.load_assembly_dat_file(ierr);
         EXPECT_TRUE(ierr == 0 || ierr == -1);
-        EXPECT_LE(form.state.assembly_log_lines.size(),
+        EXPECT_LE(form.assembly_state.assembly_log_lines.size(),
                   static_cast<std::size_t>(2000 + kAssemblyLogGrowth + 1));
         Decoded d = decode(content, static_cast<int>(random() % 9));
         EXPECT_TRUE(d.ierr == 0 || d.ierr == -1);

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "controller/Form_zelkon_cluster_controller.h"
+#include "form/Form_zelkon_cluster_controller.h"
 #include "platform/fake/fake_platform.h"
 
 namespace zelkon {
@@ -56,7 +56,6 @@ class EngineTest : public ::testing::Test {
 
     FakePlatform fake;
     Form_zelkon_cluster_controller form{fake.bundle()};
-    RunState& state = form.state;
     FormControls& controls = form.controls;
     std::vector<RunOutcome> outcomes;
     std::vector<int> exit_codes;

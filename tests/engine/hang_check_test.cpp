@@ -40,12 +40,12 @@ class HangCheckTest : public EngineTest {
     void SetUp() override {
         seed_run({{"nodeA", 1, 0}, {"nodeB", 1, 0}, {"nodeC", 1, 0}}, 6);
         for (std::int32_t server : {1, 2}) {
-            state.cluster_task[server].state = TaskState::complete;
-            state.task_servers[server].tasks_completed = 1;
-            state.task_servers[server].data_per_min = 50.0f;
+            form.tasks.cluster_task[server].state = TaskState::complete;
+            form.servers.task_servers[server].tasks_completed = 1;
+            form.servers.task_servers[server].data_per_min = 50.0f;
         }
         book_running(3, 3, 20 * kMinute + 1);
-        state.num_tasks_done = 2;
+        form.tasks.num_tasks_done = 2;
         controls.Text_tasks_remaining.text = "4";
         controls.Text_tasks_done.text = "2";
         form.task_engine.update_speed_stats();
@@ -60,11 +60,11 @@ class HangCheckTest : public EngineTest {
 
 TEST_F(HangCheckTest, AHungServerGoesRedAndItsTaskWaitsAgain) {
     EXPECT_EQ(check(), 1);
-    EXPECT_TRUE(state.task_servers[3].failed);
-    EXPECT_FALSE(state.task_servers[3].busy);
+    EXPECT_TRUE(form.servers.task_servers[3].failed);
+    EXPECT_FALSE(form.servers.task_servers[3].busy);
     EXPECT_EQ(controls.Grid_server_stats.cell(3, 1).back_color, kColorRed);
-    EXPECT_EQ(state.cluster_task[3].state, TaskState::waiting);
-    EXPECT_EQ(state.num_tasks_processing, 0);
+    EXPECT_EQ(form.tasks.cluster_task[3].state, TaskState::waiting);
+    EXPECT_EQ(form.tasks.num_tasks_processing, 0);
     EXPECT_EQ(controls.Text_tasks_processing.text, "0");
     EXPECT_EQ(controls.Text_tasks_remaining.text, "4");
     EXPECT_EQ(controls.Text_tasks_done.text, "2");
@@ -75,20 +75,20 @@ TEST_F(HangCheckTest, AServerTakenOutIsNeverExaminedAgain) {
     check();
     fake.clock.sleep_ms(100 * kMinute);
     EXPECT_EQ(check(), 0);
-    EXPECT_EQ(state.num_tasks_processing, 0);
+    EXPECT_EQ(form.tasks.num_tasks_processing, 0);
 }
 
 TEST_F(HangCheckTest, AServerThatHangsOnItsFirstTaskIsFoundWhileServerOneHasNoSpeed) {
     // Server 1 is the one that hangs; servers 2 and 3 report.
-    state.task_servers[3].busy = false;
-    state.task_servers[3].tasks_completed = 1;
-    state.task_servers[3].data_per_min = 60.0f;
-    state.task_servers[1].tasks_completed = 0;
-    state.task_servers[1].data_per_min = 0.0f;
+    form.servers.task_servers[3].busy = false;
+    form.servers.task_servers[3].tasks_completed = 1;
+    form.servers.task_servers[3].data_per_min = 60.0f;
+    form.servers.task_servers[1].tasks_completed = 0;
+    form.servers.task_servers[1].data_per_min = 0.0f;
     book_running(1, 1, 20 * kMinute + 1);
     form.task_engine.update_speed_stats();
     EXPECT_EQ(check(), 1);
-    EXPECT_TRUE(state.task_servers[1].failed);
+    EXPECT_TRUE(form.servers.task_servers[1].failed);
 }
 
 TEST_F(HangCheckTest, WithoutAReasonFromTheTaskTheLogSaysItGaveNoResultInTime) {
@@ -111,8 +111,8 @@ TEST_F(HangCheckTest, TheHungTasksOwnReasonIsLoggedAndEndsTheRunWhenNoServerIsLe
         std::vector<std::string>{" Server taken out of service, task 3 on nodeC/0: " + reason});
     EXPECT_FALSE(fake.files.file_exists(task_file(3, ".err")))
         << "the next attempt's reason must be its own";
-    state.task_servers[1].failed = true;
-    state.task_servers[2].failed = true;
+    form.servers.task_servers[1].failed = true;
+    form.servers.task_servers[2].failed = true;
     arm_timer();
     tick();
     EXPECT_EQ(fake.dialogs.messages,
@@ -125,8 +125,8 @@ TEST_F(HangCheckTest, TheHungTasksOwnReasonIsLoggedAndEndsTheRunWhenNoServerIsLe
 // Tasks on a read-only or full job folder may not even manage to say why.
 TEST_F(HangCheckTest, AJobFolderThatCannotBeWrittenIsNamedWhenNoServerIsLeft) {
     check();
-    state.task_servers[1].failed = true;
-    state.task_servers[2].failed = true;
+    form.servers.task_servers[1].failed = true;
+    form.servers.task_servers[2].failed = true;
     fake.files.disk_full = true;
     arm_timer();
     tick();

@@ -17,32 +17,32 @@ TEST_F(EngineTest, ThreeFreeServersAndTwoTasksFillTheTwoLowestAndStop) {
                                           " zelkon_cluster_task /net/CONTROL1/data/Work/Job_12/"
                                           "zelkon_cluster_000012.zcd 2 101 200",
                                           " Task ID started 2"}));
-    EXPECT_EQ(state.task_servers[1].task, 1);
-    EXPECT_EQ(state.task_servers[2].task, 2);
-    EXPECT_FALSE(state.task_servers[3].busy);
+    EXPECT_EQ(form.servers.task_servers[1].task, 1);
+    EXPECT_EQ(form.servers.task_servers[2].task, 2);
+    EXPECT_FALSE(form.servers.task_servers[3].busy);
     EXPECT_EQ(fake.management.created[0].folder, kNetworkJobPath);
     EXPECT_EQ(fake.events.yields, 2);  // one per booked start
 }
 
 TEST_F(EngineTest, AStartIsBookedInTheTaskTheServerTheCountersAndTheForm) {
     seed_run({{"nodeA", 1, 0}, {"nodeB", 1, 0}}, 5);
-    state.num_tasks_done = 1;
-    state.cluster_task[1].state = TaskState::complete;
+    form.tasks.num_tasks_done = 1;
+    form.tasks.cluster_task[1].state = TaskState::complete;
     fake.clock.sleep_ms(2500);
     form.task_engine.allocate_task_to_server();
 
-    const ClusterTask& task = state.cluster_task[3];
+    const ClusterTask& task = form.tasks.cluster_task[3];
     EXPECT_EQ(task.name, "Zelkon_job_000012_task_000003");
     EXPECT_EQ(task.state, TaskState::running);
     EXPECT_EQ(task.server, 2);
     EXPECT_EQ(task.server_label, "nodeB/0");
-    const TaskServer& server = state.task_servers[2];
+    const TaskServer& server = form.servers.task_servers[2];
     EXPECT_TRUE(server.busy);
     EXPECT_EQ(server.tasks_started, 1);
     EXPECT_EQ(server.task_data, 100);
     EXPECT_EQ(server.data_started, 100);
     EXPECT_EQ(server.task_start_ms, FixedMs::from_ms(2500));
-    EXPECT_EQ(state.num_tasks_processing, 2);
+    EXPECT_EQ(form.tasks.num_tasks_processing, 2);
     EXPECT_EQ(controls.Text_tasks_processing.text, "2");
     EXPECT_EQ(controls.Text_tasks_remaining.text, "4");  // not yet completed, not "not started"
     EXPECT_EQ(controls.ProgressBar_tasks.value, 3);
@@ -52,16 +52,16 @@ TEST_F(EngineTest, AStartIsBookedInTheTaskTheServerTheCountersAndTheForm) {
 
 TEST_F(EngineTest, AFailedStartTurnsTheServerRedAndTheNextFreeServerTakesTheTask) {
     seed_run({{"nodeA", 1, 0}, {"nodeB", 1, 0}, {"nodeC", 1, 0}}, 2);
-    state.task_servers[1].busy = true;  // already running something
+    form.servers.task_servers[1].busy = true;  // already running something
     fake.management.fail_creates("nodeB", 8);
     form.task_engine.allocate_task_to_server();
 
-    EXPECT_TRUE(state.task_servers[2].failed);
-    EXPECT_FALSE(state.task_servers[2].busy);
+    EXPECT_TRUE(form.servers.task_servers[2].failed);
+    EXPECT_FALSE(form.servers.task_servers[2].busy);
     EXPECT_EQ(controls.Grid_server_stats.cell(2, 1).back_color, kColorRed);
     EXPECT_EQ(controls.Grid_server_stats.cell(3, 1).back_color, kColorGreen);
-    EXPECT_EQ(state.cluster_task[1].server, 3);
-    EXPECT_EQ(state.cluster_task[2].state, TaskState::waiting);  // no free server left
+    EXPECT_EQ(form.tasks.cluster_task[1].server, 3);
+    EXPECT_EQ(form.tasks.cluster_task[2].state, TaskState::waiting);  // no free server left
     Lines log = process_log_lines();
     ASSERT_EQ(log.size(), 6u);
     EXPECT_EQ(log[2], " Server failed to start task: nodeB/0");
@@ -82,7 +82,6 @@ TEST_P(TaskCommandTest, TheCommandNamesTheJobPathTheMachineSeesAndThreadsOnlyWhe
     const CommandCase& c = GetParam();
     seed_run({{c.local ? "CONTROL1" : "nodeA", 1, c.threads, c.local}}, 1);
     form.task_engine.allocate_task_to_server();
-    EXPECT_EQ(state.task_command, c.command);
     std::string started = c.local ? fake.processes.started.at(0).command_line
                                   : fake.management.created.at(0).command_line;
     EXPECT_EQ(started, c.command);
@@ -101,9 +100,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(EngineTest, NothingWaitsAfterTheLastAssembledTaskSoNothingIsDone) {
     seed_run({{"nodeA", 2, 0}}, 3);
-    state.last_assembled_task = 1;  // task 1 waits, but is below the range looked at
-    state.cluster_task[2].state = TaskState::complete;
-    state.cluster_task[3].state = TaskState::running;
+    form.tasks.last_assembled_task = 1;  // task 1 waits, but is below the range looked at
+    form.tasks.cluster_task[2].state = TaskState::complete;
+    form.tasks.cluster_task[3].state = TaskState::running;
     form.task_engine.allocate_task_to_server();
     EXPECT_TRUE(fake.management.created.empty());
     EXPECT_TRUE(process_log_lines().empty());
@@ -112,10 +111,10 @@ TEST_F(EngineTest, NothingWaitsAfterTheLastAssembledTaskSoNothingIsDone) {
 TEST_F(EngineTest, AllServersBusyOrFailedStartsNothing) {
     seed_run({{"nodeA", 2, 0}}, 3);
     book_running(1, 1, 0);
-    state.task_servers[2].failed = true;
+    form.servers.task_servers[2].failed = true;
     form.task_engine.allocate_task_to_server();
     EXPECT_EQ(fake.management.created.size(), 0u);
-    EXPECT_EQ(state.cluster_task[2].state, TaskState::waiting);
+    EXPECT_EQ(form.tasks.cluster_task[2].state, TaskState::waiting);
 }
 
 TEST_F(EngineTest, ATaskOfferedAgainKeepsItsNameAndOverwritesItsSemaphore) {
@@ -124,7 +123,7 @@ TEST_F(EngineTest, ATaskOfferedAgainKeepsItsNameAndOverwritesItsSemaphore) {
     fake.management.fail_creates("nodeB", 5);
     form.task_engine.allocate_task_to_server();
     EXPECT_EQ(fake.management.created.size(), 2u);
-    EXPECT_EQ(state.cluster_task[1].name, "Zelkon_job_000012_task_000001");
+    EXPECT_EQ(form.tasks.cluster_task[1].name, "Zelkon_job_000012_task_000001");
     EXPECT_TRUE(fake.files.file_exists(task_file(1, ".sem")));
 }
 

@@ -10,11 +10,11 @@ class PipeStartTest : public EngineTest {
   protected:
     void SetUp() override {
         seed_run({{"nodeA", 2, 0}}, 1);
-        state.use_rpc = true;
-        for (std::int32_t i = 1; i <= state.num_task_servers(); ++i) {
+        form.job.use_rpc = true;
+        for (std::int32_t i = 1; i <= form.servers.num_task_servers(); ++i) {
             auto pipe = std::make_unique<PipeRPC>(fake.pipes, fake.clock, fake.computer_name);
             pipe->SetPipeName("Zelkon_Server");
-            state.PipeRPC_Zelkon.push_back(std::move(pipe));
+            form.channels.PipeRPC_Zelkon.push_back(std::move(pipe));
         }
     }
 
@@ -40,24 +40,21 @@ TEST_F(PipeStartTest, TheCommandGoesToTheListenerAsUtf16WithoutTerminator) {
         "zelkon_cluster_task /net/CONTROL1/data/Work/Job_12/zelkon_cluster_000012.zcd 1 1 100";
     EXPECT_EQ(requests[0], to_utf16le(command));
     EXPECT_EQ(requests[0].size(), 2 * command.size());
-    EXPECT_EQ(from_utf16le(state.rpc_response), "Started");  // cut to the bytes received
-    EXPECT_EQ(state.start_status, 0);
-    EXPECT_TRUE(state.task_servers[1].busy);
+    EXPECT_TRUE(form.servers.task_servers[1].busy);
     EXPECT_TRUE(fake.management.created.empty());
 }
 
 TEST_F(PipeStartTest, ANonZeroPipeResultIsAFailedStartAndTheNextServerTries) {
     // Nobody listens: both servers fail, and the task still waits.
     tick();
-    EXPECT_NE(state.start_status, 0);
-    EXPECT_TRUE(state.task_servers[1].failed);
-    EXPECT_TRUE(state.task_servers[2].failed);
-    EXPECT_EQ(state.cluster_task[1].state, TaskState::waiting);
+    EXPECT_TRUE(form.servers.task_servers[1].failed);
+    EXPECT_TRUE(form.servers.task_servers[2].failed);
+    EXPECT_EQ(form.tasks.cluster_task[1].state, TaskState::waiting);
     EXPECT_TRUE(fake.dialogs.messages.empty());
 }
 
 TEST_F(PipeStartTest, AMissingPipeElementEndsTheRunInsteadOfReachingAnotherServer) {
-    state.PipeRPC_Zelkon.clear();
+    form.channels.PipeRPC_Zelkon.clear();
     tick();
     ASSERT_EQ(fake.dialogs.messages.size(), 1u);
     EXPECT_TRUE(fake.dialogs.messages[0].starts_with(

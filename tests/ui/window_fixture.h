@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "controller/Form_zelkon_cluster_controller.h"
+#include "form/Form_zelkon_cluster_controller.h"
 #include "platform/fake/fake_platform.h"
 #include "ui/main_window.h"
 
