@@ -17,11 +17,11 @@ constexpr const char* kInitLog =
     "Cluster File: zelkon_cluster_12.zcd\r\n";
 
 // The tasks still to run must cover data that exist, each at least one.
-void require_sound_waiting_tasks(const RunState& state) {
-    for (const ClusterTask& task : state.cluster_task) {
+void require_sound_waiting_tasks(const TaskTable& tasks, std::int32_t num_data) {
+    for (const ClusterTask& task : tasks.cluster_task) {
         if (task.state == TaskState::waiting) {
             fuzz::require(task.first_datum >= 1 && task.first_datum <= task.last_datum &&
-                              task.last_datum <= state.num_data,
+                              task.last_datum <= num_data,
                           "a waiting task holds data 1..num_data, first before last");
         }
     }
@@ -35,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     setup.fake.files.add_file(fuzz::FakeRunSetup::kAssemblyLog, fuzz::text_of(data, size));
     setup.form.Command_start_cluster_run_Click(1);
     if (setup.form.Timer_cluster_task->enabled()) {
-        require_sound_waiting_tasks(setup.form.state);
+        require_sound_waiting_tasks(setup.form.tasks, setup.form.data.num_data);
     }
     return 0;
 }

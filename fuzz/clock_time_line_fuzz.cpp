@@ -1,5 +1,5 @@
 // A task log's "Clock time taken: <minutes>" line, read by its leading number.
-#include "controller/Module_zelkon_cluster.h"
+#include "model/Module_zelkon_cluster.h"
 #include "fuzz_support.h"
 #include "platform/error.h"
 

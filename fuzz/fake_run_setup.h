@@ -3,7 +3,7 @@
 #include <string>
 #include <utility>
 
-#include "controller/Form_zelkon_cluster_controller.h"
+#include "form/Form_zelkon_cluster_controller.h"
 #include "platform/fake/fake_platform.h"
 
 namespace zelkon::fuzz {

@@ -1,6 +1,6 @@
 // A settings file read with File > Read setup (or --settings), then checked as
 // a start would check it.
-#include "controller/Form_zelkon_cluster_controller.h"
+#include "form/Form_zelkon_cluster_controller.h"
 #include "fuzz_support.h"
 #include "platform/fake/fake_platform.h"
 

@@ -8,6 +8,7 @@ cd "$(dirname "$0")/.."
 unset ZELKON_BUILD_TARGETS  # everything: programs, tests and benchmarks
 scripts/setup.sh build
 scripts/check-format.sh
+scripts/check-layers.sh
 export QT_QPA_PLATFORM=offscreen
 (cd build && ctest --output-on-failure -j2 --timeout 300)
 

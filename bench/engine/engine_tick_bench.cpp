@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "controller/Form_zelkon_cluster_controller.h"
+#include "form/Form_zelkon_cluster_controller.h"
 #include "platform/fake/fake_platform.h"
 #include "platform/posix_file_system.h"
 
@@ -55,43 +55,41 @@ Platform with_files(FakePlatform& fake, FileSystem& files) {
 }
 
 void seed_servers(Form_zelkon_cluster_controller& form, FakePlatform& fake) {
-    RunState& state = form.state;
-    state.machines.assign(kMachines);
-    state.task_servers.assign(kMachines * kServersPerMachine);
+    form.servers.machines.assign(kMachines);
+    form.servers.task_servers.assign(kMachines * kServersPerMachine);
     for (std::int32_t m = 1; m <= kMachines; ++m) {
-        Machine& machine = state.machines[m];
+        Machine& machine = form.servers.machines[m];
         machine.name = "node" + std::to_string(m);
         machine.count = kServersPerMachine;
         machine.first_task_server = (m - 1) * kServersPerMachine + 1;
         auto process_class = fake.management.connect(machine.name);
         for (std::int32_t i = 0; i < kServersPerMachine; ++i) {
-            TaskServer& server = state.task_servers[machine.first_task_server + i];
+            TaskServer& server = form.servers.task_servers[machine.first_task_server + i];
             server.name = machine.name;
             server.machine = m;
             server.instance = i;
-            server.work_path = state.network_work_path;
+            server.work_path = form.job.network_work_path;
             // Every server has reported, so the hang check looks at each one.
             server.tasks_completed = 1;
             server.data_per_min = 50.0f;
-            state.server_wmi_process.push_back(process_class);
-            state.server_process_id.push_back(0);
+            form.channels.server_wmi_process.push_back(process_class);
+            form.channels.server_process_id.push_back(0);
         }
     }
     form.controls.Grid_server_stats.set_cols(6);
-    form.controls.Grid_server_stats.set_rows(state.num_task_servers() + 1);
+    form.controls.Grid_server_stats.set_rows(form.servers.num_task_servers() + 1);
 }
 
 // Tasks up to `assembled` are in the matrix, the next 1,000 run, one on
 // each server, and the rest wait. Every task carries its name and label,
 // as after a start, so that the memory figure is the largest it gets.
 void seed_tasks(Form_zelkon_cluster_controller& form, std::int32_t assembled) {
-    RunState& state = form.state;
-    state.num_tasks = kTasks;
-    state.num_data = kTasks * kDataPerTask;
-    state.cluster_task.assign(kTasks);
-    state.last_assembled_task = assembled;
+    form.tasks.num_tasks = kTasks;
+    form.data.num_data = kTasks * kDataPerTask;
+    form.tasks.cluster_task.assign(kTasks);
+    form.tasks.last_assembled_task = assembled;
     for (std::int32_t t = 1; t <= kTasks; ++t) {
-        ClusterTask& task = state.cluster_task[t];
+        ClusterTask& task = form.tasks.cluster_task[t];
         task.first_datum = (t - 1) * kDataPerTask + 1;
         task.last_datum = t * kDataPerTask;
         task.name = "Zelkon_job_000012_task_" + std::string(6 - std::to_string(t).size(), '0') +
@@ -99,39 +97,38 @@ void seed_tasks(Form_zelkon_cluster_controller& form, std::int32_t assembled) {
         task.server_label = "node1/0";
         task.state = t <= assembled ? TaskState::assembled : TaskState::waiting;
     }
-    for (std::int32_t s = 1; s <= state.num_task_servers(); ++s) {
+    for (std::int32_t s = 1; s <= form.servers.num_task_servers(); ++s) {
         std::int32_t t = assembled + s;
-        state.cluster_task[t].state = TaskState::running;
-        state.cluster_task[t].server = s;
-        TaskServer& server = state.task_servers[s];
+        form.tasks.cluster_task[t].state = TaskState::running;
+        form.tasks.cluster_task[t].server = s;
+        TaskServer& server = form.servers.task_servers[s];
         server.busy = true;
         server.task = t;
         server.task_data = kDataPerTask;
         server.data_started = kDataPerTask;
     }
-    state.num_tasks_processing = state.num_task_servers();
+    form.tasks.num_tasks_processing = form.servers.num_task_servers();
 }
 
 void seed_run(Form_zelkon_cluster_controller& form, FakePlatform& fake, const std::string& job,
               std::int32_t assembled) {
-    RunState& state = form.state;
-    state.job_id = "12";
-    state.local_work_path = job;
-    state.network_work_path = job;
-    state.cluster_data_file = "zelkon_cluster_000012.zcd";
-    state.semaphore_file = job + "Zelkon_job_000012.sem";
+    form.job.job_id = "12";
+    form.job.local_work_path = job;
+    form.job.network_work_path = job;
+    form.data.cluster_data_file = "zelkon_cluster_000012.zcd";
+    form.data.semaphore_file = job + "Zelkon_job_000012.sem";
     seed_servers(form, fake);
     seed_tasks(form, assembled);
-    state.process_log = form.platform.files.open_writer(job + "process.log", false);
-    state.run_terminated = false;
-    state.run_start_tick_ms = fake.clock.tick_ms();
+    form.process_log.open(job + "process.log");
+    form.run.run_terminated = false;
+    form.run.run_start_tick_ms = fake.clock.tick_ms();
 }
 
 void report_tick(benchmark::State& state, Form_zelkon_cluster_controller& form) {
     for (auto _ : state) {
         form.Timer_cluster_task_Timer();
     }
-    if (!form.state.task_servers[1].busy || form.state.num_tasks_processing != 1000) {
+    if (!form.servers.task_servers[1].busy || form.tasks.num_tasks_processing != 1000) {
         state.SkipWithError("the tick changed the run it was measured on");
     }
     state.counters["resident_MB"] = resident_mb();
@@ -179,7 +176,7 @@ void BM_TickAllBusyOnLocalDisk(benchmark::State& state) {
     Form_zelkon_cluster_controller form{with_files(fake, disk)};
     seed_run(form, fake, job, static_cast<std::int32_t>(state.range(0)));
     report_tick(state, form);
-    form.state.process_log.reset();
+    form.process_log.close();
     std::filesystem::remove_all(job);
 }
 BENCHMARK(BM_TickAllBusyOnLocalDisk)

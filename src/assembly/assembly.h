@@ -6,7 +6,7 @@
 
 #include "assembly/assembly_log.h"
 #include "assembly/run_estimates.h"
-#include "controller/form_context.h"
+#include "model/run_records.h"
 
 namespace zelkon {
 
@@ -31,14 +31,33 @@ inline constexpr std::int64_t kAssemblyExitLimitMs = 60'000;
 
 // Merges completed tasks into the matrix files in batches, follows the
 // assembly's progress and refreshes the run estimates.
-class Assembly : public FormPart {
+class Assembly {
   public:
-    Assembly(FormContext& context, HungServerCheck& hang_check)
-        : FormPart(context), hang_check_(hang_check), assembly_log_(context), estimates_(context) {}
+    Assembly(RunRecords records, RunServices services, HungServerCheck& hang_check)
+        : controls(records.controls),
+          job(records.job),
+          data(records.data),
+          servers(records.servers),
+          tasks(records.tasks),
+          assembly_state(records.assembly_state),
+          run(records.run),
+          wmi_process_class(records.wmi_process_class),
+          files(services.files),
+          processes(services.processes),
+          management(services.management),
+          clock(services.clock),
+          process_log(services.process_log),
+          host(services.host),
+          hang_check_(hang_check),
+          assembly_log_(records.data, records.assembly_state, services.files, services.dialogs),
+          estimates_(records.controls, records.data, records.servers, records.tasks, records.run,
+                     records.estimates, services.clock) {}
 
     // ierr 0, or 1 when completed tasks wait for a larger batch. Throws
     // ZelkonError when the assembly of a task has failed for good.
     void assemble_completed_tasks(std::int32_t& ierr);
+    // True while an assembly process merges a batch.
+    bool running() const { return assembly_state.assembly_running; }
 
   private:
     // What the assembly-log lines of one call decoded; a field a line does
@@ -55,7 +74,7 @@ class Assembly : public FormPart {
     std::int32_t count_batch(std::int32_t first) const;
     bool hold_back(std::int32_t first, std::int32_t count) const;
     void start_assembly(std::int32_t first, std::int32_t count, const std::string& verb);
-    std::int32_t start_process();
+    std::int32_t start_process(const std::string& command);
     void end_assembly_hung_on_exit();
 
     // Following a batch.
@@ -76,6 +95,20 @@ class Assembly : public FormPart {
     void delete_marker(std::int32_t task);
     void write_process_log(const std::string& text);
 
+    FormControls& controls;
+    const JobSettings& job;
+    const JobData& data;
+    ServerTable& servers;
+    TaskTable& tasks;
+    AssemblyProgress& assembly_state;
+    const RunProgress& run;
+    std::shared_ptr<ProcessClass>& wmi_process_class;
+    FileSystem& files;
+    ProcessStarter& processes;
+    ManagementService& management;
+    Clock& clock;
+    ProcessLog& process_log;
+    FormHost& host;
     HungServerCheck& hang_check_;
     AssemblyLog assembly_log_;
     RunEstimates estimates_;

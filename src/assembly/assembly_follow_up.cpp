@@ -1,7 +1,7 @@
 // Following a running batch through the merge markers and the assembly log.
 
 #include "assembly/assembly.h"
-#include "controller/Module_zelkon_cluster.h"
+#include "model/Module_zelkon_cluster.h"
 #include "platform/error.h"
 
 namespace zelkon {
@@ -12,8 +12,8 @@ void Assembly::follow_batch() {
     bool ended = assembly_process_ended();
     DecodedLine decoded;
     while (true) {
-        std::int32_t task = state.last_assembled_task;
-        if (!platform.files.file_exists(marker_of(task))) {
+        std::int32_t task = tasks.last_assembled_task;
+        if (!files.file_exists(marker_of(task))) {
             if (ended) {
                 restart_or_fail(task);
             }
@@ -22,15 +22,15 @@ void Assembly::follow_batch() {
         write_process_log("Cluster assembly " + format_number(task, "0") + " finished");
         follow_up_task(task, decoded);
         write_process_log("Cluster assembly stats updated");
-        if (state.cluster_task[task].in_batch < 1) {
-            state.assembly_running = false;
-            batch_merged_ms_ = platform.clock.tick_ms();
+        if (tasks.cluster_task[task].in_batch < 1) {
+            assembly_state.assembly_running = false;
+            batch_merged_ms_ = clock.tick_ms();
             return;
         }
-        state.cluster_task[task].in_batch = 0;
-        ++state.last_assembled_task;
-        if (state.run_terminated) {
-            state.assembly_running = false;
+        tasks.cluster_task[task].in_batch = 0;
+        ++tasks.last_assembled_task;
+        if (run.run_terminated) {
+            assembly_state.assembly_running = false;
             return;
         }
     }
@@ -38,7 +38,7 @@ void Assembly::follow_batch() {
 
 void Assembly::follow_up_task(std::int32_t task, DecodedLine& decoded) {
     std::int32_t ierr = 0;
-    if (state.assembly_log_last_task < task) {
+    if (assembly_state.assembly_log_last_task < task) {
         assembly_log_.load_assembly_dat_file(ierr);
     }
     // A log that cannot be read (its message shown) loses the task's line,
@@ -47,11 +47,11 @@ void Assembly::follow_up_task(std::int32_t task, DecodedLine& decoded) {
     if (ierr == 0) {
         read_assembly_line(task, decoded);
     }
-    ClusterTask& record = state.cluster_task[task];
+    ClusterTask& record = tasks.cluster_task[task];
     record.state = TaskState::assembled;
     show_server_times(record.server);
     controls.Text_tasks_completed.text = format_number(task, "0");
-    if (task % 5 == 0 || task == state.num_tasks) {
+    if (task % 5 == 0 || task == tasks.num_tasks) {
         estimates_.refresh_run_estimates(task, decoded.component_mb);
     }
     delete_marker(task);
@@ -59,21 +59,21 @@ void Assembly::follow_up_task(std::int32_t task, DecodedLine& decoded) {
 
 void Assembly::read_assembly_line(std::int32_t task, DecodedLine& decoded) {
     if (task == 1) {
-        append_run_log("\r" + state.assembly_log_header);
+        host.append_run_log("\r" + assembly_state.assembly_log_header);
     }
-    if (state.assembly_log_last_task < task) {
+    if (assembly_state.assembly_log_last_task < task) {
         return;
     }
-    const std::string& line = state.assembly_log_lines.at(static_cast<std::size_t>(task));
-    append_run_log("\r" + line);
+    const std::string& line = assembly_state.assembly_log_lines.at(static_cast<std::size_t>(task));
+    host.append_run_log("\r" + line);
     std::int32_t ierr = 0;
     decode_cluster_assembly_line(line, decoded.task_id, decoded.first_data, decoded.last_data,
-                                 state.num_components, decoded.component_mb, ierr);
+                                 data.num_components, decoded.component_mb, ierr);
     if (ierr == 0) {
         book_assembly_time(task, line);
     }
-    if (decoded.last_data == state.num_data) {
-        state.cluster_task[state.num_tasks].state = TaskState::assembled;
+    if (decoded.last_data == data.num_data) {
+        tasks.cluster_task[tasks.num_tasks].state = TaskState::assembled;
     }
 }
 
@@ -81,9 +81,9 @@ void Assembly::read_assembly_line(std::int32_t task, DecodedLine& decoded) {
 // server that ran the task.
 void Assembly::book_assembly_time(std::int32_t task, const std::string& line) {
     FixedMs time = assembly_time_of(line);
-    std::int32_t server = state.cluster_task[task].server;
-    if (time.scaled() > 0 && state.task_servers.contains(server)) {
-        FixedMs& overhead = state.task_servers[server].overhead_ms;
+    std::int32_t server = tasks.cluster_task[task].server;
+    if (time.scaled() > 0 && servers.task_servers.contains(server)) {
+        FixedMs& overhead = servers.task_servers[server].overhead_ms;
         if (!FixedMs::holds(overhead.ms() + time.ms())) {
             throw ZelkonError(kErrorOverflow, "Overflow");
         }
@@ -93,10 +93,10 @@ void Assembly::book_assembly_time(std::int32_t task, const std::string& line) {
 
 void Assembly::show_server_times(std::int32_t server) {
     GridControl& grid = controls.Grid_server_stats;
-    if (!state.task_servers.contains(server) || server >= grid.rows() || grid.cols() < 6) {
+    if (!servers.task_servers.contains(server) || server >= grid.rows() || grid.cols() < 6) {
         return;
     }
-    const TaskServer& record = state.task_servers[server];
+    const TaskServer& record = servers.task_servers[server];
     grid.cell(server, 4).text = format_number(record.compute_ms.ms() / 60000, "0.0");
     grid.cell(server, 5).text = format_number(record.overhead_ms.ms() / 1000, "0.0");
 }

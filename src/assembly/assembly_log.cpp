@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <exception>
 
-#include "controller/Module_zelkon_cluster.h"
+#include "model/Module_zelkon_cluster.h"
 #include "platform/error.h"
 #include "platform/text_items.h"
 
@@ -73,12 +73,12 @@ void decode_cluster_assembly_line(const std::string& line, std::int32_t& task_id
 
 void AssemblyLog::load_assembly_dat_file(std::int32_t& ierr) {
     ierr = 0;
-    if (!platform.files.file_exists(state.assembly_log_file)) {
+    if (!files.file_exists(data.assembly_log_file)) {
         return;
     }
     try {
         std::string text;
-        if (!platform.files.read_text(state.assembly_log_file, text)) {
+        if (!files.read_text(data.assembly_log_file, text)) {
             throw ZelkonError(kErrorFileNotFound, "File not found");
         }
         // The assembly may be appending a line right now; a line without its
@@ -87,8 +87,8 @@ void AssemblyLog::load_assembly_dat_file(std::int32_t& ierr) {
             store_assembly_log_line(line);
         }
     } catch (const std::exception& error) {
-        platform.dialogs.warning("An error occurred while loading the assembly log file: " +
-                                 error_description(error));
+        dialogs.warning("An error occurred while loading the assembly log file: " +
+                        error_description(error));
         ierr = -1;
     }
 }
@@ -98,7 +98,7 @@ void AssemblyLog::store_assembly_log_line(const std::string& line) {
         return;
     }
     if (line.find("TaskID") != std::string::npos) {
-        state.assembly_log_header = line;
+        assembly_state.assembly_log_header = line;
         return;
     }
     std::string task_field = columns_of(line, 1, 7);
@@ -109,18 +109,18 @@ void AssemblyLog::store_assembly_log_line(const std::string& line) {
     // A task holds one data point at least, so no run has more tasks than
     // data points; a larger number is damage, and growing the table to it
     // could exhaust memory.
-    if (task < 0 || task > std::max(state.num_data, 1)) {
+    if (task < 0 || task > std::max(data.num_data, 1)) {
         throw ZelkonError(kErrorSubscriptOutOfRange, "Subscript out of range");
     }
     // The table grows in steps of 5120 until it holds the task, so that a
     // log that skips ahead still loads.
-    auto upper_index = static_cast<std::int32_t>(state.assembly_log_lines.size()) - 1;
+    auto upper_index = static_cast<std::int32_t>(assembly_state.assembly_log_lines.size()) - 1;
     while (task > upper_index) {
         upper_index += kAssemblyLogGrowth;
     }
-    state.assembly_log_lines.resize(static_cast<std::size_t>(upper_index) + 1);
-    state.assembly_log_lines[static_cast<std::size_t>(task)] = line;
-    state.assembly_log_last_task = task;
+    assembly_state.assembly_log_lines.resize(static_cast<std::size_t>(upper_index) + 1);
+    assembly_state.assembly_log_lines[static_cast<std::size_t>(task)] = line;
+    assembly_state.assembly_log_last_task = task;
 }
 
 }  // namespace zelkon

@@ -4,8 +4,11 @@
 #include <cstdint>
 #include <string>
 
-#include "controller/fixed_ms.h"
-#include "controller/form_context.h"
+#include "model/fixed_ms.h"
+#include "model/job_settings.h"
+#include "model/run_progress.h"
+#include "platform/dialogs.h"
+#include "platform/file_system.h"
 
 namespace zelkon {
 
@@ -13,15 +16,22 @@ namespace zelkon {
 inline constexpr std::int32_t kAssemblyLogGrowth = 5120;
 
 // The assembly log of the run: its lines in memory, by task number.
-class AssemblyLog : public FormPart {
+class AssemblyLog {
   public:
-    explicit AssemblyLog(FormContext& context) : FormPart(context) {}
+    AssemblyLog(const JobData& data, AssemblyProgress& assembly_state, FileSystem& files,
+                Dialogs& dialogs)
+        : data(data), assembly_state(assembly_state), files(files), dialogs(dialogs) {}
     // Reads the run's assembly log, when there is one; ierr -1 when it
     // cannot be read (its message shown).
     void load_assembly_dat_file(std::int32_t& ierr);
 
   private:
     void store_assembly_log_line(const std::string& line);
+
+    const JobData& data;
+    AssemblyProgress& assembly_state;
+    FileSystem& files;
+    Dialogs& dialogs;
 };
 
 // Decodes one data line of the assembly log by its fixed columns: the task

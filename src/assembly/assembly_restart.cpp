@@ -6,17 +6,17 @@
 #include <vector>
 
 #include "assembly/assembly.h"
-#include "controller/Module_zelkon_cluster.h"
+#include "model/Module_zelkon_cluster.h"
 #include "platform/error.h"
 
 namespace zelkon {
 
 bool Assembly::assembly_process_ended() {
-    std::int32_t process_id = state.assembly_process_id;
+    std::int32_t process_id = assembly_state.assembly_process_id;
     if (process_id == 0 || process_id == ended_process_id_) {
         return true;
     }
-    if (platform.processes.is_running(process_id)) {
+    if (processes.is_running(process_id)) {
         return false;
     }
     ended_process_id_ = process_id;
@@ -28,7 +28,7 @@ void Assembly::restart_or_fail(std::int32_t task) {
         restarted_task_ = task;
         restarts_ = 0;
     }
-    int exit_code = platform.processes.wait(state.assembly_process_id);
+    int exit_code = processes.wait(assembly_state.assembly_process_id);
     std::string reason = first_error_line();
     write_process_log("Cluster assembly " + format_number(task, "0") +
                       " ended without merging it, exit code " + std::to_string(exit_code) +
@@ -52,7 +52,7 @@ void Assembly::restart_or_fail(std::int32_t task) {
 // The batch ends at its task whose in_batch is 0.
 std::int32_t Assembly::last_task_of_batch(std::int32_t task) const {
     std::int32_t last = task;
-    while (last < state.num_tasks && state.cluster_task[last].in_batch > 0) {
+    while (last < tasks.num_tasks && tasks.cluster_task[last].in_batch > 0) {
         ++last;
     }
     return last;
@@ -60,15 +60,14 @@ std::int32_t Assembly::last_task_of_batch(std::int32_t task) const {
 
 // "zelkon_cluster_<job>_assembly.err" beside the assembly log.
 std::string Assembly::error_file() const {
-    const std::string& data_file = state.cluster_data_file;
+    const std::string& data_file = data.cluster_data_file;
     std::string stem = data_file.size() > 4 ? data_file.substr(0, data_file.size() - 4) : data_file;
-    return state.local_path + stem + "_assembly.err";
+    return job.local_path + stem + "_assembly.err";
 }
 
 std::string Assembly::first_error_line() const {
     std::vector<std::string> lines;
-    if (!platform.files.file_exists(error_file()) ||
-        !platform.files.read_lines(error_file(), lines)) {
+    if (!files.file_exists(error_file()) || !files.read_lines(error_file(), lines)) {
         return "";
     }
     for (const std::string& line : lines) {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "controller/Module_zelkon_cluster.h"
+#include "model/Module_zelkon_cluster.h"
 
 namespace zelkon {
 namespace {
@@ -15,8 +15,8 @@ constexpr double kLongestDuration = 2147483647.0;
 
 void RunEstimates::refresh_run_estimates(
     std::int32_t task, const std::array<double, kMaxComponents + 1>& component_mb) {
-    double last_datum = state.cluster_task[task].last_datum;
-    double assembled_data = last_datum - state.data_done_at_start;
+    double last_datum = tasks.cluster_task[task].last_datum;
+    double assembled_data = last_datum - tasks.data_done_at_start;
     show_expected_times(assembled_data);
     show_speedup(assembled_data);
     show_matrix_size(last_datum, component_mb[1]);
@@ -27,28 +27,28 @@ void RunEstimates::show_expected_times(double assembled_data) {
         return;
     }
     double estimate =
-        (state.num_data - state.data_done_at_start) * state.elapsed_seconds / assembled_data;
+        (data.num_data - tasks.data_done_at_start) * run.elapsed_seconds / assembled_data;
     // An estimate that no clock could show (a damaged task table) would end
     // the run in every later tick; the last good one stays instead.
     if (!std::isfinite(estimate) || estimate < 0 || estimate > kLongestDuration) {
         return;
     }
-    state.estimated_duration_seconds = estimate;
+    estimates.estimated_duration_seconds = estimate;
     controls.Label_estimated_duration.caption = format_duration(estimate);
-    state.expected_finish_time = state.run_start_time.plus_seconds(estimate);
+    estimates.expected_finish_time = run.run_start_time.plus_seconds(estimate);
     controls.Label_expected_finish.caption =
-        format_short_date(platform.clock, state.expected_finish_time) + "   " +
-        format_date_time(platform.clock, state.expected_finish_time, "Hh:Nn:Ss");
+        format_short_date(clock, estimates.expected_finish_time) + "   " +
+        format_date_time(clock, estimates.expected_finish_time, "Hh:Nn:Ss");
     controls.Label_estimated_time_remaining.caption =
-        format_duration(std::max(0.0, estimate - state.elapsed_seconds));
+        format_duration(std::max(0.0, estimate - run.elapsed_seconds));
 }
 
 void RunEstimates::show_speedup(double assembled_data) {
     // This computer's first task server is the serial reference.
     float speedup = 0.0f;
-    std::int32_t local = state.local_task_server;
-    if (state.task_servers.contains(local) && state.task_servers[local].data_started > 0) {
-        speedup = static_cast<float>(assembled_data / state.task_servers[local].data_started);
+    std::int32_t local = servers.local_task_server;
+    if (servers.task_servers.contains(local) && servers.task_servers[local].data_started > 0) {
+        speedup = static_cast<float>(assembled_data / servers.task_servers[local].data_started);
     }
     controls.Text_speedup.text = format_number(speedup, "0.0");
 }
@@ -57,11 +57,11 @@ void RunEstimates::show_matrix_size(double last_datum, double component_1_mb) {
     if (component_1_mb <= 0 || last_datum <= 0) {
         return;
     }
-    if (state.mtx_mb_per_datum > 0) {
-        double compression = last_datum * state.mtx_mb_per_datum / component_1_mb;
+    if (data.mtx_mb_per_datum > 0) {
+        double compression = last_datum * data.mtx_mb_per_datum / component_1_mb;
         controls.Text_mtx_compression.text = format_number(compression, "0.0");
     }
-    double projected_mb = state.num_data * component_1_mb / last_datum;
+    double projected_mb = data.num_data * component_1_mb / last_datum;
     controls.Text_mtx_size.text = projected_mb < 1024
                                       ? format_number(projected_mb, "0") + "MB"
                                       : format_number(projected_mb / 1024, "0.00") + "GB";

@@ -3,15 +3,28 @@
 #include <array>
 #include <cstdint>
 
-#include "controller/form_context.h"
+#include "model/form_controls.h"
+#include "model/job_settings.h"
+#include "model/run_progress.h"
+#include "model/server_records.h"
+#include "model/task_records.h"
+#include "platform/clock.h"
 
 namespace zelkon {
 
 // The run estimates that the assembly refreshes: expected duration, finish
 // and remaining time, speed-up, compression and projected matrix size.
-class RunEstimates : public FormPart {
+class RunEstimates {
   public:
-    explicit RunEstimates(FormContext& context) : FormPart(context) {}
+    RunEstimates(FormControls& controls, const JobData& data, const ServerTable& servers,
+                 const TaskTable& tasks, const RunProgress& run, Estimates& estimates, Clock& clock)
+        : controls(controls),
+          data(data),
+          servers(servers),
+          tasks(tasks),
+          run(run),
+          estimates(estimates),
+          clock(clock) {}
 
     // With task `task` just assembled; component_mb[1] is component 1's
     // matrix size so far in megabytes (0 when unknown). A figure whose
@@ -23,6 +36,14 @@ class RunEstimates : public FormPart {
     void show_expected_times(double assembled_data);
     void show_speedup(double assembled_data);
     void show_matrix_size(double last_datum, double component_1_mb);
+
+    FormControls& controls;
+    const JobData& data;
+    const ServerTable& servers;
+    const TaskTable& tasks;
+    const RunProgress& run;
+    Estimates& estimates;
+    Clock& clock;
 };
 
 }  // namespace zelkon

@@ -1,5 +1,5 @@
-#include "controller/Module_zelkon_cluster.h"
 #include "engine/task_engine.h"
+#include "model/Module_zelkon_cluster.h"
 
 namespace zelkon {
 namespace {
@@ -14,16 +14,11 @@ GridCell* grid_cell(GridControl& grid, std::int32_t row, int column) {
 }  // namespace
 
 FixedMs TaskEngine::tick_count_ms() const {
-    return FixedMs::from_scaled(platform.clock.tick_ms() * FixedMs::kScale);
+    return FixedMs::from_scaled(clock.tick_ms() * FixedMs::kScale);
 }
 
 void TaskEngine::write_process_log(const std::string& text) {
-    if (state.process_log) {
-        state.process_log->write_line(
-            format_date_time(platform.clock, platform.clock.now(), "Hh:Nn:Ss") + text);
-        // Read while the run goes (tail -f), and kept if the program dies.
-        state.process_log->flush();
-    }
+    process_log.write(text);
 }
 
 void TaskEngine::set_grid_text(std::int32_t server, int column, const std::string& text) {

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "controller/fixed_ms.h"
+#include "model/fixed_ms.h"
 
 namespace zelkon {
 

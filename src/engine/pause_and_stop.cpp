@@ -16,25 +16,25 @@ void RunControl::Command_pause_run_Click(std::int16_t Index) {
 }
 
 void RunControl::Command_stop_cluster_run_Click() {
-    if (platform.dialogs.ask_yes_no("Stop current run?", true)) {
+    if (dialogs.ask_yes_no("Stop current run?", true)) {
         stop_run();
     }
 }
 
 void RunControl::stop_run() {
     // The run may have ended while the question waited, or before a signal.
-    if (state.run_terminated) {
+    if (run.run_terminated) {
         return;
     }
-    state.run_terminated = true;
+    run.run_terminated = true;
     Timer_cluster_task.set_interval(0);
     Timer_cluster_task.set_enabled(false);
-    platform.dialogs.message(
+    dialogs.message(
         "Run has been terminated. Any tasks currently running will continue until they have "
         "completed, but no new tasks will be started.");
     cluster_cleanup();
     tell_where_the_run_ended(RunOutcome::stopped);
-    form.report_run_end(RunOutcome::stopped);
+    host.report_run_end(RunOutcome::stopped);
 }
 
 }  // namespace zelkon

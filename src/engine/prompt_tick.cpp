@@ -13,11 +13,12 @@ bool is_semaphore(const std::string& name) {
 
 }  // namespace
 
-PromptTick::PromptTick(Platform& platform, Timer& task_timer, std::function<void()> tick)
-    : platform_(platform),
+PromptTick::PromptTick(TimerFactory& timers, FolderWatch& folder_watch, Timer& task_timer,
+                       std::function<void()> tick)
+    : folder_watch_(folder_watch),
       task_timer_(task_timer),
       tick_(std::move(tick)),
-      shot_(platform.timers.create_timer()) {
+      shot_(timers.create_timer()) {
     shot_->set_handler([this] { fire(); });
     shot_->set_interval(0);
 }
@@ -30,7 +31,7 @@ void PromptTick::follow(const std::string& job_folder, std::int64_t run_start_ms
     followed_run_ = run_start_ms;
     // Only a task's end removes a semaphore; the files the controller writes
     // itself wake nothing.
-    platform_.folder_watch.watch(job_folder, [this](const std::string& name) {
+    folder_watch_.watch(job_folder, [this](const std::string& name) {
         if (is_semaphore(name)) {
             request();
         }
@@ -45,7 +46,7 @@ void PromptTick::request() {
 
 void PromptTick::stop() {
     shot_->set_enabled(false);
-    platform_.folder_watch.stop();
+    folder_watch_.stop();
     followed_.clear();
     followed_run_ = -1;
 }

@@ -5,7 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/clock.h"
+#include "platform/folder_watch.h"
 
 namespace zelkon {
 
@@ -18,7 +19,8 @@ class PromptTick {
   public:
     // tick runs one tick; task_timer is the regular one, whose being enabled
     // (not paused, not stopped) an early tick needs.
-    PromptTick(Platform& platform, Timer& task_timer, std::function<void()> tick);
+    PromptTick(TimerFactory& timers, FolderWatch& folder_watch, Timer& task_timer,
+               std::function<void()> tick);
 
     // Watches the job folder of the run that started at run_start_ms,
     // unless it is watched already (or known not to be watchable). A new
@@ -31,7 +33,7 @@ class PromptTick {
   private:
     void fire();
 
-    Platform& platform_;
+    FolderWatch& folder_watch_;
     Timer& task_timer_;
     std::function<void()> tick_;
     std::unique_ptr<Timer> shot_;

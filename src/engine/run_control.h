@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <string>
 
-#include "controller/form_context.h"
+#include "engine/server_connections.h"
+#include "model/run_records.h"
+#include "platform/slurm_steps.h"
 
 namespace zelkon {
 
@@ -13,9 +15,24 @@ inline constexpr const char* kNoTaskServerLeft =
 
 // Pause, resume and stop of a run, and the clean-up every end of a run or a
 // set-up goes through.
-class RunControl : public FormPart {
+class RunControl {
   public:
-    explicit RunControl(FormContext& context) : FormPart(context) {}
+    RunControl(FormControls& controls, const JobSettings& job, const JobData& data,
+               const ServerTable& servers, RunProgress& run, ServerConnections& channels,
+               RunServices services, SlurmSteps& slurm, Timer& timer)
+        : controls(controls),
+          job(job),
+          data(data),
+          servers(servers),
+          run(run),
+          channels(channels),
+          files(services.files),
+          clock(services.clock),
+          dialogs(services.dialogs),
+          process_log(services.process_log),
+          host(services.host),
+          slurm(slurm),
+          Timer_cluster_task(timer) {}
 
     // Index 0 pauses, any other value resumes.
     void Command_pause_run_Click(std::int16_t Index);
@@ -41,6 +58,20 @@ class RunControl : public FormPart {
     void close_task_server_pipes();
     void cancel_slurm_steps();
     void remove_job_files_of_machine(std::int32_t machine);
+
+    FormControls& controls;
+    const JobSettings& job;
+    const JobData& data;
+    const ServerTable& servers;
+    RunProgress& run;
+    ServerConnections& channels;
+    FileSystem& files;
+    Clock& clock;
+    Dialogs& dialogs;
+    ProcessLog& process_log;
+    FormHost& host;
+    SlurmSteps& slurm;
+    Timer& Timer_cluster_task;
 };
 
 }  // namespace zelkon

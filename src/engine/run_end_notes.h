@@ -3,17 +3,18 @@
 #include <string>
 #include <vector>
 
-#include "controller/run_state.h"
+#include "model/job_settings.h"
 #include "platform/file_system.h"
 
 namespace zelkon {
 
 // The run's matrix files that exist: parvex.mtx for one component, else
 // parvex_<suffix>.mtx for each, in the inversion folder.
-std::vector<std::string> matrix_file_paths(const RunState& state, const FileSystem& files);
+std::vector<std::string> matrix_file_paths(const JobSettings& job, const JobData& data,
+                                           const FileSystem& files);
 
 // The command line that continues the run: the same job in the same
 // inversion folder, whose start then offers to continue the matrix.
-std::string continue_command(const RunState& state);
+std::string continue_command(const JobSettings& job);
 
 }  // namespace zelkon

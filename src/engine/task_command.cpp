@@ -1,6 +1,6 @@
 #include "engine/task_command.h"
 
-#include "controller/Module_zelkon_cluster.h"
+#include "model/Module_zelkon_cluster.h"
 #include "platform/shell_words.h"
 
 namespace zelkon {

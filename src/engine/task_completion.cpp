@@ -2,9 +2,9 @@
 #include <exception>
 #include <vector>
 
-#include "controller/Module_zelkon_cluster.h"
 #include "engine/task_engine.h"
 #include "engine/task_log.h"
+#include "model/Module_zelkon_cluster.h"
 #include "platform/error.h"
 
 namespace zelkon {
@@ -29,8 +29,8 @@ void TaskEngine::check_for_completed_tasks() {
     // A log the task program still holds, or one that cannot be read, is
     // looked at again on the next tick; no message.
     try {
-        for (std::int32_t server = 1; server <= state.num_task_servers(); ++server) {
-            if (state.task_servers[server].busy) {
+        for (std::int32_t server = 1; server <= servers.num_task_servers(); ++server) {
+            if (servers.task_servers[server].busy) {
                 collect_if_complete(server);
             }
         }
@@ -39,76 +39,76 @@ void TaskEngine::check_for_completed_tasks() {
 }
 
 void TaskEngine::collect_if_complete(std::int32_t server) {
-    const ClusterTask& task = state.cluster_task[state.task_servers[server].task];
-    std::string base = state.local_work_path + task.name;
+    const ClusterTask& task = tasks.cluster_task[servers.task_servers[server].task];
+    std::string base = job.local_work_path + task.name;
     // The task program writes its log before it removes its semaphore; one
     // that cannot run keeps its semaphore and says why in its .err file.
-    if (platform.files.file_exists(base + ".sem")) {
-        if (platform.files.file_exists(base + ".err")) {
+    if (files.file_exists(base + ".sem")) {
+        if (files.file_exists(base + ".err")) {
             book_failure(server, base + ".err");
         }
         return;
     }
-    if (!platform.files.file_exists(base + ".log")) {
+    if (!files.file_exists(base + ".log")) {
         return;
     }
-    FixedMs elapsed = tick_count_ms() - state.task_servers[server].task_start_ms;
+    FixedMs elapsed = tick_count_ms() - servers.task_servers[server].task_start_ms;
     std::vector<std::string> lines;
-    if (!platform.files.read_lines(base + ".log", lines)) {
+    if (!files.read_lines(base + ".log", lines)) {
         throw ZelkonError(kErrorFileNotReadable, "Permission denied: " + base + ".log");
     }
     ClockTimeTaken clock_time = read_clock_time_taken(lines);
     FixedMs compute = fixed_ms_of(clock_time.computation_ms);
-    state.task_servers[server].task_elapsed_ms = elapsed;
+    servers.task_servers[server].task_elapsed_ms = elapsed;
     book_completion(server, compute, clock_time.line);
 }
 
 void TaskEngine::book_completion(std::int32_t server, FixedMs compute,
                                  const std::string& clock_line) {
-    TaskServer& slot = state.task_servers[server];
+    TaskServer& slot = servers.task_servers[server];
     std::int32_t task = slot.task;
     slot.compute_ms += compute;
     FixedMs overhead = slot.task_elapsed_ms - compute;
     if (overhead.scaled() > 0) {
         slot.overhead_ms += overhead;
     }
-    if (state.elapsed_seconds > 0) {
-        slot.data_per_min = static_cast<float>(slot.data_started / (state.elapsed_seconds / 60.0));
+    if (run.elapsed_seconds > 0) {
+        slot.data_per_min = static_cast<float>(slot.data_started / (run.elapsed_seconds / 60.0));
     }
-    state.cluster_task[task].state = TaskState::complete;
+    tasks.cluster_task[task].state = TaskState::complete;
     slot.tasks_completed += 1;
     slot.tasks_failed_in_a_row = 0;
     set_grid_text(server, kTasksRunColumn, format_number(slot.tasks_started, "0"));
     set_grid_text(server, kSpeedColumn, format_number(slot.data_per_min, "0.0"));
     slot.busy = false;
-    state.num_tasks_processing -= 1;
-    state.num_tasks_done += 1;
-    controls.Text_tasks_processing.text = format_number(state.num_tasks_processing, "0");
-    controls.Text_tasks_remaining.text = format_number(state.num_tasks - state.num_tasks_done, "0");
-    controls.Text_tasks_done.text = format_number(state.num_tasks_done, "0");
+    tasks.num_tasks_processing -= 1;
+    tasks.num_tasks_done += 1;
+    controls.Text_tasks_processing.text = format_number(tasks.num_tasks_processing, "0");
+    controls.Text_tasks_remaining.text = format_number(tasks.num_tasks - tasks.num_tasks_done, "0");
+    controls.Text_tasks_done.text = format_number(tasks.num_tasks_done, "0");
     write_process_log(
         " Job " + format_number(task, "0") + " complete on server " + slot.name + "/" +
         format_number(slot.instance, "0") + " CPU: " + format_number(compute.ms() / 1000.0, "0.0") +
         " Overhead: " + format_number(overhead.ms() / 1000.0, "0.0") + " " + clock_line);
     // Last, with the task and its server booked: a Stop run here finds both whole.
-    platform.events.yield();
+    events.yield();
 }
 
 // The task is offered again; a server whose tasks fail twice in a row is
 // taken out of service, since the fault is more likely its own than the task's.
 void TaskEngine::book_failure(std::int32_t server, const std::string& error_file) {
-    TaskServer& slot = state.task_servers[server];
+    TaskServer& slot = servers.task_servers[server];
     std::vector<std::string> lines;
-    platform.files.read_lines(error_file, lines);
+    files.read_lines(error_file, lines);
     // The next attempt's reason must be its own.
-    platform.files.delete_files(error_file, true);
+    files.delete_files(error_file, true);
     std::string label = slot.name + "/" + format_number(slot.instance, "0");
     std::string reason = lines.empty() ? "no reason given" : lines.front();
-    state.last_task_failure =
+    run.last_task_failure =
         "task " + format_number(slot.task, "0") + " on " + label + ": " + reason;
     write_process_log(" Task " + format_number(slot.task, "0") + " failed on server " + label +
                       ": " + reason);
-    state.cluster_task[slot.task].state = TaskState::waiting;
+    tasks.cluster_task[slot.task].state = TaskState::waiting;
     slot.busy = false;
     slot.data_started -= slot.task_data;
     slot.tasks_failed_in_a_row += 1;
@@ -118,9 +118,9 @@ void TaskEngine::book_failure(std::int32_t server, const std::string& error_file
         write_process_log(" Server taken out of service, its tasks failed twice in a row: " +
                           label);
     }
-    state.num_tasks_processing -= 1;
-    controls.Text_tasks_processing.text = format_number(state.num_tasks_processing, "0");
-    platform.events.yield();
+    tasks.num_tasks_processing -= 1;
+    controls.Text_tasks_processing.text = format_number(tasks.num_tasks_processing, "0");
+    events.yield();
 }
 
 }  // namespace zelkon

@@ -4,22 +4,38 @@
 #include <string>
 
 #include "assembly/assembly.h"
-#include "controller/fixed_ms.h"
-#include "controller/form_context.h"
 #include "engine/prompt_tick.h"
 #include "engine/run_control.h"
+#include "engine/server_connections.h"
+#include "model/fixed_ms.h"
+#include "model/run_records.h"
 
 namespace zelkon {
 
 // The task timer's tick and what it drives: dispatch of waiting tasks,
 // completion and hang detection, and the speed ranking.
-class TaskEngine : public FormPart, public HungServerCheck {
+class TaskEngine : public HungServerCheck {
   public:
-    TaskEngine(FormContext& context, RunControl& run_control)
-        : FormPart(context),
+    TaskEngine(RunRecords records, RunServices services, ServerConnections& channels,
+               EventPump& events, Timer& timer, TimerFactory& timers, FolderWatch& folder_watch,
+               RunControl& run_control)
+        : controls(records.controls),
+          job(records.job),
+          data(records.data),
+          servers(records.servers),
+          tasks(records.tasks),
+          run(records.run),
+          estimates(records.estimates),
+          channels(channels),
+          files(services.files),
+          clock(services.clock),
+          events(events),
+          process_log(services.process_log),
+          host(services.host),
+          Timer_cluster_task(timer),
           run_control_(run_control),
-          assembly_(context, *this),
-          prompt_tick_(context.platform, context.timer, [this] { Timer_cluster_task_Timer(); }) {}
+          assembly_(records, services, *this),
+          prompt_tick_(timers, folder_watch, timer, [this] { Timer_cluster_task_Timer(); }) {}
 
     void Timer_cluster_task_Timer();
     void allocate_task_to_server();
@@ -42,9 +58,9 @@ class TaskEngine : public FormPart, public HungServerCheck {
     std::int32_t first_free_server() const;
     // False when the server could not start the task and is now out of service.
     bool start_task_on_server(std::int32_t task, std::int32_t server);
-    std::int32_t start_command(std::int32_t server);
-    std::int32_t start_through_pipe(std::int32_t server);
-    std::int32_t start_through_management(std::int32_t server);
+    std::int32_t start_command(std::int32_t server, const std::string& command);
+    std::int32_t start_through_pipe(std::int32_t server, const std::string& command);
+    std::int32_t start_through_management(std::int32_t server, const std::string& command);
     void take_out_after_failed_start(std::int32_t server);
     // ": " and the starter's reason for the failed start, or "".
     std::string start_failure_reason(std::int32_t server) const;
@@ -73,6 +89,20 @@ class TaskEngine : public FormPart, public HungServerCheck {
     void set_grid_text(std::int32_t server, int column, const std::string& text);
     void show_server_out_of_service(std::int32_t server);
 
+    FormControls& controls;
+    const JobSettings& job;
+    const JobData& data;
+    ServerTable& servers;
+    TaskTable& tasks;
+    RunProgress& run;
+    const Estimates& estimates;
+    ServerConnections& channels;
+    FileSystem& files;
+    Clock& clock;
+    EventPump& events;
+    ProcessLog& process_log;
+    FormHost& host;
+    Timer& Timer_cluster_task;
     RunControl& run_control_;
     Assembly assembly_;
     PromptTick prompt_tick_;

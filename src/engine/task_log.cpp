@@ -1,6 +1,6 @@
 #include "engine/task_log.h"
 
-#include "controller/Module_zelkon_cluster.h"
+#include "model/Module_zelkon_cluster.h"
 
 namespace zelkon {
 namespace {

@@ -15,53 +15,49 @@ std::size_t element_of(std::int32_t server) {
 
 }  // namespace
 
-std::int32_t TaskEngine::start_command(std::int32_t server) {
-    return state.use_rpc ? start_through_pipe(server) : start_through_management(server);
+std::int32_t TaskEngine::start_command(std::int32_t server, const std::string& command) {
+    return job.use_rpc ? start_through_pipe(server, command)
+                       : start_through_management(server, command);
 }
 
-std::int32_t TaskEngine::start_through_pipe(std::int32_t server) {
-    if (server < 1 || element_of(server) >= state.PipeRPC_Zelkon.size() ||
-        !state.PipeRPC_Zelkon[element_of(server)]) {
+std::int32_t TaskEngine::start_through_pipe(std::int32_t server, const std::string& command) {
+    if (server < 1 || element_of(server) >= channels.PipeRPC_Zelkon.size() ||
+        !channels.PipeRPC_Zelkon[element_of(server)]) {
         throw ZelkonError(kErrorSubscriptOutOfRange, "Control array element does not exist");
     }
-    state.start_status = 0;
-    state.rpc_request = to_utf16le(state.task_command);
-    state.rpc_response.assign(kReplyBytes, 0);
-    ByteArray request = ByteArray::of(state.rpc_request);
-    ByteArray response = ByteArray::of(state.rpc_response);
-    std::int32_t status = state.PipeRPC_Zelkon[element_of(server)]->PipeCall(request, response);
-    state.rpc_response = response.bytes;
+    ByteArray request = ByteArray::of(to_utf16le(command));
+    ByteArray response = ByteArray::of(std::vector<std::uint8_t>(kReplyBytes, 0));
+    std::int32_t status = channels.PipeRPC_Zelkon[element_of(server)]->PipeCall(request, response);
     return status;
 }
 
-std::int32_t TaskEngine::start_through_management(std::int32_t server) {
+std::int32_t TaskEngine::start_through_management(std::int32_t server, const std::string& command) {
     std::size_t element = element_of(server);
-    if (server < 1 || element >= state.server_wmi_process.size() ||
-        !state.server_wmi_process[element]) {
+    if (server < 1 || element >= channels.server_wmi_process.size() ||
+        !channels.server_wmi_process[element]) {
         throw ZelkonError(kErrorObjectNotSet, "Object variable or With block variable not set");
     }
-    if (state.server_process_id.size() <= element) {
-        state.server_process_id.resize(element + 1, 0);
+    if (channels.server_process_id.size() <= element) {
+        channels.server_process_id.resize(element + 1, 0);
     }
     int process_id = 0;
-    ProcessClass& machine = *state.server_wmi_process[element];
-    int status =
-        machine.Create(state.task_command, state.task_servers[server].work_path, process_id);
-    state.server_process_id[element] = process_id;
+    ProcessClass& machine = *channels.server_wmi_process[element];
+    int status = machine.Create(command, servers.task_servers[server].work_path, process_id);
+    channels.server_process_id[element] = process_id;
     std::string lost = status != 0 ? machine.lost_connection() : std::string();
     if (!lost.empty()) {
-        write_process_log(" Connection lost to " + state.task_servers[server].name + ": " + lost);
+        write_process_log(" Connection lost to " + servers.task_servers[server].name + ": " + lost);
     }
     return status;
 }
 
 std::string TaskEngine::start_failure_reason(std::int32_t server) const {
     std::size_t element = element_of(server);
-    if (state.use_rpc || element >= state.server_wmi_process.size() ||
-        !state.server_wmi_process[element]) {
+    if (job.use_rpc || element >= channels.server_wmi_process.size() ||
+        !channels.server_wmi_process[element]) {
         return "";
     }
-    std::string reason = state.server_wmi_process[element]->failure_reason();
+    std::string reason = channels.server_wmi_process[element]->failure_reason();
     return reason.empty() ? "" : ": " + reason;
 }
 

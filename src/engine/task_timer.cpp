@@ -1,7 +1,7 @@
 #include <exception>
 
-#include "controller/Module_zelkon_cluster.h"
 #include "engine/task_engine.h"
+#include "model/Module_zelkon_cluster.h"
 #include "platform/error.h"
 
 namespace zelkon {
@@ -9,12 +9,12 @@ namespace zelkon {
 void TaskEngine::Timer_cluster_task_Timer() {
     // A tick delivered while another one yields further down the stack, or
     // after a Stop, does nothing.
-    if (state.run_terminated || state.timer_stage > 0) {
+    if (run.run_terminated || run.timer_stage > 0) {
         return;
     }
-    state.timer_stage = 1;
-    std::int32_t done_before = state.num_tasks_done;
-    prompt_tick_.follow(state.local_work_path, state.run_start_tick_ms);
+    run.timer_stage = 1;
+    std::int32_t done_before = tasks.num_tasks_done;
+    prompt_tick_.follow(job.local_work_path, run.run_start_tick_ms);
     try {
         run_tick_steps();
     } catch (const std::exception& error) {
@@ -22,38 +22,38 @@ void TaskEngine::Timer_cluster_task_Timer() {
         run_control_.end_run_with_error(error_description(error));
         return;
     }
-    state.timer_stage = 0;
+    run.timer_stage = 0;
     // The servers this tick freed take their next tasks at once, not a tick later.
-    if (state.num_tasks_done > done_before && !state.run_terminated) {
+    if (tasks.num_tasks_done > done_before && !run.run_terminated) {
         prompt_tick_.request();
     }
 }
 
 void TaskEngine::run_tick_steps() {
     show_elapsed_time();
-    state.timer_stage = 2;
+    run.timer_stage = 2;
     allocate_task_to_server();
-    state.timer_stage = 3;
+    run.timer_stage = 3;
     check_for_completed_tasks();
-    state.timer_stage = 4;
+    run.timer_stage = 4;
     update_speed_stats();
     std::int32_t ierr = 0;
     assembly_.assemble_completed_tasks(ierr);
     end_run_when_no_server_is_left();
-    state.timer_stage = 6;
+    run.timer_stage = 6;
     show_overheads();
     // A Stop clicked during one of this tick's yields has cleaned up already.
-    if (last_task_assembled() && !state.run_terminated) {
+    if (last_task_assembled() && !run.run_terminated) {
         finish_run();
     }
 }
 
 void TaskEngine::show_elapsed_time() {
-    state.tick_time = platform.clock.now();
-    std::int64_t elapsed_ms = platform.clock.tick_ms() - state.run_start_tick_ms;
-    state.elapsed_seconds = static_cast<double>(elapsed_ms / 1000);
-    controls.Label_logging_time.caption = format_duration(state.elapsed_seconds);
-    double remaining = state.estimated_duration_seconds - state.elapsed_seconds;
+    run.tick_time = clock.now();
+    std::int64_t elapsed_ms = clock.tick_ms() - run.run_start_tick_ms;
+    run.elapsed_seconds = static_cast<double>(elapsed_ms / 1000);
+    controls.Label_logging_time.caption = format_duration(run.elapsed_seconds);
+    double remaining = estimates.estimated_duration_seconds - run.elapsed_seconds;
     if (remaining > 0) {
         controls.Label_estimated_time_remaining.caption = format_duration(remaining);
     }
@@ -62,7 +62,7 @@ void TaskEngine::show_elapsed_time() {
 void TaskEngine::show_overheads() {
     FixedMs computation;
     FixedMs overhead;
-    for (const TaskServer& server : state.task_servers) {
+    for (const TaskServer& server : servers.task_servers) {
         computation += server.compute_ms;
         overhead += server.overhead_ms;
     }
@@ -74,7 +74,7 @@ void TaskEngine::show_overheads() {
 }
 
 bool TaskEngine::last_task_assembled() const {
-    return state.cluster_task[state.num_tasks].state == TaskState::assembled;
+    return tasks.cluster_task[tasks.num_tasks].state == TaskState::assembled;
 }
 
 void TaskEngine::finish_run() {
@@ -83,9 +83,9 @@ void TaskEngine::finish_run() {
     Timer_cluster_task.set_interval(0);
     run_control_.cluster_cleanup();
     run_control_.tell_where_the_run_ended(RunOutcome::all_assembled);
-    form.report_run_end(RunOutcome::all_assembled);
-    if (state.exit_when_finished == 1 && form.hooks.on_exit_requested) {
-        form.hooks.on_exit_requested(0);
+    host.report_run_end(RunOutcome::all_assembled);
+    if (run.exit_when_finished == 1) {
+        host.request_exit(0);
     }
 }
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <exception>
 
-#include "controller/Module_zelkon_cluster.h"
+#include "model/Module_zelkon_cluster.h"
 #include "platform/error.h"
 #include "settings/drive_roots.h"
 
@@ -23,14 +23,14 @@ void add_drive(std::vector<std::string>& drives, const std::string& folder) {
 
 std::vector<std::string> FolderSelection::drive_list() const {
     std::vector<std::string> drives = {"/"};
-    std::string home = platform.environment.get("HOME");
-    if (!home.empty() && home[0] == '/' && platform.files.folder_exists(home)) {
+    std::string home = environment.get("HOME");
+    if (!home.empty() && home[0] == '/' && files.folder_exists(home)) {
         add_drive(drives, normal_folder_path(home, "/"));
     }
     std::vector<std::string> mounts;
-    if (platform.files.read_lines(kMountTable, mounts)) {
+    if (files.read_lines(kMountTable, mounts)) {
         for (const auto& mount_point : real_mount_points(mounts)) {
-            if (platform.files.folder_exists(mount_point)) {
+            if (files.folder_exists(mount_point)) {
                 add_drive(drives, mount_point);
             }
         }
@@ -39,7 +39,7 @@ std::vector<std::string> FolderSelection::drive_list() const {
 }
 
 void FolderSelection::set_inversion_folder(const std::string& folder) {
-    std::string path = normal_folder_path(folder, platform.current_directory.get());
+    std::string path = normal_folder_path(folder, current_directory.get());
     std::string drive = drive_of(path, drive_list());
     if (!drive.empty() && drive != controls.Drive1) {
         controls.Drive1 = drive;
@@ -55,12 +55,11 @@ void FolderSelection::Drive1_Change() {
 void FolderSelection::Command_set_folder_Click() {
     try {
         std::string folder = trim(controls.Text_set_folder.text);
-        if (!folder.empty() && platform.files.folder_exists(folder)) {
+        if (!folder.empty() && files.folder_exists(folder)) {
             set_inversion_folder(folder);
         }
     } catch (const std::exception& error) {
-        platform.dialogs.warning("An error occurred while setting the folder: " +
-                                 error_description(error));
+        dialogs.warning("An error occurred while setting the folder: " + error_description(error));
     }
 }
 
@@ -70,12 +69,11 @@ void FolderSelection::Dir1_OLEDragDrop(
         // Only the first item counts: a file there changes nothing, even
         // with folders after it.
         if (dropped_paths && !dropped_paths->empty() &&
-            platform.files.folder_exists(dropped_paths->front())) {
+            files.folder_exists(dropped_paths->front())) {
             set_inversion_folder(dropped_paths->front());
         }
     } catch (const std::exception& error) {
-        platform.dialogs.warning("An error occurred while setting the folder: " +
-                                 error_description(error));
+        dialogs.warning("An error occurred while setting the folder: " + error_description(error));
     }
 }
 

@@ -4,15 +4,25 @@
 #include <string>
 #include <vector>
 
-#include "controller/form_context.h"
+#include "model/form_controls.h"
+#include "platform/dialogs.h"
+#include "platform/environment.h"
+#include "platform/file_system.h"
+#include "platform/system_info.h"
 
 namespace zelkon {
 
 // The choice of the inversion folder. The drive list holds the file-system
 // roots a user picks from; Drive1 is the selected one and Dir1 the folder.
-class FolderSelection : public FormPart {
+class FolderSelection {
   public:
-    explicit FolderSelection(FormContext& context) : FormPart(context) {}
+    FolderSelection(FormControls& controls, FileSystem& files, Dialogs& dialogs,
+                    Environment& environment, CurrentDirectory& current_directory)
+        : controls(controls),
+          files(files),
+          dialogs(dialogs),
+          environment(environment),
+          current_directory(current_directory) {}
 
     std::vector<std::string> drive_list() const;
     // Makes a folder the inversion folder: its drive in Drive1, then Dir1.
@@ -21,6 +31,13 @@ class FolderSelection : public FormPart {
     void Command_set_folder_Click();
     // The local paths of a drop's file list; empty when the drop offers none.
     void Dir1_OLEDragDrop(const std::optional<std::vector<std::string>>& dropped_paths);
+
+  private:
+    FormControls& controls;
+    FileSystem& files;
+    Dialogs& dialogs;
+    Environment& environment;
+    CurrentDirectory& current_directory;
 };
 
 }  // namespace zelkon

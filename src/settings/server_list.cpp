@@ -2,7 +2,7 @@
 
 #include <unordered_map>
 
-#include "controller/Module_zelkon_cluster.h"
+#include "model/Module_zelkon_cluster.h"
 #include "platform/error.h"
 
 namespace zelkon {

@@ -3,7 +3,7 @@
 #include <exception>
 #include <utility>
 
-#include "controller/Module_zelkon_cluster.h"
+#include "model/Module_zelkon_cluster.h"
 #include "platform/error.h"
 #include "platform/shell_words.h"
 #include "settings/server_list.h"
@@ -16,41 +16,41 @@ namespace {
 
 // Each check returns the message of its refusal, or "" when it passed.
 
-std::string check_max_tasks(const FormControls& controls, RunState& state) {
+std::string check_max_tasks(const FormControls& controls, JobSettings& job) {
     const std::string& text = controls.Text_max_tasks.text;
     if (!is_numeric(text) || number_of(text) <= 0) {
         return "The maximum number of tasks is not valid";
     }
-    state.max_tasks = whole_number_of(text);
-    if (state.max_tasks < 1) {
-        state.max_tasks = 100;
+    job.max_tasks = whole_number_of(text);
+    if (job.max_tasks < 1) {
+        job.max_tasks = 100;
     }
-    state.task_target = state.max_tasks;
+    job.task_target = job.max_tasks;
     return "";
 }
 
-std::string check_work_place(const FormControls& controls, RunState& state) {
-    state.work_drive = trim(controls.Text_work_drive.text);
-    if (state.work_drive.empty()) {
+std::string check_work_place(const FormControls& controls, JobSettings& job) {
+    job.work_drive = trim(controls.Text_work_drive.text);
+    if (job.work_drive.empty()) {
         return "No work drive has been specified";
     }
-    state.work_folder = trim(controls.Text_work_folder.text);
-    state.job_folder = work_folder_name(state.work_folder);
-    if (state.job_folder.empty()) {
+    job.work_folder = trim(controls.Text_work_folder.text);
+    job.job_folder = work_folder_name(job.work_folder);
+    if (job.job_folder.empty()) {
         return "No work folder name has been specified";
     }
     return "";
 }
 
-std::string check_job_id(const FormControls& controls, RunState& state) {
-    state.job_id = trim(controls.Text_jobID.text);
-    if (state.job_id.empty()) {
+std::string check_job_id(const FormControls& controls, JobSettings& job) {
+    job.job_id = trim(controls.Text_jobID.text);
+    if (job.job_id.empty()) {
         return "No job ID has been specified";
     }
-    if (!is_numeric(state.job_id)) {
+    if (!is_numeric(job.job_id)) {
         return "The job ID is not valid";
     }
-    double value = number_of(state.job_id);
+    double value = number_of(job.job_id);
     if (value < 1 || value > 999999) {
         return "The job ID is not valid";
     }
@@ -79,19 +79,19 @@ std::string check_passable(const FormControls& controls) {
 
 // The job folder here and as other machines reach it; folder is the work
 // folder without its outer separators.
-void set_work_paths(const std::string& folder, const std::string& net_root, RunState& state) {
-    std::string job = "Job_" + state.job_id;
-    state.local_work_path = work_drive_root(state.work_drive) + "/" + folder + "/" + job + "/";
-    if (!state.network_share.empty()) {
-        state.network_work_path = state.network_share + "/" + job + "/";
+void set_work_paths(const std::string& folder, const std::string& net_root, JobSettings& job) {
+    std::string job_name = "Job_" + job.job_id;
+    job.local_work_path = work_drive_root(job.work_drive) + "/" + folder + "/" + job_name + "/";
+    if (!job.network_share.empty()) {
+        job.network_work_path = job.network_share + "/" + job_name + "/";
     } else {
-        state.network_work_path =
-            net_root + "/" + state.local_computer_name + state.local_work_path;
+        job.network_work_path = net_root + "/" + job.local_computer_name + job.local_work_path;
     }
-    state.job_folder = folder + "/" + job;
+    job.job_folder = folder + "/" + job_name;
 }
 
-std::string check_servers(FormControls& controls, const Environment& environment, RunState& state) {
+std::string check_servers(FormControls& controls, const Environment& environment, bool use_rpc,
+                          ServerTable& servers) {
     ServerList list;
     std::string message = decode_server_list(controls.Text_server.text, list);
     if (!message.empty()) {
@@ -107,11 +107,11 @@ std::string check_servers(FormControls& controls, const Environment& environment
         return message;
     }
     for (const ServerMachine& machine : list.machines) {
-        if (machine.slurm_node && state.use_rpc) {
+        if (machine.slurm_node && use_rpc) {
             return kSlurmWithoutListener;
         }
     }
-    build_server_tables(list, state);
+    build_server_tables(list, servers);
     return "";
 }
 
@@ -120,31 +120,31 @@ std::string check_servers(FormControls& controls, const Environment& environment
 void SettingsCheck::check_cluster_settings(std::int32_t& ierr) {
     ierr = -1;
     try {
-        std::string message = check_max_tasks(controls, state);
+        std::string message = check_max_tasks(controls, job);
         if (message.empty()) {
             message = check_passable(controls);
         }
         if (message.empty()) {
-            message = check_work_place(controls, state);
+            message = check_work_place(controls, job);
         }
         if (message.empty()) {
-            message = check_job_id(controls, state);
+            message = check_job_id(controls, job);
         }
         if (message.empty()) {
-            state.use_rpc = controls.Check_use_RPC.value == 1;
-            state.network_share = trim(controls.Text_network_share.text);
-            state.local_computer_name = get_computer_name(platform.computer_name);
-            set_work_paths(state.job_folder, network_root(platform.environment), state);
-            message = check_servers(controls, platform.environment, state);
+            job.use_rpc = controls.Check_use_RPC.value == 1;
+            job.network_share = trim(controls.Text_network_share.text);
+            job.local_computer_name = get_computer_name(computer_name);
+            set_work_paths(job.job_folder, network_root(environment), job);
+            message = check_servers(controls, environment, job.use_rpc, servers);
         }
         if (!message.empty()) {
-            platform.dialogs.warning(message);
+            dialogs.warning(message);
             return;
         }
         ierr = 0;
     } catch (const std::exception& error) {
-        platform.dialogs.warning("An error occured while checking the settings: " +
-                                 error_description(error));
+        dialogs.warning("An error occured while checking the settings: " +
+                        error_description(error));
     }
 }
 

@@ -2,7 +2,7 @@
 
 #include <exception>
 
-#include "controller/Module_zelkon_cluster.h"
+#include "model/Module_zelkon_cluster.h"
 #include "platform/error.h"
 #include "settings/settings_file_format.h"
 
@@ -44,18 +44,18 @@ void SettingsFile::save_cluster_settings(const std::string& fname) {
     // Written beside the old file and renamed over it, so that a failed
     // write (a full disk) leaves the old file whole and is reported.
     std::string partial = fname + ".partial";
-    auto writer = platform.files.open_writer(partial, false);
+    auto writer = files.open_writer(partial, false);
     if (!writer) {
         throw ZelkonError(kErrorFileAccess, "Path/File access error: " + fname);
     }
     bool written = true;
-    for (const auto& line : settings_file_lines(state, controls.Text_server.text)) {
+    for (const auto& line : settings_file_lines(job, controls.Text_server.text)) {
         written = written && writer->write_line(line);
     }
     written = writer->close() && written;
     writer.reset();
-    if (!written || !platform.files.rename_file(partial, fname)) {
-        platform.files.delete_files(partial, true);
+    if (!written || !files.rename_file(partial, fname)) {
+        files.delete_files(partial, true);
         throw ZelkonError(kErrorFileAccess, "Path/File access error: " + fname);
     }
 }
@@ -64,18 +64,18 @@ void SettingsFile::read_cluster_settings(const std::string& fname, std::int32_t&
     ierr = -1;
     try {
         SettingsFileValues values;
-        if (!parse_settings_file(read_settings_lines(platform.files, fname), values)) {
-            platform.dialogs.warning(std::string("The specified file does not have the correct "
-                                                 "format: line 1 should begin with \"Nimbal\", "
-                                                 "as the header line \"") +
-                                     kSettingsFileHeader + "\" does");
+        if (!parse_settings_file(read_settings_lines(files, fname), values)) {
+            dialogs.warning(std::string("The specified file does not have the correct "
+                                        "format: line 1 should begin with \"Nimbal\", "
+                                        "as the header line \"") +
+                            kSettingsFileHeader + "\" does");
             return;
         }
         fill_form(values, controls);
         ierr = 0;
     } catch (const std::exception& error) {
-        platform.dialogs.warning("An error occurred while reading the settings: " +
-                                 error_description(error));
+        dialogs.warning("An error occurred while reading the settings: " +
+                        error_description(error));
     }
 }
 

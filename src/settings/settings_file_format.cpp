@@ -1,6 +1,6 @@
 #include "settings/settings_file_format.h"
 
-#include "controller/Module_zelkon_cluster.h"
+#include "model/Module_zelkon_cluster.h"
 #include "platform/error.h"
 #include "settings/server_list.h"
 
@@ -23,30 +23,30 @@ std::string line_at(const std::vector<std::string>& lines, std::size_t number) {
 
 }  // namespace
 
-std::vector<std::string> settings_file_lines(const RunState& state,
+std::vector<std::string> settings_file_lines(const JobSettings& job,
                                              const std::string& server_text) {
     std::vector<std::string> lines = {kSettingsFileHeader,
                                       "",
                                       "Job ID",
-                                      state.job_id,
+                                      job.job_id,
                                       "",
                                       "Work Drive",
-                                      state.work_drive,
+                                      job.work_drive,
                                       "",
                                       "Work Folder",
-                                      state.work_folder,
+                                      job.work_folder,
                                       "",
                                       "Local Path",
-                                      trim(state.local_path),
+                                      trim(job.local_path),
                                       "",
                                       "Folder Share Name",
-                                      trim(state.network_share),
+                                      trim(job.network_share),
                                       "",
                                       "Max Tasks",
-                                      format_number(state.max_tasks, "0"),
+                                      format_number(job.max_tasks, "0"),
                                       "",
                                       "Use RPC",
-                                      yes_no(state.use_rpc ? 1 : 0),
+                                      yes_no(job.use_rpc ? 1 : 0),
                                       "",
                                       "ServerList"};
     // An empty list still gives its one (empty) line.

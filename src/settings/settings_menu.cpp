@@ -20,17 +20,16 @@ void restore_current_directory(CurrentDirectory& current, const std::string& rem
 }  // namespace
 
 void SettingsFile::menu_read_setup_Click() {
-    std::string remembered = platform.current_directory.get();
-    auto chosen =
-        platform.dialogs.choose_file_to_open("Select the parameter file to read", kSetupFilter);
+    std::string remembered = current_directory.get();
+    auto chosen = dialogs.choose_file_to_open("Select the parameter file to read", kSetupFilter);
     if (chosen && !chosen->empty()) {
         std::int32_t ierr = 0;
         read_cluster_settings(*chosen, ierr);
         if (ierr == 0) {
-            platform.dialogs.message("The definitions have been loaded");
+            dialogs.message("The definitions have been loaded");
         }
     }
-    restore_current_directory(platform.current_directory, remembered);
+    restore_current_directory(current_directory, remembered);
 }
 
 void SettingsFile::menu_save_setup_Click() {
@@ -39,24 +38,23 @@ void SettingsFile::menu_save_setup_Click() {
     if (ierr != 0) {
         return;
     }
-    std::string remembered = platform.current_directory.get();
-    auto chosen = platform.dialogs.choose_file_to_save("Select the parameter file to create",
-                                                       kSetupFilter, "inp");
+    std::string remembered = current_directory.get();
+    auto chosen =
+        dialogs.choose_file_to_save("Select the parameter file to create", kSetupFilter, "inp");
     if (chosen && !chosen->empty()) {
         std::string path = with_default_extension(*chosen, "inp");
-        bool overwrite =
-            !platform.files.file_exists(path) ||
-            platform.dialogs.ask_yes_no("That file already, exists, overwrite?", false);
+        bool overwrite = !files.file_exists(path) ||
+                         dialogs.ask_yes_no("That file already, exists, overwrite?", false);
         try {
             if (overwrite) {
                 save_cluster_settings(path);
             }
         } catch (const std::exception& error) {
-            platform.dialogs.warning("An error occurred while saving the settings: " +
-                                     error_description(error));
+            dialogs.warning("An error occurred while saving the settings: " +
+                            error_description(error));
         }
     }
-    restore_current_directory(platform.current_directory, remembered);
+    restore_current_directory(current_directory, remembered);
 }
 
 }  // namespace zelkon

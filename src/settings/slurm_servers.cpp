@@ -1,6 +1,6 @@
 #include "settings/slurm_servers.h"
 
-#include "controller/Module_zelkon_cluster.h"
+#include "model/Module_zelkon_cluster.h"
 #include "settings/slurm_allocation.h"
 
 namespace zelkon {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "controller/form_controls.h"
+#include "model/form_controls.h"
 
 class QAction;
 class QCheckBox;

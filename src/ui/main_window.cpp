@@ -5,7 +5,7 @@
 #include <QComboBox>
 #include <QPushButton>
 
-#include "controller/Form_zelkon_cluster_controller.h"
+#include "form/Form_zelkon_cluster_controller.h"
 #include "ui/control_view.h"
 #include "ui/folder_list.h"
 #include "ui/form_edits.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "controller/form_controls.h"
+#include "model/form_controls.h"
 
 class QTableWidget;
 

@@ -7,7 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "controller/form_controls.h"
+#include "model/form_controls.h"
 
 namespace zelkon {
 namespace {

@@ -66,22 +66,22 @@ INSTANTIATE_TEST_SUITE_P(
 // A run of 100 tasks: 37 computed, 4 running, 30 assembled.
 struct RunFigures {
     RunFigures() {
-        state.cluster_task.assign(100);
+        tasks.cluster_task.assign(100);
         for (std::int32_t t = 1; t <= 30; ++t) {
-            state.cluster_task[t].state = TaskState::assembled;
+            tasks.cluster_task[t].state = TaskState::assembled;
         }
-        state.num_tasks_done = 37;
-        state.num_tasks_processing = 4;
+        tasks.num_tasks_done = 37;
+        tasks.num_tasks_processing = 4;
         controls.Label_logging_time.caption = "00:02:10";
         controls.Label_estimated_time_remaining.caption = "00:05:03";
     }
-    RunState state;
+    TaskTable tasks;
     FormControls controls;
 };
 
 TEST(ProgressText, CountsTasksAndShowsTheTimes) {
     RunFigures run;
-    EXPECT_EQ(progress_text(run.state, run.controls),
+    EXPECT_EQ(progress_text(run.tasks, run.controls),
               "Tasks: 37 done, 4 running, 59 waiting of 100 (30% assembled) | elapsed 00:02:10 "
               "| left 00:05:03");
 }
@@ -90,11 +90,11 @@ TEST(ProgressText, BeforeTheFirstEstimateTheRemainingTimeIsUnknown) {
     RunFigures run;
     run.controls.Label_logging_time.caption = "";
     run.controls.Label_estimated_time_remaining.caption = "";
-    run.state.num_tasks_done = 98;  // more counted than wait: none waits
-    std::string text = progress_text(run.state, run.controls);
+    run.tasks.num_tasks_done = 98;  // more counted than wait: none waits
+    std::string text = progress_text(run.tasks, run.controls);
     EXPECT_NE(text.find("98 done, 4 running, 0 waiting"), std::string::npos) << text;
     EXPECT_NE(text.find("| elapsed 00:00:00 | left unknown"), std::string::npos) << text;
-    EXPECT_EQ(progress_text(RunState(), run.controls), "");
+    EXPECT_EQ(progress_text(TaskTable(), run.controls), "");
 }
 
 TEST(ProgressLine, OnATerminalOneLineIsRewrittenInPlace) {
@@ -133,10 +133,10 @@ TEST(HeadlessOutput, OnOneTerminalTheStatusLineStaysBelowTheRunLog) {
     HeadlessOutput output(terminal, terminal, true, true, 120);
     RunFigures run;
     output.print_run_log("Zelkon Cluster started");
-    output.show_progress(run.state, run.controls);
+    output.show_progress(run.tasks, run.controls);
     output.print_run_log("\rStart task 1");
     output.print_run_log("\r\rStart task 2");
-    std::string status = progress_text(run.state, run.controls);
+    std::string status = progress_text(run.tasks, run.controls);
     EXPECT_EQ(screen_of(terminal.str()),
               (std::vector<std::string>{"Zelkon Cluster started", "Start task 1", "",
                                         "Start task 2", status}));

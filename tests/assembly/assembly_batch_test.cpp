@@ -35,20 +35,20 @@ TEST_P(BatchRule, StartsOrHoldsBack) {
     const BatchCase& c = GetParam();
     seed_run(100, c.servers);
     complete(c.first_complete, c.last_complete);
-    state.last_assembled_task = c.assembled;
-    state.run_terminated = c.stopped;
+    form.tasks.last_assembled_task = c.assembled;
+    form.run.run_terminated = c.stopped;
     EXPECT_EQ(assemble(), c.ierr);
     EXPECT_EQ(hang.calls, c.hang_checks);
     if (c.command_rest == nullptr) {
         EXPECT_EQ(starts(), 0);
-        EXPECT_FALSE(state.assembly_running);
-        EXPECT_EQ(state.last_assembled_task, c.assembled);
+        EXPECT_FALSE(form.assembly_state.assembly_running);
+        EXPECT_EQ(form.tasks.last_assembled_task, c.assembled);
         return;
     }
     ASSERT_EQ(starts(), 1);
     EXPECT_EQ(last_start().command_line, command(c.command_rest));
-    EXPECT_TRUE(state.assembly_running);
-    EXPECT_EQ(state.last_assembled_task, c.assembled + 1);
+    EXPECT_TRUE(form.assembly_state.assembly_running);
+    EXPECT_EQ(form.tasks.last_assembled_task, c.assembled + 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Assembly, BatchRule, ::testing::ValuesIn(kBatchCases),
@@ -58,35 +58,35 @@ TEST_F(AssemblyTest, AGapEndsTheBatch) {
     seed_run(100, 4);
     complete(1, 20);
     complete(22, 40);
-    state.cluster_task[21].state = TaskState::running;
+    form.tasks.cluster_task[21].state = TaskState::running;
     assemble();
     ASSERT_EQ(starts(), 1);
     EXPECT_EQ(last_start().command_line, command("1 node1/1 20"));
-    EXPECT_EQ(state.cluster_task[20].state, TaskState::in_assembly);
-    EXPECT_EQ(state.cluster_task[22].state, TaskState::complete);
+    EXPECT_EQ(form.tasks.cluster_task[20].state, TaskState::in_assembly);
+    EXPECT_EQ(form.tasks.cluster_task[22].state, TaskState::complete);
 }
 
 TEST_F(AssemblyTest, ABatchMarksItsTasksAndWritesTheStartToTheProcessLog) {
     seed_run(100, 4);
     complete(3, 20);
-    state.last_assembled_task = 2;
+    form.tasks.last_assembled_task = 2;
     fake.files.add_file(marker(3), "");  // left from an earlier run
     fake.files.add_file(marker(18), "");
     fake.files.add_file(kErrorFile, "an earlier failure\r\n");
     assemble();
     ASSERT_EQ(starts(), 1);
     EXPECT_EQ(last_start().folder, kInversion);
-    EXPECT_EQ(state.task_command, command("3 node3/1 18"));
+    EXPECT_EQ(last_start().command_line, command("3 node3/1 18"));
     EXPECT_FALSE(fake.files.file_exists(marker(3)));
     EXPECT_FALSE(fake.files.file_exists(marker(18)));
     EXPECT_FALSE(fake.files.file_exists(kErrorFile));
     for (int t = 3; t <= 20; ++t) {
-        EXPECT_EQ(state.cluster_task[t].state, TaskState::in_assembly) << t;
-        EXPECT_EQ(state.cluster_task[t].in_batch, t < 20 ? 1 : 0) << t;
+        EXPECT_EQ(form.tasks.cluster_task[t].state, TaskState::in_assembly) << t;
+        EXPECT_EQ(form.tasks.cluster_task[t].in_batch, t < 20 ? 1 : 0) << t;
     }
-    EXPECT_EQ(state.cluster_task[21].state, TaskState::waiting);
-    EXPECT_EQ(state.last_assembled_task, 3);
-    EXPECT_EQ(state.assembly_process_id, last_start().process_id);
+    EXPECT_EQ(form.tasks.cluster_task[21].state, TaskState::waiting);
+    EXPECT_EQ(form.tasks.last_assembled_task, 3);
+    EXPECT_EQ(form.assembly_state.assembly_process_id, last_start().process_id);
     EXPECT_EQ(process_log(), "14:05:09 Start cluster assembly 3 node3/1 18\r\n14:05:09 " +
                                  std::to_string(last_start().process_id) + " " +
                                  command("3 node3/1 18") + "\r\n");

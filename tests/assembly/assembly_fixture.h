@@ -7,7 +7,7 @@
 
 #include "assembly/assembly.h"
 #include "assembly_lines.h"
-#include "controller/Form_zelkon_cluster_controller.h"
+#include "form/Form_zelkon_cluster_controller.h"
 #include "platform/fake/fake_platform.h"
 
 namespace zelkon {
@@ -38,17 +38,17 @@ class AssemblyTest : public ::testing::Test {
     void seed_run(int tasks, int servers) {
         fake.files.add_folder(kInversion);
         fake.files.add_folder(kJobFolder);
-        state.local_path = kInversion;
-        state.local_work_path = kJobFolder;
-        state.cluster_data_file = "zelkon_cluster_12.zcd";
-        state.assembly_log_file = kAssemblyLog;
-        state.use_rpc = true;
-        state.num_components = 2;
-        state.num_data = tasks * kDataPerTask;
-        state.num_tasks = tasks;
-        state.cluster_task.assign(tasks);
+        form.job.local_path = kInversion;
+        form.job.local_work_path = kJobFolder;
+        form.data.cluster_data_file = "zelkon_cluster_12.zcd";
+        form.data.assembly_log_file = kAssemblyLog;
+        form.job.use_rpc = true;
+        form.data.num_components = 2;
+        form.data.num_data = tasks * kDataPerTask;
+        form.tasks.num_tasks = tasks;
+        form.tasks.cluster_task.assign(tasks);
         for (int t = 1; t <= tasks; ++t) {
-            ClusterTask& task = state.cluster_task[t];
+            ClusterTask& task = form.tasks.cluster_task[t];
             char name[64];
             std::snprintf(name, sizeof name, "Zelkon_job_000012_task_%06d", t);
             task.name = name;
@@ -57,20 +57,20 @@ class AssemblyTest : public ::testing::Test {
             task.server = (t - 1) % servers + 1;
             task.server_label = "node" + std::to_string(task.server) + "/1";
         }
-        state.task_servers.assign(servers);
+        form.servers.task_servers.assign(servers);
         controls.Grid_server_stats.set_cols(6);
         controls.Grid_server_stats.set_rows(servers + 1);
-        state.assembly_log_lines.assign(5121, "");
-        state.assembly_log_last_task = 0;
-        state.last_assembled_task = 0;
-        state.assembly_running = false;
-        state.run_terminated = false;
-        state.process_log = fake.files.open_writer(kProcessLog, false);
+        form.assembly_state.assembly_log_lines.assign(5121, "");
+        form.assembly_state.assembly_log_last_task = 0;
+        form.tasks.last_assembled_task = 0;
+        form.assembly_state.assembly_running = false;
+        form.run.run_terminated = false;
+        form.process_log.open(kProcessLog);
     }
 
     void complete(int first, int last) {
         for (int t = first; t <= last; ++t) {
-            state.cluster_task[t].state = TaskState::complete;
+            form.tasks.cluster_task[t].state = TaskState::complete;
         }
     }
 
@@ -79,13 +79,13 @@ class AssemblyTest : public ::testing::Test {
     void merge(int task, double seconds = 0.0, long long bytes = 1048576) {
         std::string log = fake.files.file_exists(kAssemblyLog) ? fake.files.content(kAssemblyLog)
                                                                : "   TaskID  First   Last\r\n";
-        const ClusterTask& record = state.cluster_task[task];
+        const ClusterTask& record = form.tasks.cluster_task[task];
         log += data_line(task, record.first_datum, record.last_datum, seconds, {bytes, bytes});
         fake.files.add_file(kAssemblyLog, log + "\r\n");
         fake.files.add_file(marker(task), "");
     }
 
-    std::string marker(int task) { return kJobFolder + state.cluster_task[task].name + ".old"; }
+    std::string marker(int task) { return kJobFolder + form.tasks.cluster_task[task].name + ".old"; }
 
     std::int32_t assemble() {
         std::int32_t ierr = -7;
@@ -103,12 +103,12 @@ class AssemblyTest : public ::testing::Test {
 
     FakePlatform fake;
     Form_zelkon_cluster_controller form{fake.bundle()};
-    RunState& state = form.state;
     FormControls& controls = form.controls;
-    FormContext context{form.controls, form.state, form.platform, *form.Timer_cluster_task,
-                        form.hooks};
     CountingHangCheck hang;
-    Assembly assembly{context, hang};
+    Assembly assembly{RunRecords{form.controls, form.job, form.data, form.servers, form.tasks,
+                                 form.assembly_state, form.run, form.estimates,
+                                 form.wmi_process_class},
+                      form.run_services, hang};
 };
 
 }  // namespace zelkon

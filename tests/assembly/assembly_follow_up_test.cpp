@@ -11,9 +11,9 @@ class FollowUp : public AssemblyTest {
     void start_batch(int tasks, int batch, int servers = 4) {
         seed_run(tasks, servers);
         complete(1, batch);
-        state.run_terminated = batch < 16;  // so that a small batch starts too
+        form.run.run_terminated = batch < 16;  // so that a small batch starts too
         assemble();
-        state.run_terminated = false;
+        form.run.run_terminated = false;
         ASSERT_EQ(starts(), 1);
     }
 };
@@ -24,15 +24,15 @@ TEST_F(FollowUp, SeveralMergedTasksInOneCallStopAtTheFirstMissingMarker) {
     merge(2);
     merge(3);
     EXPECT_EQ(assemble(), 0);
-    EXPECT_EQ(state.last_assembled_task, 4);
+    EXPECT_EQ(form.tasks.last_assembled_task, 4);
     for (int t = 1; t <= 3; ++t) {
-        EXPECT_EQ(state.cluster_task[t].state, TaskState::assembled) << t;
-        EXPECT_EQ(state.cluster_task[t].in_batch, 0) << t;
+        EXPECT_EQ(form.tasks.cluster_task[t].state, TaskState::assembled) << t;
+        EXPECT_EQ(form.tasks.cluster_task[t].in_batch, 0) << t;
         EXPECT_FALSE(fake.files.file_exists(marker(t))) << t;
     }
-    EXPECT_EQ(state.cluster_task[4].state, TaskState::in_assembly);
+    EXPECT_EQ(form.tasks.cluster_task[4].state, TaskState::in_assembly);
     EXPECT_EQ(controls.Text_tasks_completed.text, "3");
-    EXPECT_TRUE(state.assembly_running);
+    EXPECT_TRUE(form.assembly_state.assembly_running);
     std::string log = process_log();
     EXPECT_NE(log.find("14:05:09 Cluster assembly 3 finished\r\n"
                        "14:05:09 Cluster assembly stats updated\r\n"),
@@ -46,25 +46,25 @@ TEST_F(FollowUp, TheRunLogShowsTheHeaderAndEachTasksLine) {
     merge(1);
     merge(2);
     assemble();
-    const ClusterTask& second = state.cluster_task[2];
+    const ClusterTask& second = form.tasks.cluster_task[2];
     std::string line_2 = data_line(2, second.first_datum, second.last_datum, 0, {1048576, 1048576});
     EXPECT_NE(controls.TextBox_run_log.text.find("\r   TaskID  First   Last\r" +
-                                                 state.assembly_log_lines[1] + "\r" + line_2),
+                                                 form.assembly_state.assembly_log_lines[1] + "\r" + line_2),
               std::string::npos)
         << controls.TextBox_run_log.text;
 }
 
 TEST_F(FollowUp, AssemblyTimeIsOverheadOfTheServerThatRanTheTask) {
     start_batch(100, 16);
-    state.task_servers[2].compute_ms = FixedMs::from_ms(90000);
-    state.task_servers[2].overhead_ms = FixedMs::from_ms(1500);
+    form.servers.task_servers[2].compute_ms = FixedMs::from_ms(90000);
+    form.servers.task_servers[2].overhead_ms = FixedMs::from_ms(1500);
     merge(1, 4.0);  // server 1
     merge(2, 2.25);
     merge(3, 0.0);  // server 3: nothing booked
     assemble();
-    EXPECT_EQ(state.task_servers[1].overhead_ms, FixedMs::from_ms(4000));
-    EXPECT_EQ(state.task_servers[2].overhead_ms, FixedMs::from_ms(3750));
-    EXPECT_EQ(state.task_servers[3].overhead_ms, FixedMs());
+    EXPECT_EQ(form.servers.task_servers[1].overhead_ms, FixedMs::from_ms(4000));
+    EXPECT_EQ(form.servers.task_servers[2].overhead_ms, FixedMs::from_ms(3750));
+    EXPECT_EQ(form.servers.task_servers[3].overhead_ms, FixedMs());
     const GridControl& grid = controls.Grid_server_stats;
     EXPECT_EQ(grid.cell(2, 4).text, "1.5");
     EXPECT_EQ(grid.cell(2, 5).text, "3.8");
@@ -81,20 +81,20 @@ TEST_F(FollowUp, ALineHoldingEveryDataPointMarksTheLastTaskAssembled) {
                                           data_line(3, 201, 400, 0, {1, 1}) + "\r\n");
     fake.files.add_file(marker(3), "");
     assemble();
-    EXPECT_EQ(state.cluster_task[4].state, TaskState::assembled);
-    EXPECT_EQ(state.last_assembled_task, 4);
+    EXPECT_EQ(form.tasks.cluster_task[4].state, TaskState::assembled);
+    EXPECT_EQ(form.tasks.last_assembled_task, 4);
 }
 
 TEST_F(FollowUp, AfterStopTheFollowUpEndsWithTheTaskItFollowed) {
     start_batch(100, 16);
     merge(1);
     merge(2);
-    state.run_terminated = true;
+    form.run.run_terminated = true;
     assemble();
-    EXPECT_FALSE(state.assembly_running);
-    EXPECT_EQ(state.last_assembled_task, 2);
-    EXPECT_EQ(state.cluster_task[1].state, TaskState::assembled);
-    EXPECT_EQ(state.cluster_task[2].state, TaskState::in_assembly);
+    EXPECT_FALSE(form.assembly_state.assembly_running);
+    EXPECT_EQ(form.tasks.last_assembled_task, 2);
+    EXPECT_EQ(form.tasks.cluster_task[1].state, TaskState::assembled);
+    EXPECT_EQ(form.tasks.cluster_task[2].state, TaskState::in_assembly);
 }
 
 // The marker says the task is merged; a log that cannot be read must not
@@ -105,9 +105,9 @@ TEST_F(FollowUp, AnUnreadableLogStillAssemblesTheTask) {
     fake.files.add_file(marker(1), "");
     fake.files.add_file(marker(2), "");
     assemble();
-    EXPECT_EQ(state.cluster_task[2].state, TaskState::assembled);
+    EXPECT_EQ(form.tasks.cluster_task[2].state, TaskState::assembled);
     EXPECT_EQ(controls.Text_tasks_completed.text, "2");
-    EXPECT_FALSE(state.assembly_running);
+    EXPECT_FALSE(form.assembly_state.assembly_running);
     ASSERT_FALSE(fake.dialogs.messages.empty());
     EXPECT_EQ(fake.dialogs.messages[0].rfind(
                   "An error occurred while loading the assembly log file: ", 0),

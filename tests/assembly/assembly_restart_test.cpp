@@ -24,7 +24,7 @@ class Restart : public AssemblyTest {
             }
             fake.processes.finish(process.process_id, 1);
         };
-        fake.processes.finish(state.assembly_process_id, 71);
+        fake.processes.finish(form.assembly_state.assembly_process_id, 71);
     }
     // The message the run ends with, or "" when the call returned.
     std::string failure() {
@@ -41,21 +41,21 @@ TEST_F(Restart, AnAssemblyThatEndedWithoutTheMarkerStartsAgainFromTheAwaitedTask
     merge(1);
     merge(2);
     merge(3);
-    fake.processes.finish(state.assembly_process_id, 71);
+    fake.processes.finish(form.assembly_state.assembly_process_id, 71);
     assemble();
     ASSERT_EQ(starts(), 2);
     EXPECT_EQ(last_start().command_line, command("4 node4/1 13"));
     EXPECT_EQ(last_start().folder, kInversion);
-    EXPECT_EQ(state.last_assembled_task, 4);
-    EXPECT_TRUE(state.assembly_running);
-    EXPECT_EQ(state.assembly_process_id, last_start().process_id);
+    EXPECT_EQ(form.tasks.last_assembled_task, 4);
+    EXPECT_TRUE(form.assembly_state.assembly_running);
+    EXPECT_EQ(form.assembly_state.assembly_process_id, last_start().process_id);
     EXPECT_NE(process_log().find("14:05:09 Cluster assembly 4 ended without merging it, exit code "
                                  "71\r\n14:05:09 Restart cluster assembly 4 node4/1 13\r\n"),
               std::string::npos)
         << process_log();
     merge(4);
     assemble();
-    EXPECT_EQ(state.last_assembled_task, 5);
+    EXPECT_EQ(form.tasks.last_assembled_task, 5);
     EXPECT_EQ(starts(), 2);
 }
 
@@ -65,9 +65,9 @@ TEST_F(Restart, AnAssemblyThatMergedEverythingAndEndedIsNotStartedAgain) {
     for (int t = 1; t <= 16; ++t) {
         merge(t);
     }
-    fake.processes.finish(state.assembly_process_id);
+    fake.processes.finish(form.assembly_state.assembly_process_id);
     assemble();
-    EXPECT_FALSE(state.assembly_running);
+    EXPECT_FALSE(form.assembly_state.assembly_running);
     EXPECT_EQ(starts(), 1);
 }
 
@@ -79,7 +79,7 @@ TEST_F(Restart, AnAssemblyStillRunningIsNeverStartedTwiceAcrossPauseAndResume) {
         assemble();
     }
     EXPECT_EQ(starts(), 1);
-    EXPECT_TRUE(state.assembly_running);
+    EXPECT_TRUE(form.assembly_state.assembly_running);
 }
 
 TEST_F(Restart, AfterThreeRestartsTheRunEndsWithTheAssemblysReason) {
@@ -113,7 +113,7 @@ TEST_F(Restart, EachAwaitedTaskHasItsOwnThreeRestarts) {
     }
     merge(1);  // the fourth start merged task 1, then ended
     EXPECT_EQ(failure(), "");
-    EXPECT_EQ(state.last_assembled_task, 2);
+    EXPECT_EQ(form.tasks.last_assembled_task, 2);
     EXPECT_EQ(last_start().command_line, command("2 node2/1 15"));
 }
 
@@ -121,11 +121,11 @@ TEST_F(Restart, EachAwaitedTaskHasItsOwnThreeRestarts) {
 // files while the last run's assembly still works on them.
 TEST_F(Restart, ANewBatchWaitsForTheAssemblyOfAStoppedRun) {
     merge(1);
-    state.run_terminated = true;
+    form.run.run_terminated = true;
     assemble();
-    EXPECT_FALSE(state.assembly_running);
+    EXPECT_FALSE(form.assembly_state.assembly_running);
     seed_run(100, 4);  // the next run, continuing the matrix
-    state.last_assembled_task = 1;
+    form.tasks.last_assembled_task = 1;
     complete(2, 20);
     EXPECT_EQ(assemble(), 1);
     EXPECT_EQ(starts(), 1);

@@ -13,11 +13,11 @@ class Estimates : public AssemblyTest {
     // 20 ends at data point 2,000; this computer's server was given 500.
     void SetUp() override {
         seed_run(100, 4);
-        state.run_start_time = fake.clock.now();
-        state.elapsed_seconds = 600;
-        state.num_data = 10000;
-        state.local_task_server = 1;
-        state.task_servers[1].data_started = 500;
+        form.run.run_start_time = fake.clock.now();
+        form.run.elapsed_seconds = 600;
+        form.data.num_data = 10000;
+        form.servers.local_task_server = 1;
+        form.servers.task_servers[1].data_started = 500;
         controls.Label_estimated_duration.caption = "kept";
         controls.Label_expected_finish.caption = "kept";
         controls.Label_estimated_time_remaining.caption = "kept";
@@ -35,49 +35,49 @@ class Estimates : public AssemblyTest {
 
 TEST_F(Estimates, TheWorkedExample) {
     refresh(20, 0);
-    EXPECT_DOUBLE_EQ(state.estimated_duration_seconds, 3000);
+    EXPECT_DOUBLE_EQ(form.estimates.estimated_duration_seconds, 3000);
     EXPECT_EQ(controls.Label_estimated_duration.caption, "00:50:00");
     EXPECT_EQ(controls.Label_estimated_time_remaining.caption, "00:40:00");
-    EXPECT_EQ(state.expected_finish_time, state.run_start_time.plus_seconds(3000));
+    EXPECT_EQ(form.estimates.expected_finish_time, form.run.run_start_time.plus_seconds(3000));
     EXPECT_EQ(controls.Label_expected_finish.caption, "12/06/26   14:55:09");
     EXPECT_EQ(controls.Text_speedup.text, "4.0");
     EXPECT_EQ(controls.Text_mtx_size.text, "kept");  // no component size known
 }
 
 TEST_F(Estimates, AResumedRunCountsOnlyItsOwnData) {
-    state.data_done_at_start = 1000;
+    form.tasks.data_done_at_start = 1000;
     refresh(20, 0);
     EXPECT_EQ(controls.Label_estimated_duration.caption, "01:30:00");  // 9,000 x 600 / 1,000
     EXPECT_EQ(controls.Text_speedup.text, "2.0");
 }
 
 TEST_F(Estimates, NoTaskServerOnThisComputerShowsNoSpeedup) {
-    state.local_task_server = 0;
+    form.servers.local_task_server = 0;
     refresh(20, 0);
     EXPECT_EQ(controls.Text_speedup.text, "0.0");
 }
 
 TEST_F(Estimates, ADivisorOfZeroKeepsTheFigures) {
-    state.estimated_duration_seconds = 1234;
-    state.data_done_at_start = 2000;  // nothing assembled by this run yet
+    form.estimates.estimated_duration_seconds = 1234;
+    form.tasks.data_done_at_start = 2000;  // nothing assembled by this run yet
     refresh(20, 0);
-    EXPECT_DOUBLE_EQ(state.estimated_duration_seconds, 1234);
+    EXPECT_DOUBLE_EQ(form.estimates.estimated_duration_seconds, 1234);
     EXPECT_EQ(controls.Label_estimated_duration.caption, "kept");
     EXPECT_EQ(controls.Label_expected_finish.caption, "kept");
     EXPECT_EQ(controls.Label_estimated_time_remaining.caption, "kept");
-    state.cluster_task[20].last_datum = 0;
-    state.data_done_at_start = 0;
+    form.tasks.cluster_task[20].last_datum = 0;
+    form.tasks.data_done_at_start = 0;
     refresh(20, 50);
     EXPECT_EQ(controls.Text_mtx_size.text, "kept");
     EXPECT_EQ(controls.Text_mtx_compression.text, "kept");
 }
 
 TEST_F(Estimates, AnEstimateNoClockCanShowKeepsTheLastOne) {
-    state.num_data = 2000000000;
-    state.elapsed_seconds = 86400;
-    state.estimated_duration_seconds = 4000;
+    form.data.num_data = 2000000000;
+    form.run.elapsed_seconds = 86400;
+    form.estimates.estimated_duration_seconds = 4000;
     refresh(20, 0);
-    EXPECT_DOUBLE_EQ(state.estimated_duration_seconds, 4000);
+    EXPECT_DOUBLE_EQ(form.estimates.estimated_duration_seconds, 4000);
     EXPECT_EQ(controls.Label_estimated_duration.caption, "kept");
 }
 
@@ -93,8 +93,8 @@ class MatrixSize : public Estimates, public ::testing::WithParamInterface<SizeCa
 // Task 20 ends at the last data point, so the projection is component 1's size.
 TEST_P(MatrixSize, ProjectsTheFinalSize) {
     const SizeCase& c = GetParam();
-    state.num_data = 2000;
-    state.mtx_mb_per_datum = c.mb_per_datum;
+    form.data.num_data = 2000;
+    form.data.mtx_mb_per_datum = c.mb_per_datum;
     refresh(20, c.component_1_mb);
     EXPECT_EQ(controls.Text_mtx_size.text, c.size);
     EXPECT_EQ(controls.Text_mtx_compression.text, c.compression);
@@ -110,7 +110,7 @@ INSTANTIATE_TEST_SUITE_P(Assembly, MatrixSize,
 TEST_F(AssemblyTest, EstimatesAreRefreshedAtEveryFifthTaskAndTheLast) {
     seed_run(12, 4);
     complete(1, 12);
-    state.elapsed_seconds = 60;
+    form.run.elapsed_seconds = 60;
     assemble();
     for (int t = 1; t <= 12; ++t) {
         controls.Label_estimated_duration.caption = "kept";

@@ -12,7 +12,7 @@ class NoServerStartTest : public RunSetupTest {
         fake.processes.on_start = [this](const FakeProcessStarter::Started& process) {
             if (process.command_line.starts_with("zelkon zelkon.inp")) {
                 write_init_outputs();
-                for (TaskServer& server : form.state.task_servers) {
+                for (TaskServer& server : form.servers.task_servers) {
                     server.failed = true;
                 }
             }

@@ -29,7 +29,7 @@ TEST_P(PauseTest, PauseStopsTheTimerAndResumeRestartsItAtFiveHundredMilliseconds
     EXPECT_EQ(form.Timer_cluster_task->enabled(), c.enabled);
     EXPECT_EQ(controls.Command_pause_run[0].visible, c.pause_shown);
     EXPECT_EQ(controls.Command_pause_run[1].visible, c.resume_shown);
-    EXPECT_FALSE(state.run_terminated);
+    EXPECT_FALSE(form.run.run_terminated);
 }
 
 INSTANTIATE_TEST_SUITE_P(Buttons, PauseTest,
@@ -46,12 +46,12 @@ TEST_F(EngineTest, APausedRunRecognisesCompletionsOnTheFirstTickAfterResume) {
     form.Command_pause_run_Click(0);
     finish_task(1, "Clock time taken: 0.5\r\n");
     fake.clock.advance(5000);
-    EXPECT_EQ(state.cluster_task[1].state, TaskState::running);
+    EXPECT_EQ(form.tasks.cluster_task[1].state, TaskState::running);
     form.Command_pause_run_Click(1);
     fake.clock.advance(499);
-    EXPECT_EQ(state.cluster_task[1].state, TaskState::running);
+    EXPECT_EQ(form.tasks.cluster_task[1].state, TaskState::running);
     fake.clock.advance(1);
-    EXPECT_EQ(state.cluster_task[1].state, TaskState::complete);
+    EXPECT_EQ(form.tasks.cluster_task[1].state, TaskState::complete);
     EXPECT_EQ(controls.Label_logging_time.caption, "00:00:05");  // counted from the run's start
 }
 
@@ -64,11 +64,11 @@ TEST_F(EngineTest, StopAnsweredNoChangesNothing) {
     EXPECT_TRUE(fake.dialogs.messages.empty());
     EXPECT_TRUE(form.Timer_cluster_task->enabled());
     EXPECT_EQ(form.Timer_cluster_task->interval(), 100);
-    EXPECT_FALSE(state.run_terminated);
-    EXPECT_TRUE(state.process_log);
+    EXPECT_FALSE(form.run.run_terminated);
+    EXPECT_TRUE(form.process_log.is_open());
     EXPECT_TRUE(outcomes.empty());
     tick();
-    EXPECT_EQ(state.task_servers[1].task, 1);  // the run goes on
+    EXPECT_EQ(form.servers.task_servers[1].task, 1);  // the run goes on
 }
 
 TEST_F(EngineTest, StopAnsweredYesDuringAPauseCleansUpAndStartsNothingMore) {
@@ -80,7 +80,7 @@ TEST_F(EngineTest, StopAnsweredYesDuringAPauseCleansUpAndStartsNothingMore) {
     form.Command_stop_cluster_run_Click();
 
     EXPECT_EQ(fake.dialogs.messages, std::vector<std::string>{kStopMessage});
-    EXPECT_TRUE(state.run_terminated);
+    EXPECT_TRUE(form.run.run_terminated);
     EXPECT_FALSE(form.Timer_cluster_task->enabled());
     EXPECT_FALSE(controls.Command_pause_run[0].visible);
     EXPECT_FALSE(controls.Command_pause_run[1].visible);
@@ -89,9 +89,9 @@ TEST_F(EngineTest, StopAnsweredYesDuringAPauseCleansUpAndStartsNothingMore) {
     EXPECT_EQ(process_log_lines().back(), " Zelkon Cluster ended");
     EXPECT_EQ(outcomes, std::vector<RunOutcome>{RunOutcome::stopped});
 
-    state.task_servers[1].busy = false;
+    form.servers.task_servers[1].busy = false;
     tick();
-    EXPECT_EQ(state.cluster_task[2].state, TaskState::waiting);
+    EXPECT_EQ(form.tasks.cluster_task[2].state, TaskState::waiting);
 }
 
 // The question waits in an event loop of its own while the timer ticks on:
@@ -115,8 +115,8 @@ TEST_F(EngineTest, DoneEndsTheProgramWithoutStoppingOrCleaningUp) {
     form.Command_done_Click();
     EXPECT_EQ(exit_codes, std::vector<int>{0});
     EXPECT_TRUE(form.Timer_cluster_task->enabled());
-    EXPECT_FALSE(state.run_terminated);
-    EXPECT_TRUE(state.process_log);
+    EXPECT_FALSE(form.run.run_terminated);
+    EXPECT_TRUE(form.process_log.is_open());
     EXPECT_TRUE(outcomes.empty());
 }
 
@@ -131,7 +131,7 @@ class CleanupShareTest : public EngineTest, public ::testing::WithParamInterface
 TEST_P(CleanupShareTest, TheCleanUpRemovesTheJobFoldersItOwns) {
     const ShareCase& c = GetParam();
     seed_run({{"CONTROL1", 1, 0, true}, {"nodeA", 1, 0}}, 1);
-    state.network_share = c.network_share;
+    form.job.network_share = c.network_share;
     fake.files.add_file(std::string(kJobPath) + "x.log", "");
     fake.files.add_file("/net/nodeA/data/Work/Job_12/y.log", "");
     form.run_control.cluster_cleanup();
@@ -148,7 +148,7 @@ TEST_F(EngineTest, ACleanUpWithTheLogClosedStillReportsTheFinishAndTheTotalTime)
     seed_run({{"nodeA", 1, 0}}, 1);
     const std::string info = std::string(kInversion) + "zelkon_cluster_init_12.info";
     fake.files.add_file(info, "Nimbal_Controller info V1.1\r\n");
-    state.process_log.reset();
+    form.process_log.close();
     controls.Label_logging_time.caption = "01:02:03";
     form.run_control.cluster_cleanup();
     EXPECT_EQ(fake.files.content(kProcessLog), "");

@@ -18,16 +18,16 @@ TEST_P(SpeedStatsTest, TheSlowestIsTheSmallestPositiveSpeedOfAllServers) {
     const SpeedCase& c = GetParam();
     seed_run({{"nodeA", static_cast<std::int32_t>(c.speeds.size()), 0}}, 1);
     for (std::size_t i = 0; i < c.speeds.size(); ++i) {
-        TaskServer& server = state.task_servers[static_cast<std::int32_t>(i + 1)];
+        TaskServer& server = form.servers.task_servers[static_cast<std::int32_t>(i + 1)];
         server.data_per_min = c.speeds[i];
         server.tasks_completed = c.completed[i];
         server.failed = c.failed[i];
     }
-    state.slowest_speed = 999.0f;  // recomputed from scratch
-    state.servers_reporting = 99;
+    form.servers.slowest_speed = 999.0f;  // recomputed from scratch
+    form.servers.servers_reporting = 99;
     form.task_engine.update_speed_stats();
-    EXPECT_FLOAT_EQ(state.slowest_speed, c.slowest);
-    EXPECT_EQ(state.servers_reporting, c.reporting);
+    EXPECT_FLOAT_EQ(form.servers.slowest_speed, c.slowest);
+    EXPECT_EQ(form.servers.servers_reporting, c.reporting);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -24,8 +24,8 @@ TEST_P(CompletionFilesTest, ATaskIsCompleteOnlyWhenItsSemaphoreIsGoneAndItsLogEx
         fake.files.delete_files(task_file(1, ".sem"), true);
     }
     form.task_engine.check_for_completed_tasks();
-    EXPECT_EQ(state.cluster_task[1].state == TaskState::complete, c.complete);
-    EXPECT_EQ(state.task_servers[1].busy, !c.complete);
+    EXPECT_EQ(form.tasks.cluster_task[1].state == TaskState::complete, c.complete);
+    EXPECT_EQ(form.servers.task_servers[1].busy, !c.complete);
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, CompletionFilesTest,
@@ -74,7 +74,7 @@ TEST_F(EngineTest, OneAndAHalfMinutesInNinetyFiveSecondsBooksFiveSecondsOfOverhe
     finish_task(1, "Task 1\r\n  Clock time taken: 1.5 minutes\r\nEnd\r\n");
     form.task_engine.check_for_completed_tasks();
 
-    const TaskServer& server = state.task_servers[1];
+    const TaskServer& server = form.servers.task_servers[1];
     EXPECT_EQ(server.compute_ms, FixedMs::from_ms(90000));
     EXPECT_EQ(server.overhead_ms, FixedMs::from_ms(5000));
     EXPECT_EQ(server.task_elapsed_ms, FixedMs::from_ms(95000));
@@ -89,9 +89,9 @@ TEST_F(EngineTest, ALogWithoutTheClockLineStillCompletesWithItsWallTimeAsOverhea
     fake.clock.sleep_ms(30000);
     finish_task(1, "clock time taken: 0.4\r\n");  // lower case is not the line
     form.task_engine.check_for_completed_tasks();
-    EXPECT_EQ(state.cluster_task[1].state, TaskState::complete);
-    EXPECT_EQ(state.task_servers[1].compute_ms, FixedMs());
-    EXPECT_EQ(state.task_servers[1].overhead_ms, FixedMs::from_ms(30000));
+    EXPECT_EQ(form.tasks.cluster_task[1].state, TaskState::complete);
+    EXPECT_EQ(form.servers.task_servers[1].compute_ms, FixedMs());
+    EXPECT_EQ(form.servers.task_servers[1].overhead_ms, FixedMs::from_ms(30000));
     EXPECT_EQ(process_log_lines(), std::vector<std::string>{" Job 1 complete on server nodeA/0 "
                                                             "CPU: 0.0 Overhead: 30.0 "});
 }
@@ -99,11 +99,11 @@ TEST_F(EngineTest, ALogWithoutTheClockLineStillCompletesWithItsWallTimeAsOverhea
 TEST_F(EngineTest, AComputationLongerThanTheWallTimeNeverLowersTheOverhead) {
     seed_run({{"nodeA", 1, 0}}, 1);
     book_running(1, 1, 0);
-    state.task_servers[1].overhead_ms = FixedMs::from_ms(700);
+    form.servers.task_servers[1].overhead_ms = FixedMs::from_ms(700);
     fake.clock.sleep_ms(50000);
     finish_task(1, "Clock time taken: 1\r\n");
     form.task_engine.check_for_completed_tasks();
-    EXPECT_EQ(state.task_servers[1].overhead_ms, FixedMs::from_ms(700));
+    EXPECT_EQ(form.servers.task_servers[1].overhead_ms, FixedMs::from_ms(700));
     EXPECT_EQ(process_log_lines().at(0),
               " Job 1 complete on server nodeA/0 CPU: 60.0 Overhead: -10.0 Clock time taken: 1");
 }
@@ -112,22 +112,22 @@ TEST_F(EngineTest, ACompletionUpdatesCountersTextsSpeedAndGrid) {
     seed_run({{"nodeA", 1, 0}, {"nodeB", 1, 0}}, 4);
     book_running(1, 1, 0);
     book_running(2, 2, 0);
-    state.task_servers[2].tasks_started = 3;
-    state.task_servers[2].data_started = 300;
-    state.elapsed_seconds = 360;  // set by the tick: six minutes into the run
+    form.servers.task_servers[2].tasks_started = 3;
+    form.servers.task_servers[2].data_started = 300;
+    form.run.elapsed_seconds = 360;  // set by the tick: six minutes into the run
     finish_task(2, "Clock time taken: 2\r\n");
     form.task_engine.check_for_completed_tasks();
 
-    EXPECT_EQ(state.task_servers[2].tasks_completed, 1);
-    EXPECT_FLOAT_EQ(state.task_servers[2].data_per_min, 50.0f);
+    EXPECT_EQ(form.servers.task_servers[2].tasks_completed, 1);
+    EXPECT_FLOAT_EQ(form.servers.task_servers[2].data_per_min, 50.0f);
     EXPECT_EQ(controls.Grid_server_stats.cell(2, 2).text, "3");
     EXPECT_EQ(controls.Grid_server_stats.cell(2, 3).text, "50.0");
-    EXPECT_EQ(state.num_tasks_processing, 1);
-    EXPECT_EQ(state.num_tasks_done, 1);
+    EXPECT_EQ(form.tasks.num_tasks_processing, 1);
+    EXPECT_EQ(form.tasks.num_tasks_done, 1);
     EXPECT_EQ(controls.Text_tasks_processing.text, "1");
     EXPECT_EQ(controls.Text_tasks_remaining.text, "3");
     EXPECT_EQ(controls.Text_tasks_done.text, "1");
-    EXPECT_TRUE(state.task_servers[1].busy);
+    EXPECT_TRUE(form.servers.task_servers[1].busy);
     EXPECT_EQ(fake.events.yields, 1);
 }
 
@@ -135,15 +135,15 @@ TEST_F(EngineTest, AnErrorLeavesTheCheckQuietlyAndTheLaterServersWaitForTheNextT
     seed_run({{"nodeA", 1, 0}, {"nodeB", 1, 0}}, 2);
     book_running(2, 2, 0);
     finish_task(2, "Clock time taken: 1\r\n");
-    state.task_servers[1].busy = true;  // its task number is not a task
-    state.task_servers[1].task = 0;
+    form.servers.task_servers[1].busy = true;  // its task number is not a task
+    form.servers.task_servers[1].task = 0;
     form.task_engine.check_for_completed_tasks();
-    EXPECT_TRUE(state.task_servers[2].busy);
+    EXPECT_TRUE(form.servers.task_servers[2].busy);
     EXPECT_TRUE(fake.dialogs.messages.empty());
 
-    state.task_servers[1].busy = false;
+    form.servers.task_servers[1].busy = false;
     form.task_engine.check_for_completed_tasks();
-    EXPECT_FALSE(state.task_servers[2].busy);
+    EXPECT_FALSE(form.servers.task_servers[2].busy);
 }
 
 struct ClockLineCase {

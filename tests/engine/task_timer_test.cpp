@@ -18,13 +18,13 @@ TEST_P(ElapsedTimeTest, TheTickShowsElapsedAndOnlyAPositiveRemainingTime) {
     seed_run({{"nodeA", 1, 0}}, 1);
     book_running(1, 1, 0);
     controls.Label_estimated_time_remaining.caption = "kept";
-    state.estimated_duration_seconds = c.estimated_seconds;
+    form.estimates.estimated_duration_seconds = c.estimated_seconds;
     fake.clock.sleep_ms(static_cast<int>(c.after_ms));
     tick();
     EXPECT_EQ(controls.Label_logging_time.caption, c.elapsed);
     EXPECT_EQ(controls.Label_estimated_time_remaining.caption, c.remaining);
-    EXPECT_EQ(state.tick_time, fake.clock.now());
-    EXPECT_EQ(state.timer_stage, 0);
+    EXPECT_EQ(form.run.tick_time, fake.clock.now());
+    EXPECT_EQ(form.run.timer_stage, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -37,10 +37,10 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(EngineTest, ElapsedTimeFollowsTheMonotonicClockNotTheWallClock) {
     seed_run({{"nodeA", 1, 0}}, 1);
-    state.run_start_time = state.run_start_time.plus_seconds(3600);  // the wall clock stepped
+    form.run.run_start_time = form.run.run_start_time.plus_seconds(3600);  // the wall clock stepped
     fake.clock.sleep_ms(5000);
     tick();
-    EXPECT_EQ(state.elapsed_seconds, 5.0);
+    EXPECT_EQ(form.run.elapsed_seconds, 5.0);
 }
 
 TEST_F(EngineTest, OverheadIsRelativeToComputationAndKeptUntilThereIsAny) {
@@ -66,19 +66,19 @@ class EndOfRunTest : public EngineTest, public ::testing::WithParamInterface<End
 TEST_P(EndOfRunTest, TheTickThatSeesTheLastTaskAssembledEndsTheRun) {
     seed_run({{"nodeA", 1, 0}}, 2);
     arm_timer();
-    for (ClusterTask& task : state.cluster_task) {
+    for (ClusterTask& task : form.tasks.cluster_task) {
         task.state = TaskState::assembled;
     }
-    state.last_assembled_task = 2;
-    state.exit_when_finished = GetParam().exit_when_finished;
+    form.tasks.last_assembled_task = 2;
+    form.run.exit_when_finished = GetParam().exit_when_finished;
     tick();
     EXPECT_FALSE(form.Timer_cluster_task->enabled());
     EXPECT_EQ(form.Timer_cluster_task->interval(), 0);
     EXPECT_EQ(count_in_run_log("Zelkon Cluster finished at 06-Dec-2026 14:05:09"), 1);
-    EXPECT_FALSE(state.process_log);
+    EXPECT_FALSE(form.process_log.is_open());
     EXPECT_EQ(outcomes, std::vector<RunOutcome>{RunOutcome::all_assembled});
     EXPECT_EQ(exit_codes, GetParam().exit_codes);
-    EXPECT_EQ(state.timer_stage, 0);
+    EXPECT_EQ(form.run.timer_stage, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Ends, EndOfRunTest,
@@ -90,8 +90,8 @@ INSTANTIATE_TEST_SUITE_P(Ends, EndOfRunTest,
 TEST_F(EngineTest, TheRunGoesOnWhileTheLastTaskIsOnlyInAssembly) {
     seed_run({{"nodeA", 1, 0}}, 2);
     arm_timer();
-    state.cluster_task[1].state = TaskState::assembled;
-    state.cluster_task[2].state = TaskState::in_assembly;
+    form.tasks.cluster_task[1].state = TaskState::assembled;
+    form.tasks.cluster_task[2].state = TaskState::in_assembly;
     tick();
     EXPECT_TRUE(form.Timer_cluster_task->enabled());
     EXPECT_TRUE(outcomes.empty());
@@ -100,8 +100,8 @@ TEST_F(EngineTest, TheRunGoesOnWhileTheLastTaskIsOnlyInAssembly) {
 TEST_F(EngineTest, AnErrorInATickEndsTheRunWithItsDescription) {
     seed_run({{"nodeA", 1, 0}}, 1);
     arm_timer();
-    state.server_wmi_process.clear();
-    state.exit_when_finished = 1;
+    form.channels.server_wmi_process.clear();
+    form.run.exit_when_finished = 1;
     tick();
     EXPECT_EQ(fake.dialogs.messages,
               std::vector<std::string>{"An error was encountered while running the calculation: "
@@ -109,7 +109,7 @@ TEST_F(EngineTest, AnErrorInATickEndsTheRunWithItsDescription) {
     EXPECT_EQ(fake.dialogs.warnings, fake.dialogs.messages);  // a failure, shown as one
     EXPECT_FALSE(form.Timer_cluster_task->enabled());
     EXPECT_EQ(form.Timer_cluster_task->interval(), 0);
-    EXPECT_EQ(state.timer_stage, 0);
+    EXPECT_EQ(form.run.timer_stage, 0);
     EXPECT_EQ(count_in_run_log("Zelkon Cluster finished at"), 1);
     EXPECT_EQ(outcomes, std::vector<RunOutcome>{RunOutcome::error});
     EXPECT_TRUE(exit_codes.empty());  // only a finished run ends the program
@@ -129,14 +129,14 @@ TEST_P(NoServerLeftTest, TheRunEndsOnlyWhenWaitingTasksCanNeverStart) {
     const NoServerCase& c = GetParam();
     seed_run({{"nodeA", 2, 0}}, 3);
     arm_timer();
-    state.task_servers[1].failed = c.first_failed;
+    form.servers.task_servers[1].failed = c.first_failed;
     if (c.second_busy) {
         book_running(2, 3, 0);
     } else {
-        state.task_servers[2].failed = true;
+        form.servers.task_servers[2].failed = true;
     }
     if (!c.task_waits) {
-        for (ClusterTask& task : state.cluster_task) {
+        for (ClusterTask& task : form.tasks.cluster_task) {
             task.state = TaskState::complete;
         }
     }

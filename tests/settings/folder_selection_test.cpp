@@ -62,7 +62,7 @@ TEST_F(FolderSelection, ATypedFolderMovesBothLists) {
         EXPECT_EQ(lists_after([this] { form.Command_set_folder_Click(); }), lists) << typed;
         EXPECT_EQ(form.controls.Text_set_folder.text, typed);
     }
-    EXPECT_EQ(form.state.local_path, "");
+    EXPECT_EQ(form.job.local_path, "");
     EXPECT_TRUE(fake.dialogs.messages.empty());
 }
 

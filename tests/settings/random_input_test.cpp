@@ -39,11 +39,11 @@ TEST_F(RandomInput, AnyServerListEndsInAMessageOrAValidTable) {
         form.controls.Text_server.text = list;
         if (check() == 0) {
             EXPECT_TRUE(fake.dialogs.messages.empty());
-            expect_consistent_tables(form.state);
+            expect_consistent_tables(form.servers);
             // A rewritten list decodes to the same tables.
             ServerList again;
             EXPECT_EQ(decode_server_list(form.controls.Text_server.text, again), "");
-            EXPECT_EQ(again.num_task_servers, form.state.num_task_servers());
+            EXPECT_EQ(again.num_task_servers, form.servers.num_task_servers());
         } else {
             std::string message = only_message();
             EXPECT_TRUE(is_check_message(message)) << list << " gave " << message;

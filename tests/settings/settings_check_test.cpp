@@ -12,7 +12,7 @@ TEST_F(SettingsCheck, ValidSettingsPassAndFillTheRunState) {
     form.controls.Text_work_folder.text = " \\Work\\ ";
     EXPECT_EQ(check(), 0);
     EXPECT_TRUE(fake.dialogs.messages.empty());
-    const RunState& s = form.state;
+    const JobSettings& s = form.job;
     EXPECT_EQ(s.max_tasks, 10);
     EXPECT_EQ(s.task_target, 10);
     EXPECT_EQ(s.work_drive, "/data");
@@ -96,12 +96,12 @@ TEST_F(SettingsCheck, RefusalsComeInTheirOrder) {
         step.control->text = step.good;
     }
     // What passed before a refusal stays in the run state.
-    EXPECT_EQ(form.state.max_tasks, 100);
-    EXPECT_EQ(form.state.work_drive, "D");
+    EXPECT_EQ(form.job.max_tasks, 100);
+    EXPECT_EQ(form.job.work_drive, "D");
     c.Check_use_RPC.value = 0;
     EXPECT_EQ(check(), 0);
-    EXPECT_EQ(form.state.task_target, 100);
-    EXPECT_FALSE(form.state.use_rpc);
+    EXPECT_EQ(form.job.task_target, 100);
+    EXPECT_FALSE(form.job.use_rpc);
 }
 
 // The allocation's nodes take steps, not pipes; the list as typed is what
@@ -145,21 +145,21 @@ TEST_F(SettingsCheck, TheWorkPlaceGivesTheJobPaths) {
         std::string good = control->text;
         control->text = typed;
         EXPECT_EQ(check(), 0);
-        EXPECT_EQ(form.state.local_work_path, local);
-        EXPECT_EQ(form.state.network_work_path, "/net/HOST" + local);
+        EXPECT_EQ(form.job.local_work_path, local);
+        EXPECT_EQ(form.job.network_work_path, "/net/HOST" + local);
         control->text = good;
     }
     fake.environment.variables["ZELKON_NET_ROOT"] = "/tmp/links/";
     EXPECT_EQ(check(), 0);
-    EXPECT_EQ(form.state.network_work_path, "/tmp/links/HOST/data/Work/Job_12/");
+    EXPECT_EQ(form.job.network_work_path, "/tmp/links/HOST/data/Work/Job_12/");
     c.Text_network_share.text = " /mnt/ctl ";
     EXPECT_EQ(check(), 0);
-    EXPECT_EQ(form.state.network_work_path, "/mnt/ctl/Job_12/");
-    EXPECT_EQ(form.state.local_work_path, "/data/Work/Job_12/");
+    EXPECT_EQ(form.job.network_work_path, "/mnt/ctl/Job_12/");
+    EXPECT_EQ(form.job.local_work_path, "/data/Work/Job_12/");
 }
 
 // Each machine as name/count/threads@first task server.
-std::string machines_of(const RunState& s) {
+std::string machines_of(const ServerTable& s) {
     std::string text;
     for (const Machine& m : s.machines) {
         text += (text.empty() ? "" : " ") + m.name + "/" + std::to_string(m.count) + "/" +
@@ -171,7 +171,7 @@ std::string machines_of(const RunState& s) {
 TEST_F(SettingsCheck, ServerTablesAreRebuiltFromTheListAndARepeatRewritesIt) {
     form.controls.Text_server.text = "A/2/4\r\nB\r\na/3";
     ASSERT_EQ(check(), 0);
-    const RunState& s = form.state;
+    const ServerTable& s = form.servers;
     EXPECT_EQ(machines_of(s), "A/3/4@1 B/1/0@4");
     EXPECT_EQ(s.num_task_servers(), 4);
     expect_consistent_tables(s);
@@ -179,8 +179,8 @@ TEST_F(SettingsCheck, ServerTablesAreRebuiltFromTheListAndARepeatRewritesIt) {
 
     // A second check starts the tables again; a count of 0 keeps its machine's
     // place, and a list without repeats stays as typed.
-    form.state.task_servers[1].busy = true;
-    form.state.machines[1].is_local = true;
+    form.servers.task_servers[1].busy = true;
+    form.servers.machines[1].is_local = true;
     form.controls.Text_server.text = "A/0\r\nB/2\r\n\r\n";
     ASSERT_EQ(check(), 0);
     EXPECT_EQ(machines_of(s), "A/0/0@1 B/2/0@1");

@@ -17,7 +17,7 @@ class SettingsFile : public SettingsFixture {
 TEST_F(SettingsFile, SaveWritesTheFixedLayoutByteForByte) {
     form.controls.Text_network_share.text = "/mnt/ctl";
     ASSERT_EQ(check(), 0);
-    form.state.local_path = "/home/u/inv/";
+    form.job.local_path = "/home/u/inv/";
     form.controls.Text_server.text = "  A/2/4\nB  ";
     fake.files.add_file("/cfg/out.inp", std::string(5000, '#'));
     form.settings_file.save_cluster_settings("/cfg/out.inp");

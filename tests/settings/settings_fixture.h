@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "controller/Form_zelkon_cluster_controller.h"
+#include "form/Form_zelkon_cluster_controller.h"
 #include "platform/fake/fake_platform.h"
 
 namespace zelkon {
@@ -28,7 +28,7 @@ inline std::string inputs_of(const FormControls& c) {
 
 // The tables a passed check leaves must hang together: each machine's task
 // servers follow one another, numbered from its first.
-inline void expect_consistent_tables(const RunState& s) {
+inline void expect_consistent_tables(const ServerTable& s) {
     ASSERT_GE(s.num_servers(), 1);
     std::int32_t next = 1;
     for (std::int32_t i = 1; i <= s.num_servers(); ++i) {

@@ -6,7 +6,7 @@
 #include <QString>
 #include <stdexcept>
 
-#include "controller/Form_zelkon_cluster_controller.h"
+#include "form/Form_zelkon_cluster_controller.h"
 #include "platform/fake/fake_platform.h"
 #include "ui/main_window.h"
 

@@ -38,8 +38,8 @@ void HeadlessOutput::end_line() {
     printer_.end_line();
 }
 
-void HeadlessOutput::show_progress(const RunState& state, const FormControls& controls) {
-    progress_.show(progress_text(state, controls));
+void HeadlessOutput::show_progress(const TaskTable& tasks, const FormControls& controls) {
+    progress_.show(progress_text(tasks, controls));
 }
 
 }  // namespace zelkon

@@ -22,7 +22,7 @@ class HeadlessOutput {
     // Ends the log's open line and clears the status line: before a message,
     // a replaced log and at the end.
     void end_line();
-    void show_progress(const RunState& state, const FormControls& controls);
+    void show_progress(const TaskTable& tasks, const FormControls& controls);
     int progress_interval_ms() const { return progress_.interval_ms(); }
 
   private:

@@ -7,8 +7,8 @@
 
 #include "apps/controller/headless_output.h"
 #include "apps/controller/real_platform.h"
-#include "controller/Form_zelkon_cluster_controller.h"
-#include "controller/server_grid.h"
+#include "form/Form_zelkon_cluster_controller.h"
+#include "setup/server_grid.h"
 #include "platform/headless_dialogs.h"
 #include "platform/qt_event_loop.h"
 #include "platform/stop_signals.h"
@@ -38,8 +38,8 @@ std::string refusal_of(AutomaticStart outcome, const std::string& settings_file)
 }
 
 // The window shows them as red rows of the grid.
-void tell_unusable_task_servers(const GridControl& grid) {
-    std::vector<std::string> names = unusable_task_servers(grid);
+void tell_unusable_task_servers(const ServerTable& servers) {
+    std::vector<std::string> names = unusable_task_servers(servers);
     if (names.empty()) {
         return;
     }
@@ -82,7 +82,7 @@ int run_headless(int argc, char** argv, const ControllerOptions& options) {
     form.hooks.on_exit_requested = exit_later;
     form.hooks.on_run_ended = [&outcome, &exit_later, &form, &end_line](RunOutcome ended) {
         if (ended == RunOutcome::test_incorrect) {
-            tell_unusable_task_servers(form.controls.Grid_server_stats);
+            tell_unusable_task_servers(form.servers);
         }
         if (!form.run_control.continue_command().empty()) {
             end_line();
@@ -106,12 +106,12 @@ int run_headless(int argc, char** argv, const ControllerOptions& options) {
         return exit_code_of(*outcome);  // the set-up stopped, or only tested
     }
     // The run goes on without them; the window shows them red.
-    tell_unusable_task_servers(form.controls.Grid_server_stats);
+    tell_unusable_task_servers(form.servers);
     // A signal stops the run as the Stop button answered Yes does.
     StopSignals stop_signals([&form](int) { form.run_control.stop_run(); });
     QTimer progress;
     QObject::connect(&progress, &QTimer::timeout,
-                     [&output, &form] { output.show_progress(form.state, form.controls); });
+                     [&output, &form] { output.show_progress(form.tasks, form.controls); });
     progress.start(output.progress_interval_ms());
     int code = QCoreApplication::exec();
     end_line();

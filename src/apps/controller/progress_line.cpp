@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <ostream>
 
-#include "controller/Module_zelkon_cluster.h"
+#include "model/Module_zelkon_cluster.h"
 
 namespace zelkon {
 namespace {
@@ -11,9 +11,9 @@ namespace {
 constexpr int kTerminalIntervalMs = 1000;
 constexpr int kFileIntervalMs = 30000;
 
-std::int32_t assembled_tasks(const RunState& state) {
+std::int32_t assembled_tasks(const TaskTable& tasks) {
     std::int32_t assembled = 0;
-    for (const ClusterTask& task : state.cluster_task) {
+    for (const ClusterTask& task : tasks.cluster_task) {
         assembled += task.state == TaskState::assembled ? 1 : 0;
     }
     return assembled;
@@ -25,15 +25,15 @@ std::string caption_or(const std::string& caption, const std::string& otherwise)
 
 }  // namespace
 
-std::string progress_text(const RunState& state, const FormControls& controls) {
-    std::int32_t total = state.cluster_task.size();
+std::string progress_text(const TaskTable& tasks, const FormControls& controls) {
+    std::int32_t total = tasks.cluster_task.size();
     if (total == 0) {
         return "";
     }
-    std::int32_t done = state.num_tasks_done;
-    std::int32_t running = state.num_tasks_processing;
+    std::int32_t done = tasks.num_tasks_done;
+    std::int32_t running = tasks.num_tasks_processing;
     std::int32_t waiting = std::max(0, total - done - running);
-    std::int32_t percent = assembled_tasks(state) * 100 / total;
+    std::int32_t percent = assembled_tasks(tasks) * 100 / total;
     return "Tasks: " + std::to_string(done) + " done, " + std::to_string(running) + " running, " +
            std::to_string(waiting) + " waiting of " + std::to_string(total) + " (" +
            std::to_string(percent) + "% assembled) | elapsed " +

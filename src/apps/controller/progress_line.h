@@ -3,15 +3,15 @@
 #include <iosfwd>
 #include <string>
 
-#include "controller/form_controls.h"
-#include "controller/run_state.h"
+#include "model/form_controls.h"
+#include "model/task_records.h"
 
 namespace zelkon {
 
 // How far a run is, in one line: "Tasks: 37 done, 4 running, 59 waiting of
 // 100 (30% assembled) | elapsed 00:02:10 | left 00:05:03". Empty until the
 // data are divided into tasks.
-std::string progress_text(const RunState& state, const FormControls& controls);
+std::string progress_text(const TaskTable& tasks, const FormControls& controls);
 
 // The status line of a headless run on standard error. On a terminal it is
 // one line rewritten in place and cut to the terminal's width; in a file each

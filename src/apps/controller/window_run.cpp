@@ -3,7 +3,7 @@
 #include <QApplication>
 
 #include "apps/controller/real_platform.h"
-#include "controller/Form_zelkon_cluster_controller.h"
+#include "form/Form_zelkon_cluster_controller.h"
 #include "platform/qt_widget_dialogs.h"
 #include "ui/main_window.h"
 #include "ui/refreshing_event_pump.h"

@@ -1,0 +1,109 @@
+#include "model/Module_zelkon_cluster.h"
+#include "platform/error.h"
+#include "settings/work_paths.h"
+#include "setup/server_setup.h"
+
+namespace zelkon {
+namespace {
+
+constexpr int kPipeAttempts = 5;
+constexpr int kPipeRetryWaitMs = 500;
+
+}  // namespace
+
+void ServerSetup::open_task_server_channels(SetupProgress& setup) {
+    host.append_run_log("\r\rSet up the servers");
+    host.append_run_log("\r\rCluster data file: " + data.cluster_data_file);
+    if (!job.use_rpc) {
+        auto slots = static_cast<std::size_t>(servers.num_task_servers()) + 1;
+        channels.server_wmi_process.assign(slots, nullptr);
+        channels.server_process_id.assign(slots, 0);
+    }
+    setup.opened_task_servers = 0;
+    std::shared_ptr<ProcessClass> machine_class;
+    for (std::int32_t i = 1; i <= servers.num_task_servers(); ++i) {
+        TaskServer& server = servers.task_servers[i];
+        host.append_run_log("\r\rServer: " + server.name + "/" +
+                            format_number(server.instance, "0"));
+        const TaskServer& first =
+            servers.task_servers[servers.machines[server.machine].first_task_server];
+        if (job.use_rpc && server.instance > 0 && first.failed) {
+            // What kept the machine's first pipe shut (a machine down, a name
+            // not known, no listener) holds for the others: a dead machine
+            // costs one server's attempts, not one per task server.
+            server.failed = true;
+            setup.write_info("RPC pipe " + format_number(i, "0") +
+                             " not tried: the first pipe of " + server.name + " did not open");
+        } else if (job.use_rpc) {
+            open_pipe(setup, i);
+        } else {
+            connect_process_class(i, machine_class);
+            ++setup.opened_task_servers;
+        }
+        const Machine& machine = servers.machines[server.machine];
+        server.work_path = machine.is_local || machine.slurm
+                               ? work_drive_root(job.work_drive) + "/" + job.job_folder
+                               : job.network_work_path;
+        server.busy = false;
+        server.task = 0;
+    }
+    empty_earlier_job_folders(setup);
+    copy_cluster_data_file();
+}
+
+void ServerSetup::open_pipe(SetupProgress& setup, std::int32_t i) {
+    TaskServer& server = servers.task_servers[i];
+    PipeRPC& pipe = *channels.PipeRPC_Zelkon.at(static_cast<std::size_t>(i - 1));
+    server.failed = true;
+    for (int attempt = 1; attempt <= kPipeAttempts; ++attempt) {
+        if (pipe.OpenPipe() == 0) {
+            setup.write_info("RPC pipe " + format_number(i, "0") + " opened");
+            ++setup.opened_task_servers;
+            server.failed = false;
+            return;
+        }
+        setup.write_info("RPC pipe " + format_number(i, "0") + " failed");
+        if (attempt < kPipeAttempts) {
+            clock.sleep_ms(kPipeRetryWaitMs);
+        }
+    }
+}
+
+// The task servers of one machine share its process class: one reach of the
+// machine serves them all. A machine that cannot be reached throws.
+void ServerSetup::connect_process_class(std::int32_t i,
+                                        std::shared_ptr<ProcessClass>& machine_class) {
+    const TaskServer& server = servers.task_servers[i];
+    if (server.instance == 0 || !machine_class) {
+        ManagementService& service = servers.machines[server.machine].slurm
+                                         ? static_cast<ManagementService&>(slurm)
+                                         : management;
+        machine_class = service.connect(server.name);
+    }
+    channels.server_wmi_process[static_cast<std::size_t>(i - 1)] = machine_class;
+}
+
+// A job folder that holds the cluster data file still holds an earlier run's
+// files, which must not be taken for this run's.
+void ServerSetup::empty_earlier_job_folders(SetupProgress& setup) {
+    for (std::int32_t i = 1; i <= servers.num_servers(); ++i) {
+        const std::string& folder = servers.machines[i].network_path;
+        setup.write_info("Task Server WorkPath: " + folder);
+        host.append_run_log("\rCluster work path: " + folder);
+        // Every file: "*.*" would keep those without a dot in their name.
+        if (files.file_exists(folder + data.cluster_data_file) &&
+            !files.delete_files(folder + "*", false)) {
+            throw ZelkonError(kErrorPermissionDenied, "Permission denied: " + folder);
+        }
+    }
+}
+
+void ServerSetup::copy_cluster_data_file() {
+    std::string from = job.local_path + data.cluster_data_file;
+    std::string to = job.local_work_path + data.cluster_data_file;
+    if (!files.copy_file(from, to, true)) {
+        throw ZelkonError(kErrorFileNotFound, "File not found: " + from);
+    }
+}
+
+}  // namespace zelkon
