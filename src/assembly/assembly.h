@@ -34,8 +34,7 @@ inline constexpr std::int64_t kAssemblyExitLimitMs = 60'000;
 class Assembly {
   public:
     Assembly(RunRecords records, RunServices services, HungServerCheck& hang_check)
-        : controls(records.controls),
-          job(records.job),
+        : job(records.job),
           data(records.data),
           servers(records.servers),
           tasks(records.tasks),
@@ -49,9 +48,10 @@ class Assembly {
           process_log(services.process_log),
           host(services.host),
           hang_check_(hang_check),
+          view(services.view),
           assembly_log_(records.data, records.assembly_state, services.files, services.dialogs),
-          estimates_(records.controls, records.data, records.servers, records.tasks, records.run,
-                     records.estimates, services.clock) {}
+          estimates_(records.data, records.servers, records.tasks, records.run, records.estimates,
+                     services.view) {}
 
     // ierr 0, or 1 when completed tasks wait for a larger batch. Throws
     // ZelkonError when the assembly of a task has failed for good.
@@ -82,7 +82,6 @@ class Assembly {
     void follow_up_task(std::int32_t task, DecodedLine& decoded);
     void read_assembly_line(std::int32_t task, DecodedLine& decoded);
     void book_assembly_time(std::int32_t task, const std::string& line);
-    void show_server_times(std::int32_t server);
 
     // An assembly that ended without merging the awaited task.
     bool assembly_process_ended();
@@ -95,7 +94,6 @@ class Assembly {
     void delete_marker(std::int32_t task);
     void write_process_log(const std::string& text);
 
-    FormControls& controls;
     const JobSettings& job;
     const JobData& data;
     ServerTable& servers;
@@ -110,6 +108,7 @@ class Assembly {
     ProcessLog& process_log;
     FormHost& host;
     HungServerCheck& hang_check_;
+    RunView& view;
     AssemblyLog assembly_log_;
     RunEstimates estimates_;
     // The assembly process last seen to have ended (0: none), so that an id

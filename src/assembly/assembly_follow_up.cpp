@@ -49,8 +49,8 @@ void Assembly::follow_up_task(std::int32_t task, DecodedLine& decoded) {
     }
     ClusterTask& record = tasks.cluster_task[task];
     record.state = TaskState::assembled;
-    show_server_times(record.server);
-    controls.Text_tasks_completed.text = format_number(task, "0");
+    view.show_server_times(record.server);
+    view.show_task_assembled(task);
     if (task % 5 == 0 || task == tasks.num_tasks) {
         estimates_.refresh_run_estimates(task, decoded.component_mb);
     }
@@ -89,16 +89,6 @@ void Assembly::book_assembly_time(std::int32_t task, const std::string& line) {
         }
         overhead += time;
     }
-}
-
-void Assembly::show_server_times(std::int32_t server) {
-    GridControl& grid = controls.Grid_server_stats;
-    if (!servers.task_servers.contains(server) || server >= grid.rows() || grid.cols() < 6) {
-        return;
-    }
-    const TaskServer& record = servers.task_servers[server];
-    grid.cell(server, 4).text = format_number(record.compute_ms.ms() / 60000, "0.0");
-    grid.cell(server, 5).text = format_number(record.overhead_ms.ms() / 1000, "0.0");
 }
 
 }  // namespace zelkon

@@ -1,6 +1,5 @@
 #include "assembly/run_estimates.h"
 
-#include <algorithm>
 #include <cmath>
 
 #include "model/Module_zelkon_cluster.h"
@@ -34,13 +33,8 @@ void RunEstimates::show_expected_times(double assembled_data) {
         return;
     }
     estimates.estimated_duration_seconds = estimate;
-    controls.Label_estimated_duration.caption = format_duration(estimate);
     estimates.expected_finish_time = run.run_start_time.plus_seconds(estimate);
-    controls.Label_expected_finish.caption =
-        format_short_date(clock, estimates.expected_finish_time) + "   " +
-        format_date_time(clock, estimates.expected_finish_time, "Hh:Nn:Ss");
-    controls.Label_estimated_time_remaining.caption =
-        format_duration(std::max(0.0, estimate - run.elapsed_seconds));
+    view.show_duration_estimate();
 }
 
 void RunEstimates::show_speedup(double assembled_data) {
@@ -50,21 +44,20 @@ void RunEstimates::show_speedup(double assembled_data) {
     if (servers.task_servers.contains(local) && servers.task_servers[local].data_started > 0) {
         speedup = static_cast<float>(assembled_data / servers.task_servers[local].data_started);
     }
-    controls.Text_speedup.text = format_number(speedup, "0.0");
+    estimates.speedup = speedup;
+    view.show_speedup();
 }
 
 void RunEstimates::show_matrix_size(double last_datum, double component_1_mb) {
     if (component_1_mb <= 0 || last_datum <= 0) {
         return;
     }
+    estimates.compression.reset();
     if (data.mtx_mb_per_datum > 0) {
-        double compression = last_datum * data.mtx_mb_per_datum / component_1_mb;
-        controls.Text_mtx_compression.text = format_number(compression, "0.0");
+        estimates.compression = last_datum * data.mtx_mb_per_datum / component_1_mb;
     }
-    double projected_mb = data.num_data * component_1_mb / last_datum;
-    controls.Text_mtx_size.text = projected_mb < 1024
-                                      ? format_number(projected_mb, "0") + "MB"
-                                      : format_number(projected_mb / 1024, "0.00") + "GB";
+    estimates.projected_mb = data.num_data * component_1_mb / last_datum;
+    view.show_matrix_size();
 }
 
 }  // namespace zelkon

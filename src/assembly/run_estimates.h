@@ -3,12 +3,11 @@
 #include <array>
 #include <cstdint>
 
-#include "model/form_controls.h"
 #include "model/job_settings.h"
 #include "model/run_progress.h"
+#include "model/run_view.h"
 #include "model/server_records.h"
 #include "model/task_records.h"
-#include "platform/clock.h"
 
 namespace zelkon {
 
@@ -16,15 +15,9 @@ namespace zelkon {
 // and remaining time, speed-up, compression and projected matrix size.
 class RunEstimates {
   public:
-    RunEstimates(FormControls& controls, const JobData& data, const ServerTable& servers,
-                 const TaskTable& tasks, const RunProgress& run, Estimates& estimates, Clock& clock)
-        : controls(controls),
-          data(data),
-          servers(servers),
-          tasks(tasks),
-          run(run),
-          estimates(estimates),
-          clock(clock) {}
+    RunEstimates(const JobData& data, const ServerTable& servers, const TaskTable& tasks,
+                 const RunProgress& run, Estimates& estimates, RunView& view)
+        : data(data), servers(servers), tasks(tasks), run(run), estimates(estimates), view(view) {}
 
     // With task `task` just assembled; component_mb[1] is component 1's
     // matrix size so far in megabytes (0 when unknown). A figure whose
@@ -37,13 +30,12 @@ class RunEstimates {
     void show_speedup(double assembled_data);
     void show_matrix_size(double last_datum, double component_1_mb);
 
-    FormControls& controls;
     const JobData& data;
     const ServerTable& servers;
     const TaskTable& tasks;
     const RunProgress& run;
     Estimates& estimates;
-    Clock& clock;
+    RunView& view;
 };
 
 }  // namespace zelkon

@@ -31,7 +31,7 @@ void TaskEngine::check_for_hung_server(std::int32_t& hung_count) {
 void TaskEngine::take_out_hung_server(std::int32_t server) {
     TaskServer& slot = servers.task_servers[server];
     slot.failed = true;
-    show_server_out_of_service(server);
+    view.show_server_out_of_service(server);
     log_task_failure(server);
     slot.busy = false;
     // The hung process goes on; its task is offered to the next free server.
@@ -39,7 +39,7 @@ void TaskEngine::take_out_hung_server(std::int32_t server) {
     // task and its server agreeing.
     tasks.cluster_task[slot.task].state = TaskState::waiting;
     tasks.num_tasks_processing -= 1;
-    controls.Text_tasks_processing.text = format_number(tasks.num_tasks_processing, "0");
+    view.show_task_counts();
     events.yield();
 }
 

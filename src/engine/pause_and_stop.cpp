@@ -11,8 +11,7 @@ void RunControl::Command_pause_run_Click(std::int16_t Index) {
     bool pausing = Index == 0;
     Timer_cluster_task.set_interval(pausing ? 0 : kResumeIntervalMs);
     Timer_cluster_task.set_enabled(!pausing);
-    controls.Command_pause_run[0].visible = !pausing;
-    controls.Command_pause_run[1].visible = pausing;
+    view.show_paused(pausing);
 }
 
 void RunControl::Command_stop_cluster_run_Click() {

@@ -45,14 +45,11 @@ void RunControl::cluster_cleanup() {
             auto writer = files.open_writer(info, true);
             if (writer) {
                 writer->write_line("");
-                writer->write_line("Total Time Servers: " + controls.Label_logging_time.caption);
+                writer->write_line("Total Time Servers: " + format_duration(run.elapsed_seconds));
             }
         }
     });
-    controls.Command_stop_cluster_run.visible = false;
-    controls.Command_start_cluster_run[0].enabled = true;
-    controls.Command_pause_run[0].visible = false;
-    controls.Command_pause_run[1].visible = false;
+    view.show_run_ended();
     Timer_cluster_task.set_interval(0);
     Timer_cluster_task.set_enabled(false);
 }

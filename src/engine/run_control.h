@@ -17,11 +17,10 @@ inline constexpr const char* kNoTaskServerLeft =
 // set-up goes through.
 class RunControl {
   public:
-    RunControl(FormControls& controls, const JobSettings& job, const JobData& data,
-               const ServerTable& servers, RunProgress& run, ServerConnections& channels,
-               RunServices services, SlurmSteps& slurm, Timer& timer)
-        : controls(controls),
-          job(job),
+    RunControl(const JobSettings& job, const JobData& data, const ServerTable& servers,
+               RunProgress& run, ServerConnections& channels, RunServices services,
+               SlurmSteps& slurm, Timer& timer)
+        : job(job),
           data(data),
           servers(servers),
           run(run),
@@ -31,6 +30,7 @@ class RunControl {
           dialogs(services.dialogs),
           process_log(services.process_log),
           host(services.host),
+          view(services.view),
           slurm(slurm),
           Timer_cluster_task(timer) {}
 
@@ -59,7 +59,6 @@ class RunControl {
     void cancel_slurm_steps();
     void remove_job_files_of_machine(std::int32_t machine);
 
-    FormControls& controls;
     const JobSettings& job;
     const JobData& data;
     const ServerTable& servers;
@@ -70,6 +69,7 @@ class RunControl {
     Dialogs& dialogs;
     ProcessLog& process_log;
     FormHost& host;
+    RunView& view;
     SlurmSteps& slurm;
     Timer& Timer_cluster_task;
 };

@@ -12,8 +12,6 @@ namespace {
 
 constexpr int kErrorFileNotReadable = 70;
 
-constexpr int kTasksRunColumn = 2;
-constexpr int kSpeedColumn = 3;
 constexpr int kFailuresInARow = 2;
 
 FixedMs fixed_ms_of(float milliseconds) {
@@ -78,14 +76,11 @@ void TaskEngine::book_completion(std::int32_t server, FixedMs compute,
     tasks.cluster_task[task].state = TaskState::complete;
     slot.tasks_completed += 1;
     slot.tasks_failed_in_a_row = 0;
-    set_grid_text(server, kTasksRunColumn, format_number(slot.tasks_started, "0"));
-    set_grid_text(server, kSpeedColumn, format_number(slot.data_per_min, "0.0"));
+    view.show_server_speed(server);
     slot.busy = false;
     tasks.num_tasks_processing -= 1;
     tasks.num_tasks_done += 1;
-    controls.Text_tasks_processing.text = format_number(tasks.num_tasks_processing, "0");
-    controls.Text_tasks_remaining.text = format_number(tasks.num_tasks - tasks.num_tasks_done, "0");
-    controls.Text_tasks_done.text = format_number(tasks.num_tasks_done, "0");
+    view.show_task_counts();
     write_process_log(
         " Job " + format_number(task, "0") + " complete on server " + slot.name + "/" +
         format_number(slot.instance, "0") + " CPU: " + format_number(compute.ms() / 1000.0, "0.0") +
@@ -114,12 +109,12 @@ void TaskEngine::book_failure(std::int32_t server, const std::string& error_file
     slot.tasks_failed_in_a_row += 1;
     if (slot.tasks_failed_in_a_row >= kFailuresInARow) {
         slot.failed = true;
-        show_server_out_of_service(server);
+        view.show_server_out_of_service(server);
         write_process_log(" Server taken out of service, its tasks failed twice in a row: " +
                           label);
     }
     tasks.num_tasks_processing -= 1;
-    controls.Text_tasks_processing.text = format_number(tasks.num_tasks_processing, "0");
+    view.show_task_counts();
     events.yield();
 }
 

@@ -100,7 +100,7 @@ bool TaskEngine::start_task_on_server(std::int32_t task, std::int32_t server) {
 void TaskEngine::take_out_after_failed_start(std::int32_t server) {
     TaskServer& slot = servers.task_servers[server];
     slot.failed = true;
-    show_server_out_of_service(server);
+    view.show_server_out_of_service(server);
     slot.busy = false;
     write_process_log(" Server failed to start task: " + slot.name + "/" +
                       format_number(slot.instance, "0") + start_failure_reason(server));
@@ -119,9 +119,8 @@ void TaskEngine::book_start(std::int32_t task, std::int32_t server) {
     slot.data_started += slot.task_data;
     slot.task_start_ms = tick_count_ms();
     tasks.num_tasks_processing += 1;
-    controls.Text_tasks_processing.text = format_number(tasks.num_tasks_processing, "0");
-    controls.Text_tasks_remaining.text = format_number(tasks.num_tasks - tasks.num_tasks_done, "0");
-    controls.ProgressBar_tasks.value = task;
+    view.show_task_counts();
+    view.show_task_started(task);
     write_process_log(" Task ID started " + format_number(task, "0"));
     // Last, with the start booked: a Stop run here finds the task and server whole.
     events.yield();

@@ -19,8 +19,7 @@ class TaskEngine : public HungServerCheck {
     TaskEngine(RunRecords records, RunServices services, ServerConnections& channels,
                EventPump& events, Timer& timer, TimerFactory& timers, FolderWatch& folder_watch,
                RunControl& run_control)
-        : controls(records.controls),
-          job(records.job),
+        : job(records.job),
           data(records.data),
           servers(records.servers),
           tasks(records.tasks),
@@ -32,6 +31,7 @@ class TaskEngine : public HungServerCheck {
           events(events),
           process_log(services.process_log),
           host(services.host),
+          view(services.view),
           Timer_cluster_task(timer),
           run_control_(run_control),
           assembly_(records, services, *this),
@@ -49,7 +49,6 @@ class TaskEngine : public HungServerCheck {
     // The tick.
     void run_tick_steps();
     void show_elapsed_time();
-    void show_overheads();
     bool last_task_assembled() const;
     void finish_run();
 
@@ -85,11 +84,7 @@ class TaskEngine : public HungServerCheck {
     FixedMs tick_count_ms() const;
     // A line of the process log, after the time of day, while the log is open.
     void write_process_log(const std::string& text);
-    // The statistics grid; a row the grid does not have is left alone.
-    void set_grid_text(std::int32_t server, int column, const std::string& text);
-    void show_server_out_of_service(std::int32_t server);
 
-    FormControls& controls;
     const JobSettings& job;
     const JobData& data;
     ServerTable& servers;
@@ -102,6 +97,7 @@ class TaskEngine : public HungServerCheck {
     EventPump& events;
     ProcessLog& process_log;
     FormHost& host;
+    RunView& view;
     Timer& Timer_cluster_task;
     RunControl& run_control_;
     Assembly assembly_;

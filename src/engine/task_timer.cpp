@@ -41,7 +41,7 @@ void TaskEngine::run_tick_steps() {
     assembly_.assemble_completed_tasks(ierr);
     end_run_when_no_server_is_left();
     run.timer_stage = 6;
-    show_overheads();
+    view.show_overheads();
     // A Stop clicked during one of this tick's yields has cleaned up already.
     if (last_task_assembled() && !run.run_terminated) {
         finish_run();
@@ -52,25 +52,7 @@ void TaskEngine::show_elapsed_time() {
     run.tick_time = clock.now();
     std::int64_t elapsed_ms = clock.tick_ms() - run.run_start_tick_ms;
     run.elapsed_seconds = static_cast<double>(elapsed_ms / 1000);
-    controls.Label_logging_time.caption = format_duration(run.elapsed_seconds);
-    double remaining = estimates.estimated_duration_seconds - run.elapsed_seconds;
-    if (remaining > 0) {
-        controls.Label_estimated_time_remaining.caption = format_duration(remaining);
-    }
-}
-
-void TaskEngine::show_overheads() {
-    FixedMs computation;
-    FixedMs overhead;
-    for (const TaskServer& server : servers.task_servers) {
-        computation += server.compute_ms;
-        overhead += server.overhead_ms;
-    }
-    if (computation.scaled() > 0) {
-        double percent = 100.0 * static_cast<double>(overhead.scaled()) /
-                         static_cast<double>(computation.scaled());
-        controls.Text_overheads.text = format_number(percent, "0.0");
-    }
+    view.show_run_time();
 }
 
 bool TaskEngine::last_task_assembled() const {

@@ -10,6 +10,7 @@
 #include "engine/run_control.h"
 #include "engine/server_connections.h"
 #include "engine/task_engine.h"
+#include "form/run_presenter.h"
 #include "model/form_controls.h"
 #include "model/form_host.h"
 #include "model/job_settings.h"
@@ -78,25 +79,21 @@ class Form_zelkon_cluster_controller {
     FolderSelection folder_selection{controls, platform.files, platform.dialogs,
                                      platform.environment, platform.current_directory};
     AssemblyLog assembly_log{data, assembly_state, platform.files, platform.dialogs};
-    RunServices run_services{platform.files,
-                             platform.processes,
-                             platform.management,
-                             platform.clock,
-                             platform.dialogs,
-                             process_log,
-                             host};
-    RunControl run_control{
-        controls,           job, data, servers, run, channels, run_services, platform.slurm,
-        *Timer_cluster_task};
-    TaskEngine task_engine{RunRecords{controls, job, data, servers, tasks, assembly_state, run,
-                                      estimates, wmi_process_class},
-                           run_services,
-                           channels,
-                           platform.events,
-                           *Timer_cluster_task,
-                           platform.timers,
-                           platform.folder_watch,
-                           run_control};
+    RunPresenter presenter{controls, servers, tasks, run, estimates, platform.clock};
+    RunServices run_services{platform.files, platform.processes, platform.management,
+                             platform.clock, platform.dialogs,   process_log,
+                             host,           presenter};
+    RunControl run_control{job,      data,         servers,        run,
+                           channels, run_services, platform.slurm, *Timer_cluster_task};
+    TaskEngine task_engine{
+        RunRecords{job, data, servers, tasks, assembly_state, run, estimates, wmi_process_class},
+        run_services,
+        channels,
+        platform.events,
+        *Timer_cluster_task,
+        platform.timers,
+        platform.folder_watch,
+        run_control};
     InitialisationStage initialisation{
         controls,
         job,

@@ -28,8 +28,7 @@ std::string folder_of_command_line(const std::string& command_line) {
 }  // namespace
 
 Form_zelkon_cluster_controller::Form_zelkon_cluster_controller(Platform platform_bundle)
-    : platform(platform_bundle),
-      Timer_cluster_task(platform.timers.create_timer()) {
+    : platform(platform_bundle), Timer_cluster_task(platform.timers.create_timer()) {
     Timer_cluster_task->set_handler([this] { Timer_cluster_task_Timer(); });
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,10 +26,14 @@ struct RunProgress {
     std::string last_task_failure;
 };
 
-// The figures the run estimates keep between refreshes.
+// The run estimates, refreshed as tasks are assembled. A figure whose
+// divisor was 0 keeps its last value; one never worked out is unknown.
 struct Estimates {
     DateTime expected_finish_time;
     double estimated_duration_seconds = 0.0;
+    float speedup = 0.0f;
+    std::optional<double> compression;
+    std::optional<double> projected_mb;
 };
 
 // The assembly log in memory, and the assembly process.

@@ -2,11 +2,11 @@
 
 #include <memory>
 
-#include "model/form_controls.h"
 #include "model/form_host.h"
 #include "model/job_settings.h"
 #include "model/process_log.h"
 #include "model/run_progress.h"
+#include "model/run_view.h"
 #include "model/server_records.h"
 #include "model/task_records.h"
 #include "platform/clock.h"
@@ -20,7 +20,6 @@ namespace zelkon {
 // The records a running job works on, handed to the task engine and the
 // assembly.
 struct RunRecords {
-    FormControls& controls;
     const JobSettings& job;
     const JobData& data;
     ServerTable& servers;
@@ -42,6 +41,7 @@ struct RunServices {
     Dialogs& dialogs;
     ProcessLog& process_log;
     FormHost& host;
+    RunView& view;
 };
 
 }  // namespace zelkon

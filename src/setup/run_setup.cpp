@@ -101,6 +101,7 @@ void RunSetup::clear_display_and_assembly_log() {
     controls.ProgressBar_tasks.value = 0;
     controls.Text_overheads.text = "0";
     controls.Label_logging_time.caption = "00:00:00";
+    run.elapsed_seconds = 0;
     controls.Label_expected_finish.caption = "";
     controls.Label_estimated_duration.caption = "";
     controls.Label_estimated_time_remaining.caption = "";
@@ -263,7 +264,7 @@ void RunSetup::start_the_task_timer(SetupProgress& setup) {
     run.run_start_time = clock.now();
     run.run_start_tick_ms = clock.tick_ms();
     run.elapsed_seconds = 0.0;
-    estimates.estimated_duration_seconds = 0.0;
+    estimates = Estimates();
     Timer_cluster_task.set_interval(100);
     Timer_cluster_task.set_enabled(true);
     controls.Command_start_cluster_run[0].enabled = false;

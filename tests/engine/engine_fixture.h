@@ -20,8 +20,7 @@ class EngineTest : public ::testing::Test, public RunBench {
 
     void tick() { engine.Timer_cluster_task_Timer(); }
 
-    RunControl run_control{controls, job,        data,       servers,    run,
-                           channels, services(), fake.slurm, *task_timer};
+    RunControl run_control{job, data, servers, run, channels, services(), fake.slurm, *task_timer};
     TaskEngine engine{records(),   services(), channels,          fake.events,
                       *task_timer, fake.clock, fake.folder_watch, run_control};
 };

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/server_connections.h"
+#include "form/run_presenter.h"
 #include "model/form_controls.h"
 #include "model/form_host.h"
 #include "model/process_log.h"
@@ -50,6 +51,8 @@ struct RunBench {
     ServerConnections channels;
     std::shared_ptr<ProcessClass> wmi_process_class;
     ProcessLog process_log{fake.files, fake.clock};
+    // The window's presenter, so that a test sees what a run shows.
+    RunPresenter presenter{controls, servers, tasks, run, estimates, fake.clock};
     std::unique_ptr<Timer> task_timer = fake.clock.create_timer();
     std::vector<RunOutcome> outcomes;
     std::vector<int> exit_codes;
@@ -60,13 +63,12 @@ struct RunBench {
     }
 
     RunRecords records() {
-        return RunRecords{controls,       job, data,      servers,          tasks,
-                          assembly_state, run, estimates, wmi_process_class};
+        return RunRecords{job, data,      servers,          tasks, assembly_state,
+                          run, estimates, wmi_process_class};
     }
     RunServices services() {
-        return RunServices{fake.files, fake.processes, fake.management,
-                           fake.clock, fake.dialogs,   process_log,
-                           host};
+        return RunServices{fake.files,  fake.processes, fake.management, fake.clock, fake.dialogs,
+                           process_log, host,           presenter};
     }
 
     void seed_run(const std::vector<MachineSpec>& machines, std::int32_t num_tasks) {
