@@ -86,7 +86,9 @@ void ServerSetup::test_machine(SetupProgress& setup, std::int32_t i) {
     state.task_command = listing_command(folder, programs);
     // Only this machine's listing may count, not one left by another.
     remove_listing(state.local_work_path + "dir.lst");
-    if (state.use_rpc && !listener_answers(machine)) {
+    // A machine that could not be reached at all is not asked again: that
+    // would only wait for the same time-out.
+    if (state.use_rpc && (!machine.unreachable.empty() || !listener_answers(machine))) {
         state.start_status = -1;
     } else if (machine.slurm) {
         state.start_status = test_slurm_node(setup, machine);

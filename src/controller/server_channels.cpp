@@ -1,5 +1,6 @@
 #include "controller/Module_zelkon_cluster.h"
 #include "controller/server_setup.h"
+#include "platform/dial_failure.h"
 #include "platform/error.h"
 #include "settings/work_paths.h"
 
@@ -24,15 +25,15 @@ void ServerSetup::open_task_server_channels(SetupProgress& setup) {
     for (std::int32_t i = 1; i <= state.num_task_servers(); ++i) {
         TaskServer& server = state.task_servers[i];
         append_run_log("\r\rServer: " + server.name + "/" + format_number(server.instance, "0"));
-        const TaskServer& first =
-            state.task_servers[state.machines[server.machine].first_task_server];
-        if (state.use_rpc && server.instance > 0 && first.failed) {
-            // What kept the machine's first pipe shut (a machine down, a name
-            // not known, no listener) holds for the others: a dead machine
-            // costs one server's attempts, not one per task server.
+        const std::string& unreachable = state.machines[server.machine].unreachable;
+        if (state.use_rpc && !unreachable.empty()) {
+            // A machine down, a name not known, a login refused: that holds
+            // for its other pipes too, and a dead machine costs one time-out,
+            // not one per task server.
             server.failed = true;
             setup.write_info("RPC pipe " + format_number(i, "0") +
-                             " not tried: the first pipe of " + server.name + " did not open");
+                             " not tried: the first pipe of " + server.name +
+                             " did not open: " + unreachable);
         } else if (state.use_rpc) {
             open_pipe(setup, i);
         } else {
@@ -63,9 +64,22 @@ void ServerSetup::open_pipe(SetupProgress& setup, std::int32_t i) {
             return;
         }
         setup.write_info("RPC pipe " + format_number(i, "0") + " failed");
-        if (attempt < kPipeAttempts) {
-            platform.clock.sleep_ms(kPipeRetryWaitMs);
+        if (state.start_status == kPipeStoppedBySignal) {
+            throw ZelkonError(kErrorStoppedBySignal,
+                              "The set-up was stopped by a signal while the RPC pipes were opened");
         }
+        std::string reason = platform.pipes.last_open_failure();
+        if (holds_for_whole_machine(reason)) {
+            // Further attempts would only wait for the same time-out again.
+            state.machines[server.machine].unreachable = reason;
+        }
+        if (attempt == kPipeAttempts || holds_for_whole_machine(reason)) {
+            if (!reason.empty()) {
+                append_run_log("\r" + server.name + ": " + reason);
+            }
+            return;
+        }
+        platform.clock.sleep_ms(kPipeRetryWaitMs);
     }
 }
 
