@@ -18,6 +18,7 @@ struct Machine {
     bool slurm = false;        // a node of the allocation, reached by job steps
     std::string work_path;     // the job folder as the machine sees it
     std::string network_path;  // the job folder as the controller reaches it
+    std::string unreachable;   // why no pipe of it can open (ssh's words), if so
 };
 
 // One task server (a slot of a machine), numbered from 1.

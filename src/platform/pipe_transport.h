@@ -24,6 +24,9 @@ inline constexpr int kPipeMoreData = 234;   // the message is longer than the bu
 inline constexpr int kPipeConnected = 535;  // a client is already connected
 inline constexpr int kPipeListening = 536;  // no client yet
 
+// SIGINT or SIGTERM, held back for the caller, came while a pipe was opened.
+inline constexpr int kPipeStoppedBySignal = 995;
+
 // The outcome of one read or write: 0 or an error code, and the bytes moved.
 struct PipeIo {
     int error = 0;
@@ -87,6 +90,9 @@ class PipeTransport {
     // wait_ms for a free instance (0: the pipe's default wait, -1: no limit).
     virtual std::unique_ptr<PipeConnection> open(const std::string& server, const std::string& name,
                                                  int wait_ms, int& error) = 0;
+    // Why the last open() failed, in the words of what carried it (ssh's or
+    // the dial's last line); empty when nothing said why.
+    virtual std::string last_open_failure() const { return {}; }
 };
 
 }  // namespace zelkon

@@ -4,7 +4,9 @@
 #include <sys/wait.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 #include "platform/spawn.h"
 
@@ -40,8 +42,32 @@ bool stop_signals_held() {
     return sigismember(&held, SIGINT) == 1 && sigismember(&held, SIGTERM) == 1;
 }
 
+// How long a group told to end with SIGTERM is given before SIGKILL.
+constexpr int kGroupGraceMs = 1000;
+constexpr int kGroupLookMs = 10;
+
+// Ends the child's whole group (it leads its own session): SIGTERM, so that
+// it may tidy up, then SIGKILL for whatever is left, such as a process that
+// ignores SIGTERM. The leader is collected last: until then its id still
+// names the group, so the SIGKILL cannot reach a stranger.
+void end_group(pid_t process_id) {
+    kill(-process_id, SIGTERM);
+    for (int waited = 0; waited < kGroupGraceMs; waited += kGroupLookMs) {
+        siginfo_t info{};
+        if (waitid(P_PID, static_cast<id_t>(process_id), &info, WEXITED | WNOHANG | WNOWAIT) != 0 ||
+            info.si_pid != 0) {
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(kGroupLookMs));
+    }
+    kill(-process_id, SIGKILL);
+    int status = 0;
+    while (waitpid(process_id, &status, 0) < 0 && errno == EINTR) {
+    }
+}
+
 // Waits for the child while watching for a held stop signal; on one, the
-// child's whole group (it leads its own session) is ended.
+// child's whole group is ended.
 int wait_unless_stopped(int process_id) {
     sigset_t stops;
     sigemptyset(&stops);
@@ -58,8 +84,7 @@ int wait_unless_stopped(int process_id) {
         }
         timespec pause{0, 100'000'000};
         if (sigtimedwait(&stops, nullptr, &pause) > 0) {
-            kill(-process_id, SIGTERM);
-            waitpid(process_id, &status, 0);
+            end_group(process_id);
             return kWaitStoppedBySignal;
         }
     }

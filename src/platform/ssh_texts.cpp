@@ -16,7 +16,9 @@ std::string trimmed(const std::string& text) {
     return first < last ? std::string(first, last) : std::string();
 }
 
-std::string last_line(const std::string& text) {
+}  // namespace
+
+std::string last_nonblank_line(const std::string& text) {
     std::istringstream lines(text);
     std::string line;
     std::string last;
@@ -27,8 +29,6 @@ std::string last_line(const std::string& text) {
     }
     return last;
 }
-
-}  // namespace
 
 std::string remote_start_command(const std::string& command_line, const std::string& folder) {
     std::string script;
@@ -44,7 +44,7 @@ std::string remote_start_command(const std::string& command_line, const std::str
 }
 
 bool read_process_id(const std::string& output, int& process_id) {
-    std::string line = last_line(output);
+    std::string line = last_nonblank_line(output);
     if (line.empty() || line.size() > 9 ||
         !std::all_of(line.begin(), line.end(), [](unsigned char c) { return std::isdigit(c); })) {
         return false;
@@ -54,7 +54,7 @@ bool read_process_id(const std::string& output, int& process_id) {
 }
 
 std::string ssh_failure_reason(const CapturedRun& run) {
-    std::string reason = last_line(run.errors);
+    std::string reason = last_nonblank_line(run.errors);
     if (!reason.empty()) {
         return reason;
     }

@@ -16,6 +16,9 @@ std::string remote_start_command(const std::string& command_line, const std::str
 // The process id on the last non-empty line of the output, if there is one.
 bool read_process_id(const std::string& output, int& process_id);
 
+// The last line of the text that holds more than blanks, trimmed.
+std::string last_nonblank_line(const std::string& text);
+
 // Why an ssh run failed, in ssh's own words: the last non-empty line it wrote
 // on standard error, or its exit status when it said nothing.
 std::string ssh_failure_reason(const CapturedRun& run);

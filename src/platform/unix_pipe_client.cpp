@@ -1,5 +1,6 @@
 #include "platform/unix_pipe_client.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/socket.h>
@@ -14,8 +15,10 @@
 
 #include "platform/owned_fd.h"
 #include "platform/peer_closed.h"
+#include "platform/pending_stop.h"
 #include "platform/pipe_frames.h"
 #include "platform/spawn.h"
+#include "platform/ssh_texts.h"
 #include "platform/unix_pipe_paths.h"
 
 namespace zelkon {
@@ -31,6 +34,8 @@ constexpr int kRemoteLoginMs = 15000;
 constexpr int kRetryPauseMs = 5;
 // Each remote attempt is a new login, so a busy remote pipe is asked less often.
 constexpr int kRemoteRetryPauseMs = 100;
+// A login may take its whole time-out: a stop signal is looked for this often.
+constexpr int kStopLookMs = 100;
 
 struct Deadline {
     Clock::time_point end;
@@ -58,6 +63,46 @@ bool wait_readable(int fd, int timeout_ms) {
         ready = poll(&entry, 1, timeout_ms);
     } while (ready < 0 && errno == EINTR);
     return ready > 0;
+}
+
+// Waits for the remote greeting in short slices, so that a stop signal held
+// back for the set-up ends the wait at once: 0 once there is something to
+// read, kPipeTimeout or kPipeStoppedBySignal.
+int wait_for_greeting(int fd, int timeout_ms) {
+    Deadline deadline = Deadline::after(timeout_ms);
+    while (!stop_signal_pending()) {
+        int slice =
+            deadline.unlimited ? kStopLookMs : std::min(kStopLookMs, deadline.left_at_least(0));
+        if (wait_readable(fd, slice)) {
+            return 0;
+        }
+        if (deadline.passed()) {
+            return kPipeTimeout;
+        }
+    }
+    return kPipeStoppedBySignal;
+}
+
+// What ssh has written on its standard error so far, without waiting for more.
+std::string take_written(int fd) {
+    std::string text;
+    char buffer[4096];
+    while (true) {
+        ssize_t got = read(fd, buffer, sizeof buffer);
+        if (got > 0) {
+            text.append(buffer, static_cast<std::size_t>(got));
+        } else if (got == 0 || errno != EINTR) {
+            return text;
+        }
+    }
+}
+
+// ssh's messages are read to learn why it failed, and still reach our
+// standard error, as they did before anything read them.
+std::string pass_on_messages(int fd) {
+    std::string text = take_written(fd);
+    write_exactly(STDERR_FILENO, reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+    return text;
 }
 
 class LocalConnection : public PipeConnection {
@@ -131,19 +176,21 @@ int try_connect(const std::string& path, int greeting_ms, OwnedFd& connected) {
 // The child process of a remote pipe, joined to us by a stream socket.
 class RemoteConnection : public PipeConnection {
   public:
-    RemoteConnection(OwnedFd fd, pid_t child) : fd_(std::move(fd)), child_(child) {}
+    RemoteConnection(OwnedFd fd, pid_t child, OwnedFd messages)
+        : fd_(std::move(fd)), child_(child), messages_(std::move(messages)) {}
     ~RemoteConnection() override {
         fd_.reset();  // before the wait: closing it is what lets ssh end
         end_child(child_);
+        pass_on_messages(messages_.get());
     }
 
     PipeIo transact(std::span<const std::uint8_t> request, std::span<std::uint8_t> reply) override {
         int code = write_frame(fd_.get(), request);
-        if (code != 0) {
-            return {code, 0};
-        }
         std::size_t received = 0;
-        code = read_frame_into(fd_.get(), reply, received);
+        if (code == 0) {
+            code = read_frame_into(fd_.get(), reply, received);
+        }
+        pass_on_messages(messages_.get());
         return {code, received};
     }
 
@@ -162,46 +209,75 @@ class RemoteConnection : public PipeConnection {
   private:
     OwnedFd fd_;
     pid_t child_;
+    OwnedFd messages_;  // ssh's standard error
 };
 
-// One attempt through ssh: 0 with a greeted connection, kPipeBusy, or another error.
+// The reading end of a pipe for ssh's standard error; it never blocks.
+int open_message_pipe(OwnedFd& ours, OwnedFd& theirs) {
+    int ends[2];
+    if (pipe2(ends, O_CLOEXEC) != 0) {
+        return pipe_error_from_errno(errno);
+    }
+    ours.reset(ends[0]);
+    theirs.reset(ends[1]);
+    fcntl(ours.get(), F_SETFL, O_NONBLOCK);
+    return 0;
+}
+
+// What the greeting (or its absence) says: 0, kPipeBusy or another error.
+int read_greeting(int fd, int greeting_ms) {
+    int code = wait_for_greeting(fd, greeting_ms);
+    if (code != 0) {
+        return code;
+    }
+    std::vector<std::uint8_t> greeting;
+    return read_frame(fd, greeting, 16) != 0                                ? kPipeFileNotFound
+           : greeting == std::vector<std::uint8_t>{'R', 'E', 'A', 'D', 'Y'} ? 0
+           : greeting == std::vector<std::uint8_t>{'B', 'U', 'S', 'Y'}      ? kPipeBusy
+                                                                            : kPipeBrokenPipe;
+}
+
+// One attempt through ssh: 0 with a greeted connection, kPipeBusy, or another
+// error with ssh's last word in `reason`.
 int try_remote(const std::vector<std::string>& arguments, int greeting_ms,
-               std::unique_ptr<PipeConnection>& connection) {
+               std::unique_ptr<PipeConnection>& connection, std::string& reason) {
     int pair[2];
     if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0) {
         return pipe_error_from_errno(errno);
     }
     OwnedFd ours(pair[0]);
     OwnedFd theirs(pair[1]);
-    // ssh reads and writes the socket; its messages stay on our standard error.
+    OwnedFd messages;
+    OwnedFd their_messages;
+    if (int code = open_message_pipe(messages, their_messages); code != 0) {
+        return code;
+    }
     SpawnRequest request;
     request.arguments = arguments;
     request.streams[0] = theirs.get();
     request.streams[1] = theirs.get();
-    request.streams[2] = STDERR_FILENO;
+    request.streams[2] = their_messages.get();
     request.end_with_parent = true;  // an ssh child never outlives us
     SpawnResult child = spawn_process(request);
     theirs.reset();
+    their_messages.reset();
     if (child.process_id == 0) {
         // As a dial that ended without a greeting: fork failing is ours, the rest is ssh's.
         return child.error == EAGAIN || child.error == ENOMEM ? pipe_error_from_errno(child.error)
                                                               : kPipeFileNotFound;
     }
-    std::vector<std::uint8_t> greeting;
     // A dial that cannot reach the pipe, or an ssh that cannot log in, ends
     // without a greeting, having said why on standard error.
-    int code = !wait_readable(ours.get(), greeting_ms)                          ? kPipeTimeout
-               : read_frame(ours.get(), greeting, 16) != 0                      ? kPipeFileNotFound
-               : greeting == std::vector<std::uint8_t>{'R', 'E', 'A', 'D', 'Y'} ? 0
-               : greeting == std::vector<std::uint8_t>{'B', 'U', 'S', 'Y'}      ? kPipeBusy
-                                                                                : kPipeBrokenPipe;
+    int code = read_greeting(ours.get(), greeting_ms);
     if (code != 0) {
         ours.reset();
         kill(child.process_id, SIGTERM);
         RemoteConnection::end_child(child.process_id);
+        reason = last_nonblank_line(pass_on_messages(messages.get()));
         return code;
     }
-    connection = std::make_unique<RemoteConnection>(std::move(ours), child.process_id);
+    connection =
+        std::make_unique<RemoteConnection>(std::move(ours), child.process_id, std::move(messages));
     return 0;
 }
 
@@ -229,7 +305,8 @@ std::unique_ptr<PipeConnection> open_unix_socket(const std::string& path, int wa
 std::unique_ptr<PipeConnection> open_remote_pipe(const SshOptions& ssh,
                                                  const std::string& dial_command,
                                                  const std::string& host, const std::string& name,
-                                                 int wait_ms, int& error) {
+                                                 int wait_ms, int& error, std::string& reason) {
+    reason.clear();
     // A host name that ssh would read as an option is refused.
     if (host.empty() || host[0] == '-' || name.empty()) {
         error = kPipeInvalidName;
@@ -240,7 +317,7 @@ std::unique_ptr<PipeConnection> open_remote_pipe(const SshOptions& ssh,
     Deadline deadline = Deadline::after(wait_ms);
     std::unique_ptr<PipeConnection> connection;
     while (true) {
-        error = try_remote(arguments, deadline.left_at_least(kRemoteLoginMs), connection);
+        error = try_remote(arguments, deadline.left_at_least(kRemoteLoginMs), connection, reason);
         if (error != kPipeBusy) {
             return connection;
         }

@@ -18,9 +18,11 @@ std::unique_ptr<PipeConnection> open_unix_socket(const std::string& path, int wa
 
 // Opens a pipe on another computer: runs `ssh HOST dial_command NAME` and
 // speaks length-prefixed frames with it on its standard input and output.
+// When it fails, `reason` is the last line ssh (or the dial) wrote; a stop
+// signal held back for this thread ends the wait with kPipeStoppedBySignal.
 std::unique_ptr<PipeConnection> open_remote_pipe(const SshOptions& ssh,
                                                  const std::string& dial_command,
                                                  const std::string& host, const std::string& name,
-                                                 int wait_ms, int& error);
+                                                 int wait_ms, int& error, std::string& reason);
 
 }  // namespace zelkon

@@ -19,8 +19,10 @@ std::unique_ptr<PipeEndpoint> UnixPipeTransport::listen(const std::string& name,
 std::unique_ptr<PipeConnection> UnixPipeTransport::open(const std::string& server,
                                                         const std::string& name, int wait_ms,
                                                         int& error) {
+    last_failure_.clear();
     if (server != ".") {
-        return open_remote_pipe(config_.ssh, config_.dial_command, server, name, wait_ms, error);
+        return open_remote_pipe(config_.ssh, config_.dial_command, server, name, wait_ms, error,
+                                last_failure_);
     }
     std::string path;
     error = pipe_socket_path(config_.folder, name, path);

@@ -15,9 +15,11 @@ class UnixPipeTransport : public PipeTransport {
                                          const PipeEndpointOptions& options, int& error) override;
     std::unique_ptr<PipeConnection> open(const std::string& server, const std::string& name,
                                          int wait_ms, int& error) override;
+    std::string last_open_failure() const override { return last_failure_; }
 
   private:
     UnixPipeConfig config_;
+    std::string last_failure_;
 };
 
 }  // namespace zelkon

@@ -86,7 +86,9 @@ void ServerSetup::test_machine(SetupProgress& setup, std::int32_t i) {
     // Only this machine's listing may count, not one left by another.
     remove_listing(job.local_work_path + "dir.lst");
     std::int32_t status = -1;
-    if (job.use_rpc && !listener_answers(machine)) {
+    // A machine that could not be reached at all is not asked again: that
+    // would only wait for the same time-out.
+    if (job.use_rpc && (!machine.unreachable.empty() || !listener_answers(machine))) {
         status = -1;
     } else if (machine.slurm) {
         status = test_slurm_node(setup, machine, command);

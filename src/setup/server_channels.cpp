@@ -1,4 +1,5 @@
 #include "model/Module_zelkon_cluster.h"
+#include "platform/dial_failure.h"
 #include "platform/error.h"
 #include "settings/work_paths.h"
 #include "setup/server_setup.h"
@@ -56,16 +57,30 @@ void ServerSetup::open_pipe(SetupProgress& setup, std::int32_t i) {
     PipeRPC& pipe = *channels.PipeRPC_Zelkon.at(static_cast<std::size_t>(i - 1));
     server.failed = true;
     for (int attempt = 1; attempt <= kPipeAttempts; ++attempt) {
-        if (pipe.OpenPipe() == 0) {
+        std::int32_t status = pipe.OpenPipe();
+        if (status == 0) {
             setup.write_info("RPC pipe " + format_number(i, "0") + " opened");
             ++setup.opened_task_servers;
             server.failed = false;
             return;
         }
         setup.write_info("RPC pipe " + format_number(i, "0") + " failed");
-        if (attempt < kPipeAttempts) {
-            clock.sleep_ms(kPipeRetryWaitMs);
+        if (status == kPipeStoppedBySignal) {
+            throw ZelkonError(kErrorStoppedBySignal,
+                              "The set-up was stopped by a signal while the RPC pipes were opened");
         }
+        std::string reason = pipes.last_open_failure();
+        if (holds_for_whole_machine(reason)) {
+            // Further attempts would only wait for the same time-out again.
+            servers.machines[server.machine].unreachable = reason;
+        }
+        if (attempt == kPipeAttempts || holds_for_whole_machine(reason)) {
+            if (!reason.empty()) {
+                host.append_run_log("\r" + server.name + ": " + reason);
+            }
+            return;
+        }
+        clock.sleep_ms(kPipeRetryWaitMs);
     }
 }
 

@@ -31,21 +31,33 @@ class ControllerProgram : public ::testing::Test {
                       inversion() + "/zelkon.inp");
     }
 
-    int run(const std::string& arguments, const std::string& prefix = "") {
-        std::string command = "cd '" + temp.path() + "' && XDG_CONFIG_HOME='" + temp.path() +
-                              "/config' PATH='" + ZELKON_BIN_DIR + ":'\"$PATH\" " + prefix +
-                              " zelkon-cluster-controller " + arguments + " > out.txt 2> err.txt";
+    // The rest of a wait in `then` for something the controller does, which
+    // gives up should the controller end first.
+    static constexpr const char* kUnlessEnded = " || ! kill -0 $! 2>/dev/null; do sleep 0.1; done";
+
+    // `then` runs while the controller runs in the background (its id in $!).
+    int run(const std::string& arguments, const std::string& prefix = "",
+            const std::string& then = "") {
+        std::string command = "cd '" + temp.path() + "' || exit 1; XDG_CONFIG_HOME='" +
+                              temp.path() + "/config' PATH='" + ZELKON_BIN_DIR + ":'\"$PATH\" " +
+                              prefix + " zelkon-cluster-controller " + arguments +
+                              " > out.txt 2> err.txt";
+        if (!then.empty()) {
+            command += " & " + then + "; wait $!";
+        }
         int status = std::system(command.c_str());
         out = read_file(temp.file("out.txt"));
         err = read_file(temp.file("err.txt"));
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
-    // A settings file for this computer alone.
-    std::string settings_file(const std::string& use_rpc) {
+    // A settings file for this computer alone, or for the servers given.
+    std::string settings_file(const std::string& use_rpc, std::string name = "") {
         char host[256] = {};
         gethostname(host, sizeof host - 1);
-        std::string name = std::string(host).substr(0, std::string(host).find('.'));
+        if (name.empty()) {
+            name = std::string(host).substr(0, std::string(host).find('.'));
+        }
         std::ofstream file(temp.file("job.inp"), std::ios::binary);
         file << "Nimbal_Controller settings V1.0\r\n\r\nJob ID\r\n7\r\n\r\nWork Drive\r\n"
              << temp.path() << "\r\n\r\nWork Folder\r\nWork\r\n\r\nLocal Path\r\n"
@@ -135,9 +147,12 @@ TEST_F(ControllerProgram, TermDuringTheSetUpEndsTheInitialisationAndCleansUp) {
                             << "'\nwait\n";
     fs::permissions(stand_in, fs::perms::owner_all);
     std::string settings = settings_file("No");
-    EXPECT_EQ(run("--headless --settings " + settings + " " + inversion(),
-                  "PATH='" + temp.file("slow") + "':\"$PATH\" timeout --preserve-status -s TERM 2"),
-              1);
+    // Sent once the initialisation has started its child, not at a guess.
+    EXPECT_EQ(
+        run("--headless --settings " + settings + " " + inversion(),
+            "PATH='" + temp.file("slow") + "':\"$PATH\"",
+            "until [ -s '" + temp.file("sleep.pid") + "' ]" + kUnlessEnded + "; kill -TERM $!"),
+        1);
     EXPECT_NE(err.find("stopped by a signal"), std::string::npos) << err;
     EXPECT_NE(out.find("Zelkon Cluster finished at"), std::string::npos) << out;
     pid_t sleeper = std::atoi(read_file(temp.file("sleep.pid")).c_str());
@@ -148,6 +163,25 @@ TEST_F(ControllerProgram, TermDuringTheSetUpEndsTheInitialisationAndCleansUp) {
         usleep(50'000);
     }
     EXPECT_TRUE(gone) << "the initialisation's child outlived the set-up";
+}
+
+// A stop signal while a pipe to a machine that does not answer is being
+// opened ends the set-up there, through its error path. The machine's ssh
+// login hangs; its job folder is this computer's, through a link.
+TEST_F(ControllerProgram, TermWhileThePipesOpenEndsTheSetUp) {
+    fs::create_directories(temp.file("net"));
+    fs::create_directory_symlink("/", temp.file("net/deadhost"));
+    std::string dialled = temp.file("dialled");
+    std::string hanging_ssh = "sh -c 'touch " + dialled + "; exec sleep 60'";
+    std::string settings = settings_file("Yes", "deadhost/8");
+    EXPECT_EQ(
+        run("--headless --settings " + settings + " " + inversion(),
+            "ZELKON_NET_ROOT='" + temp.file("net") + "' ZELKON_SSH_COMMAND=\"" + hanging_ssh + "\"",
+            "until [ -e '" + dialled + "' ]" + kUnlessEnded + "; kill -TERM $!"),
+        1);
+    EXPECT_NE(err.find("stopped by a signal while the RPC pipes were opened"), std::string::npos)
+        << err;
+    EXPECT_NE(out.find("Zelkon Cluster finished at"), std::string::npos) << out;
 }
 
 }  // namespace

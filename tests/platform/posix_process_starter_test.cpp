@@ -1,8 +1,12 @@
 #include "platform/posix_process_starter.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 
+#include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <thread>
 
 #include "platform/posix_file_system.h"
 #include "temp_folder.h"
@@ -51,6 +55,42 @@ TEST(PosixProcessStarter, AnEndedProcessIsNotRunningAndKeepsItsExitCode) {
     EXPECT_EQ(processes.wait(quick.process_id), -1) << "already waited for";
     processes.start("kill " + std::to_string(slow.process_id), "");
     EXPECT_EQ(processes.wait(slow.process_id), 128 + 15);
+}
+
+// A process that has ended, though not yet collected by its new parent, is gone.
+bool alive(int process_id) {
+    std::ifstream stat("/proc/" + std::to_string(process_id) + "/stat");
+    std::string pid_field, name, state;
+    return stat >> pid_field >> name >> state && state != "Z";
+}
+
+// A stop signal held back while waiting ends the whole group, also a process
+// of it that ignores SIGTERM, before the wait returns.
+TEST(PosixProcessStarter, AStopSignalDuringTheWaitEndsTheWholeGroup) {
+    TempFolder temp;
+    PosixProcessStarter processes;
+    sigset_t stops;
+    sigemptyset(&stops);
+    sigaddset(&stops, SIGINT);
+    sigaddset(&stops, SIGTERM);
+    sigset_t before;
+    pthread_sigmask(SIG_BLOCK, &stops, &before);
+    StartResult result = processes.start(
+        "(trap '' TERM; exec sleep 30) & echo $! > stubborn.pid; wait", temp.path());
+    ASSERT_TRUE(result.started) << result.error;
+    while (first_line(temp.file("stubborn.pid")).empty()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    int stubborn = std::stoi(first_line(temp.file("stubborn.pid")));
+    pthread_kill(pthread_self(), SIGTERM);  // for this thread alone: no other may take it
+    EXPECT_EQ(processes.wait(result.process_id), kWaitStoppedBySignal);
+    bool gone = false;
+    for (int look = 0; look < 100 && !gone; ++look) {  // its new parent collects it
+        gone = !alive(stubborn);
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_TRUE(gone) << "a process of the group outlived the wait";
+    pthread_sigmask(SIG_SETMASK, &before, nullptr);
 }
 
 }  // namespace

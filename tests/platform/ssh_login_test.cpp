@@ -7,6 +7,7 @@
 #include <fstream>
 #include <thread>
 
+#include "platform/dial_failure.h"
 #include "platform/error.h"
 #include "platform/fake/fake_process_starter.h"
 #include "platform/ssh_control_folder.h"
@@ -117,14 +118,16 @@ TEST_F(SshLogin, ARemotePipeSharesTheMachinesMasterConnection) {
     int before = sshd->logins();
     service->connect("nodeA");
     int error = -1;
+    std::string reason;
     auto pipe =
         open_remote_pipe(options, "printf '\\005\\000\\000\\000READY'; cat >/dev/null; :", "nodeA",
-                         "Zelkon_Test", 5000, error);
+                         "Zelkon_Test", 5000, error, reason);
     EXPECT_EQ(error, 0);
     EXPECT_NE(pipe, nullptr);
     EXPECT_EQ(sshd->logins() - before, 1);
 }
 
+// The pipe dial passes ssh's reason up too, as one that holds for the machine.
 TEST_F(SshLogin, AnUnreachableMachineGivesSshsOwnReason) {
     const std::pair<const char*, const char*> cases[] = {
         {"no-such-node.invalid", "Could not resolve hostname"},
@@ -134,6 +137,12 @@ TEST_F(SshLogin, AnUnreachableMachineGivesSshsOwnReason) {
     for (const auto& [host, reason] : cases) {
         EXPECT_NE(connect_error(host).find(reason), std::string::npos)
             << host << ": " << connect_error(host);
+        int error = 0;
+        std::string said;
+        EXPECT_EQ(open_remote_pipe(options, "true", host, "Zelkon_Test", 5000, error, said),
+                  nullptr);
+        EXPECT_NE(said.find(reason), std::string::npos) << host << ": " << said;
+        EXPECT_TRUE(holds_for_whole_machine(said)) << said;
     }
 }
 

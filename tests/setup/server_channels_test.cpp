@@ -53,15 +53,45 @@ TEST_F(ServerSetupTest, WithRpcAMachineWithoutAListenerTurnsRedAndTheSetUpGoesOn
 TEST_F(ServerSetupTest, WithRpcAndNoListenerAnywhereNothingIsOpened) {
     use_rpc();
     test_setup();
-    // A machine whose first pipe does not open is not tried again.
+    // The pipes say nothing of why: each one has its own tries.
     EXPECT_EQ(count_of(info(), "\r\nRPC pipe 1 failed\r\n"), 5);
-    EXPECT_EQ(count_of(info(), "\r\nRPC pipe 2 failed\r\n"), 0);
-    EXPECT_EQ(
-        count_of(info(), "\r\nRPC pipe 2 not tried: the first pipe of nodeA did not open\r\n"), 1);
+    EXPECT_EQ(count_of(info(), "\r\nRPC pipe 2 failed\r\n"), 5);
     EXPECT_EQ(red_rows(), (std::vector<std::string>{"nodeA/0/0", "nodeA/1/0", "nodeB/0/0"}));
     EXPECT_EQ(only_message(),
               "Setup appears to be correct, but no task servers were opened\r\n"
               "Check that the RPC listener program is running");
+}
+
+// A reason that holds for the whole machine fails its other pipes at once,
+// and the connection test does not dial it again; any other keeps the tries.
+TEST_F(ServerSetupTest, WithRpcAMachineThatCannotBeReachedCostsOneAttempt) {
+    const std::string refused = "ssh: connect to host nodea port 22: Connection refused";
+    const std::string closed = "Connection closed by 127.0.0.1 port 22";
+    const struct {
+        std::string reason;
+        int attempts;
+        int dials;
+    } cases[] = {{refused, 1, 1}, {closed, 5, 10 + 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.reason);
+        fake.pipes.servers_opened.clear();
+        use_rpc();
+        fake.pipes.unreachable["nodeA"] = c.reason;
+        listen("nodeB", 1);
+        test_setup();
+        EXPECT_EQ(count_of(info(), "\r\nRPC pipe 1 failed\r\n"), c.attempts);
+        EXPECT_EQ(count_of(info(),
+                           "\r\nRPC pipe 2 not tried: the first pipe of nodeA did not "
+                           "open: " +
+                               refused + "\r\n"),
+                  c.reason == refused ? 1 : 0);
+        EXPECT_EQ(
+            std::count(fake.pipes.servers_opened.begin(), fake.pipes.servers_opened.end(), "nodeA"),
+            c.dials);
+        EXPECT_NE(run_log().find("\rnodeA: " + c.reason), std::string::npos) << run_log();
+        EXPECT_EQ(red_rows(), (std::vector<std::string>{"nodeA/0/0", "nodeA/1/0"}));
+        listeners.clear();
+    }
 }
 
 TEST_F(ServerSetupTest, TaskServersGetTheJobFolderAsTheirMachineReachesIt) {

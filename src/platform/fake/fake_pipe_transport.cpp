@@ -199,6 +199,12 @@ std::unique_ptr<PipeConnection> FakePipeTransport::open(const std::string& serve
                                                         const std::string& name, int wait_ms,
                                                         int& error) {
     servers_opened.push_back(server);
+    last_failure_.clear();
+    if (auto down = unreachable.find(server); down != unreachable.end()) {
+        last_failure_ = down->second;
+        error = kPipeFileNotFound;
+        return nullptr;
+    }
     std::int64_t limit = wait_ms == 0 ? 250 : wait_ms < 0 ? kLongestWaitMs : wait_ms;
     std::int64_t deadline = clock_.tick_ms() + limit;
     error = kPipeFileNotFound;

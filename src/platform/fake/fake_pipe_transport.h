@@ -52,6 +52,7 @@ class FakePipeTransport : public PipeTransport {
                                          const PipeEndpointOptions& options, int& error) override;
     std::unique_ptr<PipeConnection> open(const std::string& server, const std::string& name,
                                          int wait_ms, int& error) override;
+    std::string last_open_failure() const override { return last_failure_; }
 
     // A client driven by the test; null when nothing listens on the name.
     std::shared_ptr<FakePipeLink> connect_client(const std::string& name);
@@ -71,12 +72,15 @@ class FakePipeTransport : public PipeTransport {
     // Other computers whose pipes a test serves here: a pipe NAME on server S
     // is the pipe remote_pipes[S] + NAME of this transport.
     std::map<std::string, std::string> remote_pipes;
+    // Other computers that cannot be reached, with what ssh would say of them.
+    std::map<std::string, std::string> unreachable;
 
   private:
     std::shared_ptr<FakePipe> find(const std::string& name) const;
 
     FakeClock& clock_;
     std::map<std::string, std::shared_ptr<FakePipe>> pipes_;
+    std::string last_failure_;
 };
 
 }  // namespace zelkon
