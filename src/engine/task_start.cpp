@@ -1,3 +1,4 @@
+#include "controller/Module_zelkon_cluster.h"
 #include "engine/task_engine.h"
 #include "piperpc/byte_array.h"
 #include "piperpc/utf16.h"
@@ -53,6 +54,26 @@ std::int32_t TaskEngine::start_through_management(std::int32_t server) {
         write_process_log(" Connection lost to " + state.task_servers[server].name + ": " + lost);
     }
     return status;
+}
+
+// A start the machine confirms later may turn out refused: the task waits
+// again, as if it had never started, and the server goes out as after a
+// failed start.
+bool TaskEngine::take_out_if_start_refused(std::int32_t server) {
+    std::size_t element = element_of(server);
+    if (state.use_rpc || element >= state.server_wmi_process.size() ||
+        !state.server_wmi_process[element] || element >= state.server_process_id.size() ||
+        state.server_wmi_process[element]->start_refused(state.server_process_id[element]) == 0) {
+        return false;
+    }
+    TaskServer& slot = state.task_servers[server];
+    state.cluster_task[slot.task].state = TaskState::waiting;
+    slot.tasks_started -= 1;
+    slot.data_started -= slot.task_data;
+    state.num_tasks_processing -= 1;
+    controls.Text_tasks_processing.text = format_number(state.num_tasks_processing, "0");
+    take_out_after_failed_start(server);
+    return true;
 }
 
 std::string TaskEngine::start_failure_reason(std::int32_t server) const {
