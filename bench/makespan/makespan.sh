@@ -26,7 +26,7 @@ cleanup() {
 trap cleanup EXIT
 [ -n "${KEEP:-}" ] && trap - EXIT
 
-# shellcheck source=makespan_common.sh
+# shellcheck source-path=SCRIPTDIR source=makespan_common.sh
 source "$root/bench/makespan/makespan_common.sh"
 make_programs
 

@@ -1,3 +1,4 @@
+# shellcheck shell=bash disable=SC2154
 # Shared by the makespan benchmarks (sourced): the task program that takes
 # one second and records its times, the job, the controller run and the
 # figures. The caller sets build_bin, ideal and work.

@@ -24,7 +24,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# shellcheck source=makespan_common.sh
+# shellcheck source-path=SCRIPTDIR source=makespan_common.sh
 source "$root/bench/makespan/makespan_common.sh"
 make_programs
 export PATH="$PATH:/usr/sbin"
