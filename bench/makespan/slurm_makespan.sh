@@ -4,7 +4,8 @@
 # job step), and the same 96 "sleep 1" as a job array. Starts a one-node
 # scheduler cluster of its own (this computer as 8 CPUs, private folders and
 # ports), as the tests do; needs root. Each figure is printed with its ratio
-# to the ideal 96 x 1 s / 8 = 12 s.
+# to the ideal 96 x 1 s / 8 = 12 s; then the wait from a task's end to the
+# next start on the same server, median and 99th percentile.
 #
 # Usage: bench/makespan/slurm_makespan.sh   (after scripts/setup.sh)
 set -euo pipefail
@@ -19,19 +20,14 @@ cleanup() {
     scancel --user=root 2>/dev/null || true
     for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done
     wait 2>/dev/null || true
-    rm -rf "$work"
+    if [ -n "${KEEP:-}" ]; then echo "kept $work" >&2; else rm -rf "$work"; fi
 }
 trap cleanup EXIT
 
-# Programs: the build's, with a task program that takes one second at least.
-bin=$work/bin
-mkdir -p "$bin"
-for program in "$build_bin"/*; do ln -s "$program" "$bin/"; done
-rm "$bin/zelkon_cluster_task"
-printf '#!/bin/sh\nZELKON_TASK_MIN_SECONDS=1 exec %s "$@"\n' "$build_bin/zelkon_cluster_task" \
-    >"$bin/zelkon_cluster_task"
-chmod +x "$bin/zelkon_cluster_task"
-export PATH="$bin:$PATH:/usr/sbin"
+# shellcheck source-path=SCRIPTDIR source=makespan_common.sh
+source "$root/bench/makespan/makespan_common.sh"
+make_programs
+export PATH="$PATH:/usr/sbin"
 
 # The cluster: munged, slurmctld and slurmd in the foreground, as children.
 free_port() { python3 -c 'import socket; s=socket.socket(); s.bind(("",0)); print(s.getsockname()[1])'; }
@@ -85,48 +81,16 @@ for _ in $(seq 300); do
     sleep 0.1
 done
 
-# A tiny job of 480 stations: 96 tasks of 5 data points.
-folder=$work/job
-mkdir -p "$folder/inv"
-cat >"$folder/inv/zelkon.inp" <<'INP'
-title = Makespan job
-station_origin = 25 25
-station_spacing = 50 50
-station_count = 24 20
-station_height = 5
-mesh_origin = -200 -200 0
-cell_size = 100 100 50
-cell_count = 4 4 2
-component = gz gz 1
-threshold = 0
-INP
-printf '%s\r\n' "Nimbal_Controller settings V1.0" "" "Job ID" "1" "" "Work Drive" \
-    "$folder" "" "Work Folder" "Work" "" "Local Path" "$folder/inv/" "" \
-    "Folder Share Name" "" "" "Max Tasks" "96" "" "Use RPC" "No" "" "ServerList" \
-    "slurm" >"$folder/settings.inp"
-
-report() {
-    printf '%-48s %7.2f s  %5.2f x ideal\n' "$1" "$2" "$(echo "$2 / $ideal" | bc -l)"
-}
-
-# The controller: from the run's start ("Zelkon Cluster started at") to the
-# end of salloc, and the whole command.
-begin=$(date +%s.%N)
-XDG_CONFIG_HOME=$folder/config salloc --quiet --nodes=1 --ntasks=8 \
-    zelkon-cluster-controller --headless --settings "$folder/settings.inp" "$folder/inv" \
-    2>"$folder/err.txt" |
-    while IFS= read -r line; do
-        case $line in "Zelkon Cluster started at"*) date +%s.%N >"$folder/started" ;; esac
-    done
-end=$(date +%s.%N)
-started=$(cat "$folder/started" 2>/dev/null || echo "$begin")
-grep -q "Job 96 complete" "$folder/inv/"*_process.log || echo "run failed: $(cat "$folder/err.txt")" >&2
-report "controller in salloc, slurm (8 steps): makespan" "$(echo "$end - $started" | bc)"
-report "controller in salloc, slurm (8 steps): whole" "$(echo "$end - $begin" | bc)"
+read -r span whole < <(controller_run slurm No 1 salloc --quiet --nodes=1 --ntasks=8)
+report "controller in salloc, slurm (8 steps): makespan" "$span"
+report "controller in salloc, slurm (8 steps): whole" "$whole"
 
 # The same work as a job array of 96 one-CPU jobs.
 begin=$(date +%s.%N)
 sbatch --quiet --wait --array=1-96 --ntasks=1 --output=/dev/null --wrap="sleep 1" >/dev/null
 end=$(date +%s.%N)
 report "job array of 96 x sleep 1" "$(echo "$end - $begin" | bc)"
+
+printf '%-48s %10s  %10s\n' "completion to next start, same server" median p99
+wait_report "controller in salloc, slurm (8 steps)" 1
 echo "load average: $(cut -d' ' -f1-3 /proc/loadavg)"

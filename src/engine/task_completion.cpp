@@ -28,7 +28,7 @@ void TaskEngine::check_for_completed_tasks() {
     // looked at again on the next tick; no message.
     try {
         for (std::int32_t server = 1; server <= servers.num_task_servers(); ++server) {
-            if (servers.task_servers[server].busy) {
+            if (servers.task_servers[server].busy && !take_out_if_start_refused(server)) {
                 collect_if_complete(server);
             }
         }

@@ -61,6 +61,9 @@ class TaskEngine : public HungServerCheck {
     std::int32_t start_through_pipe(std::int32_t server, const std::string& command);
     std::int32_t start_through_management(std::int32_t server, const std::string& command);
     void take_out_after_failed_start(std::int32_t server);
+    // True when the server's start was refused after it returned; the
+    // server is then out of service and its task waits again.
+    bool take_out_if_start_refused(std::int32_t server);
     // ": " and the starter's reason for the failed start, or "".
     std::string start_failure_reason(std::int32_t server) const;
     void end_run_when_no_server_is_left();

@@ -1,4 +1,5 @@
 #include "engine/task_engine.h"
+#include "model/Module_zelkon_cluster.h"
 #include "piperpc/byte_array.h"
 #include "piperpc/utf16.h"
 #include "platform/error.h"
@@ -49,6 +50,27 @@ std::int32_t TaskEngine::start_through_management(std::int32_t server, const std
         write_process_log(" Connection lost to " + servers.task_servers[server].name + ": " + lost);
     }
     return status;
+}
+
+// A start the machine confirms later may turn out refused: the task waits
+// again, as if it had never started, and the server goes out as after a
+// failed start.
+bool TaskEngine::take_out_if_start_refused(std::int32_t server) {
+    std::size_t element = element_of(server);
+    if (job.use_rpc || element >= channels.server_wmi_process.size() ||
+        !channels.server_wmi_process[element] || element >= channels.server_process_id.size() ||
+        channels.server_wmi_process[element]->start_refused(channels.server_process_id[element]) ==
+            0) {
+        return false;
+    }
+    TaskServer& slot = servers.task_servers[server];
+    tasks.cluster_task[slot.task].state = TaskState::waiting;
+    slot.tasks_started -= 1;
+    slot.data_started -= slot.task_data;
+    tasks.num_tasks_processing -= 1;
+    view.show_task_counts();
+    take_out_after_failed_start(server);
+    return true;
 }
 
 std::string TaskEngine::start_failure_reason(std::int32_t server) const {

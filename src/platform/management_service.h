@@ -13,8 +13,12 @@ class ProcessClass {
     // and the process id on success, a non-zero code otherwise.
     virtual int Create(const std::string& command_line, const std::string& folder,
                        int& process_id) = 0;
-    // Why the last Create failed, in the starter's own words; "" when it
-    // has none to give.
+    // A non-zero code when the start of process_id, which Create returned
+    // before it was confirmed, was refused after all (told once; then
+    // failure_reason() says why); 0 while it runs, and once it has ended.
+    virtual int start_refused(int /*process_id*/) { return 0; }
+    // Why the last Create (or refused start) failed, in the starter's own
+    // words; "" when it has none to give.
     virtual std::string failure_reason() const { return ""; }
     // Why the machine can no longer be reached, in the words of what reached
     // it; empty while it can, or when there is nothing to add.

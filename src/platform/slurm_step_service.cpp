@@ -83,6 +83,10 @@ class SlurmProcessClass : public ProcessClass {
         reason_.clear();
         return service_.start_step(node_, command_line, folder, process_id, reason_);
     }
+    int start_refused(int process_id) override {
+        reason_.clear();
+        return service_.step_refused(process_id, reason_);
+    }
     std::string failure_reason() const override { return reason_; }
 
   private:
@@ -134,37 +138,55 @@ int SlurmStepService::start_step(const std::string& node, const std::string& com
     if (step.pid == 0) {
         return 127;  // as a shell reports a program it cannot run
     }
+    refusals_.erase(step.pid);  // an earlier srun's, whose pid is used again
+    if (nodes_launched_.contains(node)) {
+        running_.push_back(step);
+        process_id = static_cast<int>(step.pid);
+        return 0;
+    }
     int code = await_launch(step, reason);
     if (code == 0) {
+        nodes_launched_.insert(node);
         process_id = static_cast<int>(step.pid);
     }
     return code;
 }
 
-// Launched: the step is kept. Ended: a refusal, unless it ended well (a
-// step as short as "true" may end before its launch is read).
+int SlurmStepService::step_refused(int process_id, std::string& reason) {
+    for (auto step = running_.begin(); step != running_.end(); ++step) {
+        Refusal refusal;
+        if (step->pid == process_id && step->id.empty() && has_ended(*step, refusal)) {
+            forget(*step);
+            running_.erase(step);
+            if (refusal.code != 0) {
+                refusals_[process_id] = refusal;
+            }
+            break;
+        }
+    }
+    auto found = refusals_.find(process_id);
+    if (found == refusals_.end()) {
+        return 0;
+    }
+    int code = found->second.code;
+    reason = found->second.reason;
+    refusals_.erase(found);
+    return code;
+}
+
+// Launched: the step is kept. Ended: a refusal, unless it launched or ended
+// well (a step as short as "true" may end before its launch is read).
 int SlurmStepService::await_launch(Step& step, std::string& reason) {
     for (int waited = 0; waited < kLaunchWaitUs; waited += kLookIntervalUs) {
-        step.id = launched_step_id(text_of(step.messages));
+        Refusal refusal;
+        if (has_ended(step, refusal)) {
+            forget(step);
+            reason = refusal.reason;
+            return refusal.code;
+        }
         if (!step.id.empty()) {
             running_.push_back(step);
             return 0;
-        }
-        int status = 0;
-        pid_t ended = waitpid(step.pid, &status, WNOHANG);
-        int wait_error = errno;
-        if (ended != 0) {
-            std::string messages = text_of(step.messages);
-            forget(step);
-            if (ended < 0) {
-                reason = "srun: " + std::string(std::strerror(wait_error));
-                return 1;
-            }
-            if (WIFEXITED(status) && WEXITSTATUS(status) == 0) {
-                return 0;
-            }
-            reason = srun_failure_reason(messages);
-            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
         }
         usleep(kLookIntervalUs);
     }
@@ -172,9 +194,42 @@ int SlurmStepService::await_launch(Step& step, std::string& reason) {
     return 0;
 }
 
+bool SlurmStepService::has_ended(Step& step, Refusal& refusal) {
+    if (step.id.empty()) {
+        step.id = launched_step_id(text_of(step.messages));
+    }
+    int status = 0;
+    pid_t ended = waitpid(step.pid, &status, WNOHANG);
+    int wait_error = errno;
+    if (ended == 0) {
+        return false;
+    }
+    refusal = Refusal{};
+    if (!step.id.empty()) {
+        return true;
+    }
+    if (ended < 0) {
+        refusal = {1, "srun: " + std::string(std::strerror(wait_error))};
+        return true;
+    }
+    // Its messages are whole now.
+    std::string messages = text_of(step.messages);
+    step.id = launched_step_id(messages);
+    if (!step.id.empty() || (WIFEXITED(status) && WEXITSTATUS(status) == 0)) {
+        return true;
+    }
+    refusal.code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    refusal.reason = srun_failure_reason(messages);
+    return true;
+}
+
 void SlurmStepService::reap_finished() {
     for (std::size_t i = 0; i < running_.size();) {
-        if (waitpid(running_[i].pid, nullptr, WNOHANG) != 0) {
+        Refusal refusal;
+        if (has_ended(running_[i], refusal)) {
+            if (refusal.code != 0) {
+                refusals_[running_[i].pid] = refusal;
+            }
             forget(running_[i]);
             running_.erase(running_.begin() + static_cast<std::ptrdiff_t>(i));
         } else {

@@ -70,6 +70,32 @@ TEST_F(EngineTest, AFailedStartTurnsTheServerRedAndTheNextFreeServerTakesTheTask
     EXPECT_EQ(fake.events.yields, 1);
 }
 
+// A start confirmed later (a job step) may be refused after it was booked:
+// the next look at the servers undoes the start and takes the server out.
+TEST_F(EngineTest, AStartRefusedLaterPutsTheTaskBackAndTakesTheServerOut) {
+    seed_run({{"nodeA", 1, 0}, {"nodeB", 1, 0}}, 2);
+    form.task_engine.allocate_task_to_server();
+    ASSERT_EQ(fake.management.created.size(), 2u);
+    fake.management.refuse_later(fake.management.created[1].process_id, 1,
+                                 "Unable to create step: Node drained");
+    form.task_engine.check_for_completed_tasks();
+
+    EXPECT_TRUE(state.task_servers[2].failed);
+    EXPECT_FALSE(state.task_servers[2].busy);
+    EXPECT_EQ(state.task_servers[2].tasks_started, 0);
+    EXPECT_EQ(state.task_servers[2].data_started, 0);
+    EXPECT_EQ(controls.Grid_server_stats.cell(2, 1).back_color, kColorRed);
+    EXPECT_EQ(state.cluster_task[2].state, TaskState::waiting);
+    EXPECT_EQ(state.num_tasks_processing, 1);
+    EXPECT_EQ(controls.Text_tasks_processing.text, "1");
+    EXPECT_EQ(process_log_lines().back(),
+              " Server failed to start task: nodeB/0: Unable to create step: Node drained");
+    finish_task(1, "Clock time taken: 0.01\r\n");
+    form.task_engine.check_for_completed_tasks();
+    form.task_engine.allocate_task_to_server();
+    EXPECT_EQ(state.cluster_task[2].server, 1);
+}
+
 struct CommandCase {
     const char* what;
     bool local;

@@ -14,6 +14,7 @@ class FakeProcessClass : public ProcessClass {
                int& process_id) override {
         return service_.create(host_, command_line, folder, process_id);
     }
+    int start_refused(int process_id) override { return service_.start_refused(host_, process_id); }
     std::string failure_reason() const override { return service_.failure_reason(host_); }
 
   private:
@@ -61,6 +62,21 @@ void FakeManagementService::fail_creates(const std::string& host, int code, std:
 std::string FakeManagementService::failure_reason(const std::string& host) const {
     auto reason = create_reasons_.find(host);
     return reason == create_reasons_.end() ? "" : reason->second;
+}
+
+void FakeManagementService::refuse_later(int process_id, int code, std::string reason) {
+    late_refusals_[process_id] = {code, std::move(reason)};
+}
+
+int FakeManagementService::start_refused(const std::string& host, int process_id) {
+    auto refusal = late_refusals_.find(process_id);
+    if (refusal == late_refusals_.end()) {
+        return 0;
+    }
+    int code = refusal->second.first;
+    create_reasons_[host] = refusal->second.second;
+    late_refusals_.erase(refusal);
+    return code;
 }
 
 int FakeManagementService::create(const std::string& host, const std::string& command_line,

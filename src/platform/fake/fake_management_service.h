@@ -47,6 +47,9 @@ class FakeManagementService : public ManagementService {
     // them; 0 lets them succeed again.
     void fail_creates(const std::string& host, int code, std::string reason = "");
     std::string failure_reason(const std::string& host) const;
+    // The start of process_id turns out refused with code and reason, when
+    // its process class is next asked about it.
+    void refuse_later(int process_id, int code, std::string reason);
 
     // Calls run for each process created since the last call, oldest first;
     // returns how many.
@@ -55,6 +58,7 @@ class FakeManagementService : public ManagementService {
     // What the process classes call.
     int create(const std::string& host, const std::string& command_line, const std::string& folder,
                int& process_id);
+    int start_refused(const std::string& host, int process_id);
 
     std::vector<std::string> connects;    // every host asked for, in order
     std::vector<CreatedProcess> created;  // every Create call, in order
@@ -70,6 +74,7 @@ class FakeManagementService : public ManagementService {
     std::map<std::string, int> delays_ms_;
     std::map<std::string, int> create_codes_;
     std::map<std::string, std::string> create_reasons_;
+    std::map<int, std::pair<int, std::string>> late_refusals_;
     int next_id_ = 5000;
     std::size_t run_up_to_ = 0;  // created[0, run_up_to_) went through run_pending
 };
