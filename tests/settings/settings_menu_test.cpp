@@ -23,7 +23,7 @@ class SettingsMenu : public SettingsFixture {
 
 // Only a good file is loaded and claimed so; cancelling says nothing.
 TEST_F(SettingsMenu, ReadSetupLoadsTheChosenFile) {
-    fake.files.add_file("/cfg/mine.inp", settings_file("77", "10", "Yes", "X/5"));
+    fake.files.add_file("/cfg/mine.inp", settings_text("77", "10", "Yes", "X/5"));
     fake.files.add_file("/cfg/bad.inp", "hello\r\n");
     struct Case {
         std::optional<std::string> chosen;
@@ -43,12 +43,12 @@ TEST_F(SettingsMenu, ReadSetupLoadsTheChosenFile) {
         SCOPED_TRACE(one.chosen.value_or("(cancelled)"));
         fake.dialogs = FakeDialogs{};
         fake.dialogs.chosen_files.push_back(one.chosen);
-        form.menu_read_setup_Click();
+        settings_file.menu_read_setup_Click();
         expect_one_dialog("Select the parameter file to read");
         EXPECT_EQ(fake.dialogs.messages, one.messages);
-        EXPECT_EQ(form.controls.Text_server.text, one.servers);
+        EXPECT_EQ(controls.Text_server.text, one.servers);
     }
-    EXPECT_EQ(form.controls.Text_jobID.text, "000077");
+    EXPECT_EQ(controls.Text_jobID.text, "000077");
 }
 
 // ".inp" is added only when the name has no extension of its own.
@@ -63,7 +63,7 @@ TEST_F(SettingsMenu, SaveSetupWritesTheChosenFile) {
         SCOPED_TRACE(chosen);
         fake.dialogs = FakeDialogs{};
         fake.dialogs.chosen_files.push_back(chosen);
-        form.menu_save_setup_Click();
+        settings_file.menu_save_setup_Click();
         expect_one_dialog("Select the parameter file to create");
         EXPECT_TRUE(fake.files.content(written).starts_with("Nimbal_Controller settings V1.0"));
         EXPECT_EQ(fake.files.files.count(chosen), chosen == std::string(written) ? 1u : 0u);
@@ -72,40 +72,27 @@ TEST_F(SettingsMenu, SaveSetupWritesTheChosenFile) {
     }
 }
 
-TEST_F(SettingsMenu, AnExistingFileIsOverwrittenOnlyOnYes) {
+// An existing file is overwritten only on Yes; a save the check stops, or
+// that cannot write, says why.
+TEST_F(SettingsMenu, SaveSetupAsksBeforeOverwritingAndSaysWhyItCannotSave) {
     fake.files.add_file("/cfg/mine.inp", "keep me");
-    fake.dialogs.chosen_files.push_back("/cfg/mine.inp");
-    fake.dialogs.answers.push_back(false);
-    form.menu_save_setup_Click();
-    ASSERT_EQ(fake.dialogs.questions.size(), 1u);
-    EXPECT_EQ(fake.dialogs.questions[0], "That file already, exists, overwrite?");
+    fake.dialogs.chosen_files = {"/cfg/mine.inp", "/cfg/mine.inp", "/missing/folder/mine.inp"};
+    fake.dialogs.answers = {false, true};
+    settings_file.menu_save_setup_Click();
     EXPECT_EQ(fake.files.content("/cfg/mine.inp"), "keep me");
-
-    fake.dialogs.chosen_files.push_back("/cfg/mine.inp");
-    fake.dialogs.answers.push_back(true);
-    form.menu_save_setup_Click();
+    settings_file.menu_save_setup_Click();
     EXPECT_TRUE(fake.files.content("/cfg/mine.inp").starts_with("Nimbal_Controller settings"));
-}
-
-TEST_F(SettingsMenu, SaveSetupThatCannotSaveSaysWhyAndGoesOn) {
-    form.controls.Text_jobID.text = "";
-    form.menu_save_setup_Click();
-    EXPECT_TRUE(fake.dialogs.dialog_titles.empty());  // the check stops it first
-    EXPECT_EQ(only_message(), "No job ID has been specified");
-
-    form.controls.Text_jobID.text = "12";
-    std::size_t changes = fake.files.changes.size();
-    form.menu_save_setup_Click();  // cancelled
-    EXPECT_EQ(fake.files.changes.size(), changes);
-    EXPECT_TRUE(fake.dialogs.messages.empty());
-
-    fake.dialogs = FakeDialogs{};
-    fake.dialogs.chosen_files.push_back("/missing/folder/mine.inp");
-    form.menu_save_setup_Click();
-    expect_one_dialog("Select the parameter file to create");
+    EXPECT_EQ(fake.dialogs.questions,
+              std::vector<std::string>(2, "That file already, exists, overwrite?"));
+    settings_file.menu_save_setup_Click();
     EXPECT_EQ(only_message(),
               "An error occurred while saving the settings: "
               "Path/File access error: /missing/folder/mine.inp");
+    controls.Text_jobID.text = "";
+    fake.dialogs.dialog_titles.clear();
+    settings_file.menu_save_setup_Click();
+    EXPECT_TRUE(fake.dialogs.dialog_titles.empty());  // the check stops it first
+    EXPECT_EQ(only_message(), "No job ID has been specified");
 }
 
 }  // namespace
