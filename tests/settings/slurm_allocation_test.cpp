@@ -35,8 +35,7 @@ TEST(SlurmAllocation, NodeListsExpandToTheirNodes) {
         {"a,,b", "!an empty node name"},
         {"", "!an empty node name"},
         {"n[1-20000]", "!more than 10000 nodes"},
-        {"n[1-200]m[1-200]", "!more than 10000 nodes"},
-    };
+        {"n[1-200]m[1-200]", "!more than 10000 nodes"}};
     for (const auto& [text, expected] : cases) {
         SCOPED_TRACE(text);
         std::vector<std::string> nodes;

@@ -85,7 +85,6 @@ class InitialisationTest : public ::testing::Test, public RunBench {
             }
             expected_first = task.last_datum + 1;
         }
-        EXPECT_GE(tasks.cluster_task[tasks.num_tasks].last_datum, expected_first - 1);
         EXPECT_EQ(tasks.cluster_task[tasks.num_tasks].last_datum, data.num_data);
         EXPECT_EQ(tasks.cluster_task.size(), tasks.num_tasks);
     }
@@ -171,37 +170,35 @@ TEST_F(InitialisationTest, ABadInitLogStopsWithItsMessage) {
         lines.insert(lines.end(), more.begin(), more.end());
         return lines;
     };
-    const std::tuple<Lines, std::string, int> cases[] = {
-        {{{"Number of observed data", "Number of observed data = 500"}},
+    const std::string not_generated =
+        "The Zelkon cluster cluster data file was not generated correctly";
+    const std::tuple<int, std::string, Lines> cases[] = {
+        {0,
          init + "did not read the observed data correctly",
-         0},
-        {{{"Reading mesh", "  Reading mesh: MeshError in cell 4  "}},
+         {{"Number of observed data", "Number of observed data = 500"}}},
+        {0,
          init + "encountered an error: Reading mesh: MeshError in cell 4",
-         0},
-        {with_two({{"Data type, restart", "Data type, restart: 1 x"}}),
-         init + "did not correctly specify the data type for component 2 correctly", 0},
-        {with_two({{"Data type:", "Data type: gz"}}), suffix2, 0},
-        {with_two({{"Data type:", "Data type: gz ../../etc/x"}}), suffix2, 0},
-        {{{"Number of Components", "Number of Components: 0"}},
+         {{"Reading mesh", "  Reading mesh: MeshError in cell 4  "}}},
+        {0, init + "did not correctly specify the data type for component 2 correctly",
+         with_two({{"Data type, restart", "Data type, restart: 1 x"}})},
+        {0, suffix2, with_two({{"Data type:", "Data type: gz"}})},
+        {0, suffix2, with_two({{"Data type:", "Data type: gz ../../etc/x"}})},
+        {0,
          init + "did not read the Number of Components correctly",
-         0},
-        {{{"Cluster File", "Cluster File:   "}},
-         "The Zelkon cluster cluster data file was not generated correctly",
-         0},
-        {{{"Cluster File", "Cluster File: other.zcd"}},
+         {{"Number of Components", "Number of Components: 0"}}},
+        {0, not_generated, {{"Cluster File", "Cluster File:   "}}},
+        {0, not_generated, {{"Number of observed data", "Number of observed data: 0"}}},
+        {0,
          "The Zelkon cluster cluster data file does not exist",
-         0},
-        {{{"Number of observed data", "Number of observed data: 0"}},
-         "The Zelkon cluster cluster data file was not generated correctly",
-         0},
-        {{{"Number of Components", "Number of Components: 7"},
-          {"Data type, restart", "Data type, restart: 1 2 3 4 5 6 7"}},
+         {{"Cluster File", "Cluster File: other.zcd"}}},
+        {16,
          "Subscript out of range",
-         16},
-        {{{"Number of observed data", "Number of observed data: 1e12"}}, "Overflow", 16},
+         {{"Number of Components", "Number of Components: 7"},
+          {"Data type, restart", "Data type, restart: 1 2 3 4 5 6 7"}}},
+        {16, "Overflow", {{"Number of observed data", "Number of observed data: 1e12"}}},
     };
     const std::vector<std::string> good = init_log;
-    for (const auto& [lines, message, stage_thrown] : cases) {
+    for (const auto& [stage_thrown, message, lines] : cases) {
         SCOPED_TRACE(message);
         init_log = good;
         set_lines(lines);

@@ -44,17 +44,9 @@ class RunSetupTest : public ::testing::Test {
         fake.management.on_create = [this](const auto& p) { run_listing(p.command_line); };
     }
 
-    // The listing command writes the listing, its last word, on the disk the
-    // other machines reach under /net/CONTROL1.
     void run_listing(const std::string& command) {
-        std::string listing = command.substr(command.rfind(' ') + 1);
-        if (listing.starts_with("/net/CONTROL1/")) {
-            listing.erase(0, 13);
-        } else if (listing.starts_with("/mnt/ctl/")) {  // the share of /data/Work
-            listing.replace(0, 8, "/data/Work");
-        }
         if (command.starts_with("{ dir ") && fake.files.folder_exists("/data/Work/Job_12")) {
-            fake.files.add_file(listing, "listing");
+            fake.files.add_file(listing_written_by(command), "listing");
         }
     }
     std::string only_message() const {

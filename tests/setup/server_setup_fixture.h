@@ -41,12 +41,8 @@ class ServerSetupTest : public ::testing::Test, public RunBench {
         hooks.on_run_log_appended = [this](const std::string& text) { logged += text; };
     }
 
-    // What the listing command does: it writes the listing (its last word).
     void run_listing(const std::string& command) {
-        std::string listing = command.substr(command.rfind(' ') + 1);
-        if (listing.starts_with("/net/CONTROL1/")) {
-            listing.erase(0, 13);
-        }
+        std::string listing = listing_written_by(command);
         if (command.starts_with("{ dir ") &&
             fake.files.folder_exists(listing.substr(0, listing.rfind('/')))) {
             fake.files.add_file(listing, "listing");
