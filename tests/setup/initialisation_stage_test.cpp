@@ -19,8 +19,6 @@ using Lines = std::vector<std::pair<std::string, std::string>>;  // key, line re
 // init program that writes the log lines a test sets and the cluster file.
 class InitialisationTest : public ::testing::Test, public RunBench {
   protected:
-    static constexpr const char* kInitLog = "/inv/demo/zelkon_cluster_init_12.log";
-
     InitialisationTest() {
         job.job_id = "12";
         job.local_path = kInversion;
@@ -33,7 +31,7 @@ class InitialisationTest : public ::testing::Test, public RunBench {
             for (const auto& line : init_log) {
                 content += line + "\r\n";
             }
-            fake.files.add_file(kInitLog, content);
+            fake.files.add_file("/inv/demo/zelkon_cluster_init_12.log", content);
         };
     }
 
@@ -89,27 +87,17 @@ class InitialisationTest : public ::testing::Test, public RunBench {
         EXPECT_EQ(tasks.cluster_task.size(), tasks.num_tasks);
     }
 
-    std::vector<std::string> init_log = {"Zelkon cluster initialisation",
-                                         "Number of observed data: 1004",
-                                         "Number of x cells: 100 cells",
-                                         "Number of y cells: 100",
-                                         "Number of z cells: 50",
-                                         "Number of Components: 1",
-                                         "Data type, restart: 1",
-                                         "Data type: gz",
-                                         "no error found",
-                                         "Cluster File: zelkon_cluster_000012.zcd"};
+    std::vector<std::string> init_log = split_text_lines(
+        "Zelkon cluster initialisation\nNumber of observed data: 1004\nNumber of x cells: 100 "
+        "cells\nNumber of y cells: 100\nNumber of z cells: 50\nNumber of Components: 1\n"
+        "Data type, restart: 1\nData type: gz\nno error found\n"
+        "Cluster File: zelkon_cluster_000012.zcd");
     SetupProgress setup;
     AssemblyLog assembly_log{data, assembly_state, fake.files, fake.dialogs};
-    InitialisationStage stage{
-        controls,
-        job,
-        data,
-        tasks,
-        assembly_state,
-        wmi_process_class,
-        assembly_log,
-        InitialisationServices{fake.files, fake.processes, fake.management, fake.dialogs, host}};
+    InitialisationServices services{fake.files, fake.processes, fake.management, fake.dialogs,
+                                    host};
+    InitialisationStage stage{controls,          job,          data,    tasks, assembly_state,
+                              wmi_process_class, assembly_log, services};
 };
 
 TEST_F(InitialisationTest, ReadsTheInitLogAndDividesTheDataIntoTasks) {
