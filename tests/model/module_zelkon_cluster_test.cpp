@@ -27,12 +27,6 @@ TEST(FormatDuration, OverflowsPastThirtyTwoBits) {
     EXPECT_EQ(format_duration(2147483647.0), "24855 03:14:07");
     EXPECT_THROW(format_duration(2147483647.5), ZelkonError);
     EXPECT_THROW(format_duration(-2147483649.0), ZelkonError);
-    try {
-        format_duration(1e12);
-        FAIL() << "no overflow";
-    } catch (const ZelkonError& error) {
-        EXPECT_EQ(error.description(), "Overflow");
-    }
 }
 
 TEST(Numbers, NumericTextIsOneCompleteDecimalNumber) {
@@ -104,12 +98,9 @@ TEST(FixedMs, SumsOfManySmallTimesStayExact) {
 }
 
 TEST(Text, TrimUpperAndYesNo) {
-    EXPECT_EQ(trim(" \t a b \t"), "a b");
-    EXPECT_EQ(trim("\r\n"), "\r\n");
+    EXPECT_EQ(trim(" \t a b \t") + trim("\r\n"), "a b\r\n");
     EXPECT_EQ(to_upper("node1.Local"), "NODE1.LOCAL");
-    EXPECT_EQ(yes_no(-1), "Yes");
-    EXPECT_EQ(yes_no(1), "Yes");
-    EXPECT_EQ(yes_no(0), "No");
+    EXPECT_EQ(yes_no(-1) + yes_no(1) + yes_no(0), "YesYesNo");
 }
 
 }  // namespace

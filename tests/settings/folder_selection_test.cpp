@@ -6,89 +6,68 @@
 namespace zelkon {
 namespace {
 
-const char* const kMounts =
-    "proc /proc proc rw,nosuid 0 0\n"
-    "/dev/sda2 / ext4 rw 0 0\n"
-    "/dev/sda1 /boot/efi vfat rw 0 0\n"
-    "/dev/sdb1 /data ext4 rw 0 0\n"
-    "/dev/loop3 /snap/core/1 squashfs ro 0 0\n"
-    "ctl:/export /mnt/ctl nfs4 rw 0 0\n"
-    "/dev/sdc1 /media/my\\040disk ext4 rw 0 0\n"
-    "overlay /var/lib/x overlay rw 0 0\n";
-
-class FolderSelection : public SettingsFixture {
-  protected:
-    FolderSelection() {
-        fake.files.add_file("/proc/mounts", kMounts);
-        fake.files.add_file("/data/inv/zelkon.inp", "x");
-        fake.environment.variables["HOME"] = "/home/user";
-        fake.current_directory.path = "/home/user";
-        for (const char* folder : {"/home/user/inv", "/data/inv", "/mnt/ctl", "/media/my disk"}) {
-            fake.files.add_folder(folder);
+// The drives are the root, the home folder and the real mounts; a typed or
+// dropped folder moves Drive1 and Dir1 only when it is an existing folder
+// (typed with blanks or relative; of a drop only the first item counts).
+TEST_F(SettingsFixture, AnExistingFolderMovesTheDriveAndFolderLists) {
+    fake.files.add_file(
+        "/proc/mounts",
+        "proc /proc proc rw,nosuid 0 0\n/dev/sda2 / ext4 rw 0 0\n"
+        "/dev/sda1 /boot/efi vfat rw 0 0\n/dev/sdb1 /data ext4 rw 0 0\n"
+        "/dev/loop3 /snap/core/1 squashfs ro 0 0\nctl:/export /mnt/ctl nfs4 rw 0 0\n"
+        "/dev/sdc1 /media/my\\040disk ext4 rw 0 0\noverlay /var/lib/x overlay rw 0 0\n");
+    fake.files.add_file("/data/inv/zelkon.inp", "x");
+    fake.environment.variables["HOME"] = "/home/user";
+    fake.current_directory.path = "/home/user";
+    for (const char* folder :
+         {"/home/user/inv", "/data/inv", "/mnt/ctl", "/media/my disk", "inv"}) {
+        fake.files.add_folder(folder);
+    }
+    EXPECT_EQ(folder_selection.drive_list(),
+              (std::vector<std::string>{"/", "/home/user", "/data", "/media/my disk", "/mnt/ctl"}));
+    using Paths = std::optional<std::vector<std::string>>;
+    const std::tuple<const char*, Paths, const char*> cases[] = {
+        {"  /data/inv/  ", std::nullopt, "/data /data/inv"},
+        {"inv", std::nullopt, "/home/user /home/user/inv"},
+        {"   ", std::nullopt, "/ /"},
+        {"/data/nothing", std::nullopt, "/ /"},
+        {"/data/inv/zelkon.inp", std::nullopt, "/ /"},
+        {nullptr, std::vector<std::string>{"/home/user/inv", "/data/inv"},
+         "/home/user /home/user/inv"},
+        {nullptr, std::vector<std::string>{"/data/inv/zelkon.inp", "/data/inv"}, "/ /"},
+        {nullptr, std::vector<std::string>{"/data/gone"}, "/ /"},
+        {nullptr, std::vector<std::string>{}, "/ /"},
+        {nullptr, std::nullopt, "/ /"},
+    };
+    for (const auto& [typed, dropped, lists] : cases) {
+        controls.Drive1 = "/";
+        controls.Dir1 = "/";
+        if (typed) {
+            controls.Text_set_folder.text = typed;
+            folder_selection.Command_set_folder_Click();
+            EXPECT_EQ(controls.Text_set_folder.text, typed);
+        } else {
+            folder_selection.Dir1_OLEDragDrop(dropped);
         }
-        fake.files.add_folder("inv");  // as the current folder finds it
+        EXPECT_EQ(controls.Drive1 + " " + controls.Dir1, lists) << (typed ? typed : "a drop");
     }
-
-    // Drive1 and Dir1 after a handler run from the root.
-    template <typename Handler>
-    std::string lists_after(Handler handler) {
-        form.controls.Drive1 = "/";
-        form.controls.Dir1 = "/";
-        handler();
-        return form.controls.Drive1 + " " + form.controls.Dir1;
-    }
-};
-
-TEST_F(FolderSelection, TheDriveListHoldsTheRootHomeAndRealMounts) {
-    std::vector<std::string> expected = {"/", "/home/user", "/data", "/media/my disk", "/mnt/ctl"};
-    EXPECT_EQ(form.drive_list(), expected);
+    EXPECT_EQ(job.local_path, "");
+    EXPECT_TRUE(fake.dialogs.messages.empty());
     fake.files.files.erase("/proc/mounts");
     fake.environment.variables["HOME"] = "/home/user/";
-    EXPECT_EQ(form.drive_list(), (std::vector<std::string>{"/", "/home/user"}));
-}
-
-// Only an existing folder moves the lists; it is typed with blanks or relative.
-TEST_F(FolderSelection, ATypedFolderMovesBothLists) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"  /data/inv/  ", "/data /data/inv"},
-        {"inv", "/home/user /home/user/inv"},
-        {"", "/ /"},
-        {"   ", "/ /"},
-        {"/data/nothing", "/ /"},
-        {"/data/inv/zelkon.inp", "/ /"},
-    };
-    for (const auto& [typed, lists] : cases) {
-        form.controls.Text_set_folder.text = typed;
-        EXPECT_EQ(lists_after([this] { form.Command_set_folder_Click(); }), lists) << typed;
-        EXPECT_EQ(form.controls.Text_set_folder.text, typed);
-    }
-    EXPECT_EQ(form.job.local_path, "");
-    EXPECT_TRUE(fake.dialogs.messages.empty());
-}
-
-// Only the first item dropped counts, and only when it is a folder.
-TEST_F(FolderSelection, ADroppedFolderMovesTheListsToTheFirstOnly) {
-    using Paths = std::optional<std::vector<std::string>>;
-    const std::pair<Paths, const char*> cases[] = {
-        {std::vector<std::string>{"/home/user/inv", "/data/inv"}, "/home/user /home/user/inv"},
-        {std::vector<std::string>{"/data/inv/zelkon.inp", "/data/inv"}, "/ /"},
-        {std::vector<std::string>{"/data/gone"}, "/ /"},
-        {std::vector<std::string>{}, "/ /"},
-        {std::nullopt, "/ /"},
-    };
-    for (const auto& [paths, lists] : cases) {
-        EXPECT_EQ(lists_after([&] { form.Dir1_OLEDragDrop(paths); }), lists);
-    }
-    EXPECT_TRUE(fake.dialogs.messages.empty());
+    EXPECT_EQ(folder_selection.drive_list(), (std::vector<std::string>{"/", "/home/user"}));
 }
 
 TEST(DriveRoots, FoldersFindTheirDrives) {
     std::vector<std::string> drives = {"/", "/home/user", "/data"};
-    EXPECT_EQ(drive_of("/data/inv", drives), "/data");
-    EXPECT_EQ(drive_of("/data", drives), "/data");
-    EXPECT_EQ(drive_of("/database", drives), "/");
-    EXPECT_EQ(drive_of("/home/user/x", drives), "/home/user");
-    EXPECT_EQ(drive_of("relative", drives), "");
+    const std::pair<const char*, const char*> cases[] = {{"/data/inv", "/data"},
+                                                         {"/data", "/data"},
+                                                         {"/database", "/"},
+                                                         {"/home/user/x", "/home/user"},
+                                                         {"relative", ""}};
+    for (const auto& [folder, drive] : cases) {
+        EXPECT_EQ(drive_of(folder, drives), drive) << folder;
+    }
     EXPECT_EQ(normal_folder_path("/a//b/./c/../", "/x"), "/a/b");
     EXPECT_EQ(normal_folder_path("/..", "/x"), "/");
     std::vector<std::string> lines = {"", "/dev/sda1", "/dev/sda1 /x", "/dev/sda1 /ok ext4",

@@ -5,23 +5,7 @@
 namespace zelkon {
 namespace {
 
-using SettingsCheck = SettingsFixture;
-
-TEST_F(SettingsCheck, ValidSettingsPassAndFillTheRunState) {
-    form.controls.Text_jobID.text = " 12 ";
-    form.controls.Text_work_folder.text = " \\Work\\ ";
-    EXPECT_EQ(check(), 0);
-    EXPECT_TRUE(fake.dialogs.messages.empty());
-    const JobSettings& s = form.job;
-    EXPECT_EQ(s.max_tasks, 10);
-    EXPECT_EQ(s.task_target, 10);
-    EXPECT_EQ(s.work_drive, "/data");
-    EXPECT_EQ(s.work_folder, "\\Work\\");  // kept as typed, less blanks
-    EXPECT_EQ(s.job_id, "12");
-    EXPECT_EQ(s.job_folder, "Work/Job_12");
-    EXPECT_TRUE(s.use_rpc);
-    EXPECT_EQ(s.local_computer_name, "HOST");
-}
+using SettingsCheckTest = SettingsFixture;
 
 std::string unpassable(const std::string& field) {
     return "The " + field +
@@ -30,17 +14,12 @@ std::string unpassable(const std::string& field) {
 }
 
 // Each bad value on its own, among otherwise good settings.
-TEST_F(SettingsCheck, BadValuesAreRefusedWithTheirMessage) {
+TEST_F(SettingsCheckTest, BadValuesAreRefusedWithTheirMessage) {
     const std::string max_tasks = "The maximum number of tasks is not valid";
     const std::string overflow = "An error occured while checking the settings: Overflow";
     const std::string too_many = overflow + ": the server list gives more than 10000 task servers";
-    FormControls& c = form.controls;
-    struct Case {
-        TextControl* control;
-        std::vector<const char*> typed;
-        std::string message;
-    };
-    const Case cases[] = {
+    FormControls& c = controls;
+    const std::tuple<TextControl*, std::vector<const char*>, std::string> cases[] = {
         {&c.Text_max_tasks, {"", "x", "0", "-5", "1 2"}, max_tasks},
         {&c.Text_max_tasks, {"1e20"}, overflow},
         {&c.Text_work_folder, {"\\", "/", "  "}, "No work folder name has been specified"},
@@ -55,78 +34,57 @@ TEST_F(SettingsCheck, BadValuesAreRefusedWithTheirMessage) {
         {&c.Text_network_share, {"/net/a\rb"}, unpassable("network share")},
         {&c.Text_jobID, {"7\n"}, unpassable("job ID")},
     };
-    for (const Case& bad : cases) {
-        std::string good = bad.control->text;
-        for (const char* typed : bad.typed) {
-            SCOPED_TRACE(typed);
-            bad.control->text = typed;
+    for (const auto& [control, typed, message] : cases) {
+        std::string good = control->text;
+        for (const char* bad : typed) {
+            SCOPED_TRACE(bad);
+            control->text = bad;
             EXPECT_EQ(check(), -1);
-            EXPECT_EQ(only_message(), bad.message);
+            EXPECT_EQ(only_message(), message);
         }
-        bad.control->text = good;
+        control->text = good;
     }
-    form.controls.Dir1 = "/inv/a\nb";
+    controls.Dir1 = "/inv/a\nb";
     EXPECT_EQ(check(), -1);
     EXPECT_EQ(only_message(), unpassable("inversion folder"));
 }
 
 // Each check waits for the ones before it; a fractional maximum below one
-// passes as one hundred.
-TEST_F(SettingsCheck, RefusalsComeInTheirOrder) {
-    struct Step {
-        TextControl* control;
-        const char* bad;
-        const char* good;
-        const char* message;
-    };
-    FormControls& c = form.controls;
-    const Step steps[] = {
+// passes as one hundred, and what passed before a refusal is kept.
+TEST_F(SettingsCheckTest, RefusalsComeInTheirOrder) {
+    FormControls& c = controls;
+    const std::tuple<TextControl*, const char*, const char*, const char*> steps[] = {
         {&c.Text_max_tasks, "0", "0.3", "The maximum number of tasks is not valid"},
         {&c.Text_work_drive, " ", "D", "No work drive has been specified"},
-        {&c.Text_work_folder, "\\", "Work", "No work folder name has been specified"},
-        {&c.Text_jobID, "", "7", "No job ID has been specified"},
+        {&c.Text_work_folder, "\\", " \\Work\\ ", "No work folder name has been specified"},
+        {&c.Text_jobID, "", " 7 ", "No job ID has been specified"},
         {&c.Text_server, "", "A", "No server names have been specified"},
     };
-    for (const Step& step : steps) {
-        step.control->text = step.bad;
+    for (const auto& [control, bad, good, message] : steps) {
+        control->text = bad;
     }
-    for (const Step& step : steps) {
+    for (const auto& [control, bad, good, message] : steps) {
         EXPECT_EQ(check(), -1);
-        EXPECT_EQ(only_message(), step.message);
-        step.control->text = step.good;
+        EXPECT_EQ(only_message(), message);
+        control->text = good;
     }
-    // What passed before a refusal stays in the run state.
-    EXPECT_EQ(form.job.max_tasks, 100);
-    EXPECT_EQ(form.job.work_drive, "D");
+    EXPECT_EQ(job.max_tasks, 100);
+    EXPECT_EQ(job.work_drive, "D");
     c.Check_use_RPC.value = 0;
     EXPECT_EQ(check(), 0);
-    EXPECT_EQ(form.job.task_target, 100);
-    EXPECT_FALSE(form.job.use_rpc);
-}
-
-// The allocation's nodes take steps, not pipes; the list as typed is what
-// the settings keep.
-TEST_F(SettingsCheck, TheSlurmLineGivesNodesThatTakeNoListener) {
-    fake.environment.variables = {
-        {"SLURM_JOB_ID", "5"}, {"SLURM_JOB_NODELIST", "n[1-2]"}, {"SLURM_TASKS_PER_NODE", "3(x2)"}};
-    form.controls.Text_server.text = "slurm";
-    EXPECT_EQ(check(), -1);
-    EXPECT_EQ(only_message(),
-              "The Slurm allocation's nodes take their tasks as job steps, not "
-              "through the listener: clear Use RPC");
-    form.controls.Check_use_RPC.value = 0;
-    ASSERT_EQ(check(), 0);
-    EXPECT_EQ(form.controls.Text_server.text, "slurm");
-    expect_consistent_tables(form.state);
-    ASSERT_EQ(form.state.num_servers(), 2);
-    EXPECT_TRUE(form.state.machines[2].slurm);
-    EXPECT_EQ(form.state.task_servers[6].name, "n2");
+    EXPECT_TRUE(fake.dialogs.messages.empty());
+    EXPECT_EQ(job.task_target, 100);
+    EXPECT_EQ(job.work_folder, "\\Work\\");  // kept as typed, less blanks
+    EXPECT_EQ(job.job_folder, "Work/Job_7");
+    EXPECT_EQ(job.job_id, "7");
+    EXPECT_FALSE(job.use_rpc);
+    EXPECT_EQ(job.local_computer_name, "HOST");
 }
 
 // How the typed work place becomes the job's folder here and, under the net
 // root and the computer's name, on other machines.
-TEST_F(SettingsCheck, TheWorkPlaceGivesTheJobPaths) {
-    FormControls& c = form.controls;
+TEST_F(SettingsCheckTest, TheWorkPlaceGivesTheJobPaths) {
+    FormControls& c = controls;
     const std::tuple<TextControl*, const char*, std::string> cases[] = {
         {&c.Text_work_folder, "\\Work\\", "/data/Work/Job_12/"},
         {&c.Text_work_folder, "/Work/", "/data/Work/Job_12/"},
@@ -145,49 +103,66 @@ TEST_F(SettingsCheck, TheWorkPlaceGivesTheJobPaths) {
         std::string good = control->text;
         control->text = typed;
         EXPECT_EQ(check(), 0);
-        EXPECT_EQ(form.job.local_work_path, local);
-        EXPECT_EQ(form.job.network_work_path, "/net/HOST" + local);
+        EXPECT_EQ(job.local_work_path, local);
+        EXPECT_EQ(job.network_work_path, "/net/HOST" + local);
         control->text = good;
     }
     fake.environment.variables["ZELKON_NET_ROOT"] = "/tmp/links/";
     EXPECT_EQ(check(), 0);
-    EXPECT_EQ(form.job.network_work_path, "/tmp/links/HOST/data/Work/Job_12/");
+    EXPECT_EQ(job.network_work_path, "/tmp/links/HOST/data/Work/Job_12/");
     c.Text_network_share.text = " /mnt/ctl ";
     EXPECT_EQ(check(), 0);
-    EXPECT_EQ(form.job.network_work_path, "/mnt/ctl/Job_12/");
-    EXPECT_EQ(form.job.local_work_path, "/data/Work/Job_12/");
+    EXPECT_EQ(job.network_work_path, "/mnt/ctl/Job_12/");
+    EXPECT_EQ(job.local_work_path, "/data/Work/Job_12/");
 }
 
-// Each machine as name/count/threads@first task server.
-std::string machines_of(const ServerTable& s) {
+// Each machine as name/count/threads@first task server, and each task
+// server as machine.instance/threads: a machine's servers follow one another.
+std::string tables_of(const ServerTable& s) {
     std::string text;
     for (const Machine& m : s.machines) {
-        text += (text.empty() ? "" : " ") + m.name + "/" + std::to_string(m.count) + "/" +
-                std::to_string(m.threads) + "@" + std::to_string(m.first_task_server);
+        text += m.name + "/" + std::to_string(m.count) + "/" + std::to_string(m.threads) + "@" +
+                std::to_string(m.first_task_server) + (m.slurm ? "* " : " ");
+    }
+    for (const TaskServer& t : s.task_servers) {
+        text += " " + t.name + std::to_string(t.machine) + "." + std::to_string(t.instance) + "/" +
+                std::to_string(t.threads) + (t.busy ? "!" : "");
     }
     return text;
 }
 
-TEST_F(SettingsCheck, ServerTablesAreRebuiltFromTheListAndARepeatRewritesIt) {
-    form.controls.Text_server.text = "A/2/4\r\nB\r\na/3";
+// A repeat is merged and rewrites the list; a second check starts the tables
+// again, and a count of 0 keeps its machine's place.
+TEST_F(SettingsCheckTest, ServerTablesAreRebuiltFromTheList) {
+    controls.Text_server.text = "A/2/4\r\nB\r\na/3";
     ASSERT_EQ(check(), 0);
-    const ServerTable& s = form.servers;
-    EXPECT_EQ(machines_of(s), "A/3/4@1 B/1/0@4");
-    EXPECT_EQ(s.num_task_servers(), 4);
-    expect_consistent_tables(s);
-    EXPECT_EQ(form.controls.Text_server.text, "A/3/4\r\nB/1/0");
+    EXPECT_EQ(tables_of(servers), "A/3/4@1 B/1/0@4  A1.0/4 A1.1/4 A1.2/4 B2.0/0");
+    EXPECT_EQ(controls.Text_server.text, "A/3/4\r\nB/1/0");
 
-    // A second check starts the tables again; a count of 0 keeps its machine's
-    // place, and a list without repeats stays as typed.
-    form.servers.task_servers[1].busy = true;
-    form.servers.machines[1].is_local = true;
-    form.controls.Text_server.text = "A/0\r\nB/2\r\n\r\n";
+    servers.task_servers[1].busy = true;
+    servers.machines[1].is_local = true;
+    controls.Text_server.text = "A/0\r\nB/2\r\n\r\n";
     ASSERT_EQ(check(), 0);
-    EXPECT_EQ(machines_of(s), "A/0/0@1 B/2/0@1");
-    EXPECT_EQ(s.num_task_servers(), 2);
-    expect_consistent_tables(s);
-    EXPECT_FALSE(s.machines[1].is_local);
-    EXPECT_EQ(form.controls.Text_server.text, "A/0\r\nB/2\r\n\r\n");
+    EXPECT_EQ(tables_of(servers), "A/0/0@1 B/2/0@1  B2.0/0 B2.1/0");
+    EXPECT_FALSE(servers.machines[1].is_local);
+    EXPECT_EQ(controls.Text_server.text, "A/0\r\nB/2\r\n\r\n");
+}
+
+// The allocation's nodes take steps, not pipes; the list as typed is what
+// the settings keep.
+TEST_F(SettingsCheckTest, TheSlurmLineGivesNodesThatTakeNoListener) {
+    fake.environment.variables = {
+        {"SLURM_JOB_ID", "5"}, {"SLURM_JOB_NODELIST", "n[1-2]"}, {"SLURM_TASKS_PER_NODE", "3(x2)"}};
+    controls.Text_server.text = "slurm";
+    EXPECT_EQ(check(), -1);
+    EXPECT_EQ(only_message(),
+              "The Slurm allocation's nodes take their tasks as job steps, not "
+              "through the listener: clear Use RPC");
+    controls.Check_use_RPC.value = 0;
+    ASSERT_EQ(check(), 0);
+    EXPECT_EQ(controls.Text_server.text, "slurm");
+    EXPECT_EQ(tables_of(servers),
+              "n1/3/0@1* n2/3/0@4*  n11.0/0 n11.1/0 n11.2/0 n22.0/0 n22.1/0 n22.2/0");
 }
 
 }  // namespace

@@ -3,24 +3,24 @@
 namespace zelkon {
 namespace {
 
-class SettingsFile : public SettingsFixture {
+class SettingsFileTest : public SettingsFixture {
   protected:
     std::int32_t read(const std::string& content) {
         fake.files.add_file("/cfg/setup.inp", content);
         std::int32_t ierr = 99;
-        form.settings_file.read_cluster_settings("/cfg/setup.inp", ierr);
+        settings_file.read_cluster_settings("/cfg/setup.inp", ierr);
         return ierr;
     }
 };
 
 // Save empties an older file of that name first, and ends every line in CR LF.
-TEST_F(SettingsFile, SaveWritesTheFixedLayoutByteForByte) {
-    form.controls.Text_network_share.text = "/mnt/ctl";
+TEST_F(SettingsFileTest, SaveWritesTheFixedLayoutByteForByte) {
+    controls.Text_network_share.text = "/mnt/ctl";
     ASSERT_EQ(check(), 0);
-    form.job.local_path = "/home/u/inv/";
-    form.controls.Text_server.text = "  A/2/4\nB  ";
+    job.local_path = "/home/u/inv/";
+    controls.Text_server.text = "  A/2/4\nB  ";
     fake.files.add_file("/cfg/out.inp", std::string(5000, '#'));
-    form.settings_file.save_cluster_settings("/cfg/out.inp");
+    settings_file.save_cluster_settings("/cfg/out.inp");
     EXPECT_EQ(fake.files.content("/cfg/out.inp"),
               "Nimbal_Controller settings V1.0\r\n\r\nJob ID\r\n12\r\n\r\n"
               "Work Drive\r\n/data\r\n\r\nWork Folder\r\nWork\r\n\r\n"
@@ -30,11 +30,11 @@ TEST_F(SettingsFile, SaveWritesTheFixedLayoutByteForByte) {
 
 // A write that fails after the file was opened (a full disk) is reported,
 // and the file saved before stays whole.
-TEST_F(SettingsFile, AFailedSaveLeavesTheOldFileAndIsReported) {
+TEST_F(SettingsFileTest, AFailedSaveLeavesTheOldFileAndIsReported) {
     ASSERT_EQ(check(), 0);
     fake.files.add_file("/cfg/out.inp", "the settings saved before");
     fake.files.disk_full = true;
-    EXPECT_THROW(form.settings_file.save_cluster_settings("/cfg/out.inp"), ZelkonError);
+    EXPECT_THROW(settings_file.save_cluster_settings("/cfg/out.inp"), ZelkonError);
     EXPECT_EQ(fake.files.content("/cfg/out.inp"), "the settings saved before");
     EXPECT_FALSE(fake.files.file_exists("/cfg/out.inp.partial"));
 }
@@ -43,41 +43,41 @@ TEST_F(SettingsFile, AFailedSaveLeavesTheOldFileAndIsReported) {
 // their leading digits, only "Yes" ticks Use RPC, blank server lines are
 // dropped but the first, any first line beginning with "Nimbal" will do, and
 // megabyte lines are read whole.
-TEST_F(SettingsFile, ReadTakesValuesByTheirRules) {
+TEST_F(SettingsFileTest, ReadTakesValuesByTheirRules) {
     std::string long_name(2 * 1024 * 1024, 'n');
-    std::string info = settings_file("3", "4", "No", "A");
+    std::string info = settings_text("3", "4", "No", "A");
     info.replace(0, info.find("\r\n"), "Nimbal_Controller info V1.1");
-    form.controls.Dir1 = "/somewhere";
+    controls.Dir1 = "/somewhere";
     const std::pair<std::string, std::string> cases[] = {
-        {settings_file("12", "250", "Yes", "A/2\r\n\r\n  \r\nB\r\n"),
+        {settings_text("12", "250", "Yes", "A/2\r\n\r\n  \r\nB\r\n"),
          "000012|D|\\Work\\|/mnt/ctl|250|1|A/2\r\nB|/somewhere"},
-        {settings_file("12.5abc", "x7", "Yes", "A"), "000012|D|\\Work\\|/mnt/ctl|0|1|A|/somewhere"},
-        {settings_file("1", "1", "yes", "A"), "000001|D|\\Work\\|/mnt/ctl|1|0|A|/somewhere"},
-        {settings_file("1", "1", "YES", "A"), "000001|D|\\Work\\|/mnt/ctl|1|0|A|/somewhere"},
-        {settings_file("1", "1", "Yes ", "A"), "000001|D|\\Work\\|/mnt/ctl|1|0|A|/somewhere"},
-        {settings_file("1", "1", "No", "  \r\nA\r\n"),
+        {settings_text("12.5abc", "x7", "Yes", "A"), "000012|D|\\Work\\|/mnt/ctl|0|1|A|/somewhere"},
+        {settings_text("1", "1", "yes", "A"), "000001|D|\\Work\\|/mnt/ctl|1|0|A|/somewhere"},
+        {settings_text("1", "1", "YES", "A"), "000001|D|\\Work\\|/mnt/ctl|1|0|A|/somewhere"},
+        {settings_text("1", "1", "Yes ", "A"), "000001|D|\\Work\\|/mnt/ctl|1|0|A|/somewhere"},
+        {settings_text("1", "1", "No", "  \r\nA\r\n"),
          "000001|D|\\Work\\|/mnt/ctl|1|0|  \r\nA|/somewhere"},
-        {settings_file("5", "6", "No", long_name),
+        {settings_text("5", "6", "No", long_name),
          "000005|D|\\Work\\|/mnt/ctl|6|0|" + long_name + "|/somewhere"},
         {info, "000003|D|\\Work\\|/mnt/ctl|4|0|A|/somewhere"},
     };
     for (const auto& [content, inputs] : cases) {
         SCOPED_TRACE(inputs.substr(0, 60));
-        form.controls.Check_use_RPC.value = 1;
+        controls.Check_use_RPC.value = 1;
         EXPECT_EQ(read(content), 0);
-        EXPECT_EQ(inputs_of(form.controls), inputs);
+        EXPECT_EQ(inputs_of(controls), inputs);
         EXPECT_TRUE(fake.dialogs.messages.empty());
     }
 }
 
-TEST_F(SettingsFile, ABadFileIsReportedAndChangesNothing) {
+TEST_F(SettingsFileTest, ABadFileIsReportedAndChangesNothing) {
     const std::string error = "An error occurred while reading the settings: ";
     const std::string past_end = error + "Input past end of file";
     const std::string bad_header =
         "The specified file does not have the correct format: line 1 should begin with "
         "\"Nimbal\", as the header line \"Nimbal_Controller settings V1.0\" does";
     // Ends after the ServerList line, one line short.
-    std::string short_file = settings_file("1", "1", "No", "");
+    std::string short_file = settings_text("1", "1", "No", "");
     short_file.resize(short_file.size() - 2);
     const std::string binary("\0\x01\x02\xff\xfe\x7f", 6);
     const std::pair<std::string, std::string> cases[] = {
@@ -85,38 +85,22 @@ TEST_F(SettingsFile, ABadFileIsReportedAndChangesNothing) {
         {binary + short_file, bad_header},
         {short_file, past_end},
         {"", past_end},
-        {settings_file("1", "99999999999", "No", "A"), error + "Overflow"},
-        {settings_file("1e999", "1", "No", "A"), error + "Overflow"},
-        {settings_file("1", "1", "No", std::string(17 * 1024 * 1024, 'A')),
+        {settings_text("1", "99999999999", "No", "A"), error + "Overflow"},
+        {settings_text("1e999", "1", "No", "A"), error + "Overflow"},
+        {settings_text("1", "1", "No", std::string(17 * 1024 * 1024, 'A')),
          error + "The file is too large to be a settings file: /cfg/setup.inp"},
     };
-    std::string before = inputs_of(form.controls);
+    std::string before = inputs_of(controls);
     for (const auto& [content, message] : cases) {
         SCOPED_TRACE(message);
         EXPECT_EQ(read(content), -1);
         EXPECT_EQ(only_message(), message);
-        EXPECT_EQ(inputs_of(form.controls), before);
+        EXPECT_EQ(inputs_of(controls), before);
     }
     std::int32_t ierr = 99;
-    form.settings_file.read_cluster_settings("/cfg/none.inp", ierr);
+    settings_file.read_cluster_settings("/cfg/none.inp", ierr);
     EXPECT_EQ(ierr, -1);
     EXPECT_EQ(only_message(), error + "File not found: /cfg/none.inp");
-}
-
-// Use RPC cleared and no local path yet: what one form saves, another reads.
-TEST_F(SettingsFile, ASavedFileReadsBackToTheSameSettings) {
-    form.controls.Text_work_folder.text = "\\temp\\inv_temp";
-    form.controls.Text_network_share.text = "/mnt/ctl";
-    form.controls.Text_server.text = "nodeA/2/4\r\nnodeB";
-    form.controls.Check_use_RPC.value = 0;
-    ASSERT_EQ(check(), 0);
-    form.settings_file.save_cluster_settings("/cfg/setup.inp");
-    Form_zelkon_cluster_controller reader{fake.bundle()};
-    std::int32_t ierr = 99;
-    reader.settings_file.read_cluster_settings("/cfg/setup.inp", ierr);
-    ASSERT_EQ(ierr, 0);
-    EXPECT_EQ(inputs_of(reader.controls),
-              "000012|/data|\\temp\\inv_temp|/mnt/ctl|10|0|nodeA/2/4\r\nnodeB|");
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "platform/fake/fake_environment.h"
 #include "settings/slurm_servers.h"
 
@@ -33,8 +35,7 @@ TEST(SlurmAllocation, NodeListsExpandToTheirNodes) {
         {"a,,b", "!an empty node name"},
         {"", "!an empty node name"},
         {"n[1-20000]", "!more than 10000 nodes"},
-        {"n[1-200]m[1-200]", "!more than 10000 nodes"},
-    };
+        {"n[1-200]m[1-200]", "!more than 10000 nodes"}};
     for (const auto& [text, expected] : cases) {
         SCOPED_TRACE(text);
         std::vector<std::string> nodes;
@@ -59,62 +60,45 @@ TEST(SlurmAllocation, TasksPerNodeExpandToOneCountPerNode) {
     }
 }
 
-// The "slurm" line becomes the allocation's nodes in its place; other lines
-// stay as they are.
+// The "slurm" line becomes the allocation's nodes in its place (* marks a
+// node); other lines stay as they are. An allocation that cannot be read is
+// refused with what is wrong.
 TEST(SlurmAllocation, TheSlurmLineStandsForTheNodesOfTheAllocation) {
-    struct Case {
-        const char* list;
-        const char* machines;  // name/count/threads, * for a node
-        const char* error;
+    const std::tuple<const char*, const char*, const char*, const char*> cases[] = {
+        {"slurm", "n[1-3]", "n1/2/0* n2/2/0* n3/1/0*", ""},
+        {"here/2\r\nSlurm/4/3\r\nnodeA", "n[1-3]", "here/2/0 n1/4/3* n2/4/3* n3/4/3* nodeA/1/0",
+         ""},
+        {"slurm/1", "n[1-3]", "n1/1/0* n2/1/0* n3/1/0*", ""},
+        {"slurms", "n[1-3]", "slurms/1/0", ""},
+        {"slurm/5000", "n[1-3]", "",
+         "Overflow: the server list gives more than 10000 task servers"},
+        {"slurm", "n[1-3", "",
+         "The Slurm allocation's node list \"n[1-3\" cannot be read: a \"[\" without its \"]\""},
+        {"slurm", "n[1-2]", "",
+         "The Slurm allocation's tasks per node \"2(x2),1\" cannot be read: it gives 3 counts "
+         "for 2 nodes"},
     };
-    const Case cases[] = {
-        {"slurm", "n1/2/0* n2/2/0* n3/1/0*", ""},
-        {"here/2\r\nSlurm/4/3\r\nnodeA", "here/2/0 n1/4/3* n2/4/3* n3/4/3* nodeA/1/0", ""},
-        {"slurm/1", "n1/1/0* n2/1/0* n3/1/0*", ""},
-        {"slurm/5000", "", "Overflow: the server list gives more than 10000 task servers"},
-        {"slurms", "slurms/1/0", ""},
-    };
-    FakeEnvironment environment;
-    environment.variables = {{"SLURM_JOB_ID", "42"},
-                             {"SLURM_JOB_NODELIST", "n[1-3]"},
-                             {"SLURM_TASKS_PER_NODE", "2(x2),1"}};
-    for (const Case& one : cases) {
-        SCOPED_TRACE(one.list);
+    for (const auto& [text, nodes, machines, error] : cases) {
+        SCOPED_TRACE(text);
+        FakeEnvironment environment;
+        environment.variables = {{"SLURM_JOB_ID", "42"},
+                                 {"SLURM_JOB_NODELIST", nodes},
+                                 {"SLURM_TASKS_PER_NODE", "2(x2),1"}};
         ServerList list;
-        ASSERT_EQ(decode_server_list(one.list, list), "");
-        EXPECT_EQ(expand_slurm_allocation(list, environment), one.error);
-        if (*one.error != '\0') {
-            continue;
-        }
-        std::string machines;
+        ASSERT_EQ(decode_server_list(text, list), "");
+        EXPECT_EQ(expand_slurm_allocation(list, environment), error);
+        std::string found;
         std::int32_t total = 0;
         for (const ServerMachine& machine : list.machines) {
-            machines += (machines.empty() ? "" : " ") + machine.name + "/" +
-                        std::to_string(machine.count) + "/" + std::to_string(machine.threads) +
-                        (machine.slurm_node ? "*" : "");
+            found += (found.empty() ? "" : " ") + machine.name + "/" +
+                     std::to_string(machine.count) + "/" + std::to_string(machine.threads) +
+                     (machine.slurm_node ? "*" : "");
             total += machine.count;
         }
-        EXPECT_EQ(machines, one.machines);
-        EXPECT_EQ(list.num_task_servers, total);
-    }
-}
-
-TEST(SlurmAllocation, AnAllocationThatCannotBeReadIsRefusedWithWhatIsWrong) {
-    const std::tuple<const char*, const char*, const char*> cases[] = {
-        {"n[1-3", "1",
-         "The Slurm allocation's node list \"n[1-3\" cannot be read: a \"[\" "
-         "without its \"]\""},
-        {"n[1-3]", "2,1",
-         "The Slurm allocation's tasks per node \"2,1\" cannot be read: it gives 2 counts for 3 "
-         "nodes"},
-    };
-    for (const auto& [nodes, tasks, error] : cases) {
-        FakeEnvironment environment;
-        environment.variables = {
-            {"SLURM_JOB_ID", "42"}, {"SLURM_JOB_NODELIST", nodes}, {"SLURM_TASKS_PER_NODE", tasks}};
-        ServerList list;
-        ASSERT_EQ(decode_server_list("slurm", list), "");
-        EXPECT_EQ(expand_slurm_allocation(list, environment), error);
+        if (*error == '\0') {
+            EXPECT_EQ(found, machines);
+            EXPECT_EQ(list.num_task_servers, total);
+        }
     }
 }
 

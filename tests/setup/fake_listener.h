@@ -10,6 +10,17 @@
 
 namespace zelkon {
 
+// Where the connection test's listing command (its last word names the
+// listing) writes on this computer's disk, which the other machines reach
+// under /net/CONTROL1 or through the share /mnt/ctl of /data/Work.
+inline std::string listing_written_by(const std::string& command) {
+    std::string listing = command.substr(command.rfind(' ') + 1);
+    if (listing.starts_with("/net/CONTROL1/")) {
+        return listing.substr(13);
+    }
+    return listing.starts_with("/mnt/ctl/") ? "/data/Work" + listing.substr(8) : listing;
+}
+
 // The listener of one machine on the fake pipes, as zelkon-listener answers:
 // "Num pipes:" with its name and maximum, any other request by running it
 // (through `run`, when runs_commands is set). An empty machine name is this

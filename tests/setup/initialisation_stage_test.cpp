@@ -1,171 +1,269 @@
-#include <random>
+// Stages 12 to 24: the initialisation, its log, continuing a matrix and the
+// division of the data into tasks.
+#include "setup/initialisation_stage.h"
 
-#include "run_setup_fixture.h"
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "assembly/assembly_log.h"
+#include "platform/error.h"
+#include "run_bench.h"
 
 namespace zelkon {
 namespace {
 
-TEST_F(RunSetupTest, ReadsTheFiguresOfTheInitLog) {
-    start();
-    EXPECT_EQ(form.data.num_data, 1004);
-    EXPECT_EQ(form.data.num_x_cells, 100);
-    EXPECT_EQ(form.data.num_components, 1);
-    EXPECT_EQ(form.data.component_data_type[1], 1);
-    EXPECT_EQ(form.data.component_suffix[1], "gz");
-    EXPECT_EQ(form.data.cluster_data_file, kClusterFile);
-    EXPECT_DOUBLE_EQ(form.data.mtx_mb_per_datum, 1.9073486328125);
-    EXPECT_EQ(form.controls.Text_mtx_ndata.text, "1004");
-    EXPECT_EQ(form.controls.Text_mtx_mz.text, "50");
-}
+using Lines = std::vector<std::pair<std::string, std::string>>;  // key, line replacing it
 
-TEST_F(RunSetupTest, AMissingCellCountLeavesTheMatrixSizeAtZero) {
-    set_init_line("Number of z cells", "Number of z cells: none");
-    start();
-    EXPECT_DOUBLE_EQ(form.data.mtx_mb_per_datum, 0.0);
-    EXPECT_EQ(form.controls.Text_mtx_mx.text, "0");
-}
+// The initialisation stage over a bench's records: job 12 in /inv/demo, and an
+// init program that writes the log lines a test sets and the cluster file.
+class InitialisationTest : public ::testing::Test, public RunBench {
+  protected:
+    InitialisationTest() {
+        job.job_id = "12";
+        job.local_path = kInversion;
+        job.local_computer_name = fake.computer_name.name;
+        job.task_target = 100;
+        data.assembly_log_file = "/inv/demo/zelkon_cluster_000012_assembly.dat";
+        fake.files.add_file("/inv/demo/zelkon_cluster_000012.zcd", "cluster data");
+        fake.processes.on_start = [this](const FakeProcessStarter::Started&) {
+            std::string content;
+            for (const auto& line : init_log) {
+                content += line + "\r\n";
+            }
+            fake.files.add_file("/inv/demo/zelkon_cluster_init_12.log", content);
+        };
+    }
 
-struct InitLogCase {
-    const char* what;
-    std::vector<std::pair<std::string, std::string>> lines;  // key, line replacing it
-    std::string message;
+    void set_lines(const Lines& lines) {
+        for (const auto& [key, line] : lines) {
+            auto found = std::find_if(init_log.begin(), init_log.end(),
+                                      [&](const std::string& s) { return s.starts_with(key); });
+            *(found == init_log.end() ? &init_log.emplace_back() : &*found) = line;
+        }
+    }
+    void divide(int num_data, std::int32_t target) {
+        set_lines(
+            {{"Number of observed data", "Number of observed data: " + std::to_string(num_data)}});
+        job.task_target = target;
+        fake.dialogs.messages.clear();
+        ASSERT_TRUE(run_stages()) << fake.dialogs.messages.front();
+    }
+    // Stages 12 to 24; false when one stopped, its message shown.
+    bool run_stages(int index = 1) {
+        setup = SetupProgress{};
+        setup.index = index;
+        assembly_state.assembly_log_lines.assign(kAssemblyLogGrowth + 1, "");  // as stage 1 does
+        return stage.run_zelkon_init(setup) && stage.read_init_log(setup) &&
+               stage.check_init_results_and_divide(setup);
+    }
+    // An earlier run's assembly log, task t ending at t * step.
+    void write_assembly_log(int last_task, int step, int skipped = 0) {
+        std::string log = "   TaskID   First    Last\r\n";
+        for (int t = 1; t <= last_task; ++t) {
+            char line[128];
+            std::snprintf(line, sizeof line, "%7d%8d%8d%23s%10.3f%13s%12d%13s\r\n", t,
+                          (t - 1) * step + 1, t * step, "", 1.0, "", 4096, "");
+            log += t == skipped ? "" : line;
+        }
+        fake.files.add_file(data.assembly_log_file, log);
+        fake.files.add_file("/inv/demo/parvex.mtx", "matrix bytes");
+    }
+    // Every task from first on takes data_step points but the last, which
+    // ends at the last point; none is left empty.
+    void expect_contiguous_division(std::int32_t first_task) {
+        std::int32_t expected_first =
+            first_task == 1 ? 1 : tasks.cluster_task[first_task - 1].last_datum + 1;
+        for (std::int32_t t = first_task; t <= tasks.num_tasks; ++t) {
+            const ClusterTask& task = tasks.cluster_task[t];
+            ASSERT_EQ(task.first_datum, expected_first) << "task " << t;
+            EXPECT_EQ(task.state, TaskState::waiting);
+            if (t < tasks.num_tasks) {
+                ASSERT_EQ(task.last_datum - task.first_datum + 1, tasks.data_step) << t;
+            }
+            expected_first = task.last_datum + 1;
+        }
+        EXPECT_EQ(tasks.cluster_task[tasks.num_tasks].last_datum, data.num_data);
+        EXPECT_EQ(tasks.cluster_task.size(), tasks.num_tasks);
+    }
+
+    std::vector<std::string> init_log = split_text_lines(
+        "Zelkon cluster initialisation\nNumber of observed data: 1004\nNumber of x cells: 100 "
+        "cells\nNumber of y cells: 100\nNumber of z cells: 50\nNumber of Components: 1\n"
+        "Data type, restart: 1\nData type: gz\nno error found\n"
+        "Cluster File: zelkon_cluster_000012.zcd");
+    SetupProgress setup;
+    AssemblyLog assembly_log{data, assembly_state, fake.files, fake.dialogs};
+    InitialisationServices services{fake.files, fake.processes, fake.management, fake.dialogs,
+                                    host};
+    InitialisationStage stage{controls,          job,          data,    tasks, assembly_state,
+                              wmi_process_class, assembly_log, services};
 };
 
-class InitLogCheck : public RunSetupTest, public ::testing::WithParamInterface<InitLogCase> {};
-
-TEST_P(InitLogCheck, StopsWithItsMessage) {
-    for (const auto& [key, line] : GetParam().lines) {
-        set_init_line(key, line);
-    }
-    start();
-    EXPECT_EQ(only_message(), GetParam().message);
-    EXPECT_FALSE(form.Timer_cluster_task->enabled());
-    EXPECT_FALSE(form.controls.busy_pointer);
-}
-
-const std::string kInit = "The Zelkon cluster initialisation stage ";
-const std::string kSuffix2 = kInit + "did not correctly specify the data suffix for component 2";
-const std::string kStage16 = "An error occurred while setting up the cluster run: ";
-const std::pair<std::string, std::string> kTwo{"Number of Components", "Number of Components: 2"};
-const std::pair<std::string, std::string> kTypes12{"Data type, restart", "Data type, restart: 1 2"};
-
-INSTANTIATE_TEST_SUITE_P(
-    Init, InitLogCheck,
-    ::testing::Values(
-        InitLogCase{"equals_sign",
-                    {{"Number of observed data", "Number of observed data = 500"}},
-                    kInit + "did not read the observed data correctly"},
-        InitLogCase{"a_line_containing_Error",
-                    {{"Reading mesh", "  Reading mesh: MeshError in cell 4  "}},
-                    kInit + "encountered an error: Reading mesh: MeshError in cell 4"},
-        InitLogCase{"data_type_of_component_2",
-                    {kTwo, {"Data type, restart", "Data type, restart: 1 x"}},
-                    kInit + "did not correctly specify the data type for component 2 correctly"},
-        InitLogCase{"missing_suffix", {kTwo, kTypes12, {"Data type:", "Data type: gz"}}, kSuffix2},
-        InitLogCase{"suffix_leaving_the_folder",
-                    {kTwo, kTypes12, {"Data type:", "Data type: gz ../../etc/x"}},
-                    kSuffix2},
-        InitLogCase{"seven_components",
-                    {{"Number of Components", "Number of Components: 7"},
-                     {"Data type, restart", "Data type, restart: 1 2 3 4 5 6 7"}},
-                    kStage16 + "Subscript out of range at stage 16 while performing action: Read "
-                               "the init log file"},
-        InitLogCase{"observed_data_overflow",
-                    {{"Number of observed data", "Number of observed data: 1e12"}},
-                    kStage16 + "Overflow at stage 16 while performing action: Read the init log "
-                               "file"},
-        InitLogCase{"no_components",
-                    {{"Number of Components", "Number of Components: 0"}},
-                    kInit + "did not read the Number of Components correctly"},
-        InitLogCase{"cluster_file_unnamed",
-                    {{"Cluster File", "Cluster File:   "}},
-                    "The Zelkon cluster cluster data file was not generated correctly"},
-        InitLogCase{"cluster_file_missing",
-                    {{"Cluster File", "Cluster File: other.zcd"}},
-                    "The Zelkon cluster cluster data file does not exist"},
-        InitLogCase{"no_observed_data",
-                    {{"Number of observed data", "Number of observed data: 0"}},
-                    "The Zelkon cluster cluster data file was not generated correctly"}),
-    [](const auto& info) { return std::string(info.param.what); });
-
-TEST_F(RunSetupTest, LowerCaseErrorIsNotAnError) {
-    init_log.insert(init_log.begin() + 1, "no error found");
-    start();
-    EXPECT_TRUE(fake.dialogs.messages.empty());
-}
-
-TEST_F(RunSetupTest, ARestartValueWithASecondColonUsesWhatFollowsIt) {
-    set_init_line("Number of Components", "Number of Components: 2");
-    set_init_line("Data type, restart", "Data type, restart: codes: 3 4");
-    set_init_line("Data type:", "Data type: gz gx");
-    start();
-    EXPECT_EQ(form.data.component_data_type[1], 3);
-    EXPECT_EQ(form.data.component_data_type[2], 4);
-}
-
-TEST_F(RunSetupTest, AnInitWithoutALogIsReported) {
-    fake.processes.on_start = nullptr;
-    start();
-    EXPECT_EQ(only_message(),
-              "The Zelkon cluster initialisation stage did not generate a log file");
-}
-
-TEST_F(RunSetupTest, WithUseRpcTheInitStartsAsALocalProcessInTheInversionFolder) {
-    form.controls.Check_use_RPC.value = 1;
-    start();
+TEST_F(InitialisationTest, ReadsTheInitLogAndDividesTheDataIntoTasks) {
+    ASSERT_TRUE(run_stages());
     ASSERT_EQ(fake.processes.started.size(), 1u);
-    EXPECT_EQ(fake.processes.started[0].folder, "") << "it inherits the current directory";
-    EXPECT_EQ(fake.current_directory.path, kInversion);
-    // No listener answers here, so no task server can take the tasks.
-    EXPECT_EQ(only_message(),
-              "An error was encountered while running the calculation: No task server is left to "
-              "run the remaining tasks");
+    EXPECT_EQ(fake.processes.started[0].command_line, "zelkon zelkon.inp CLUSTER=12");
+    EXPECT_EQ(fake.processes.started[0].folder, kInversion);
+    EXPECT_EQ(data.num_x_cells, 100);
+    EXPECT_EQ(data.num_components, 1);
+    EXPECT_EQ(data.component_data_type[1], 1);
+    EXPECT_EQ(data.component_suffix[1], "gz");
+    EXPECT_EQ(data.cluster_data_file, "zelkon_cluster_000012.zcd");
+    EXPECT_DOUBLE_EQ(data.mtx_mb_per_datum, 1.9073486328125);
+    EXPECT_EQ(controls.Text_mtx_ndata.text, "1004");
+    EXPECT_EQ(controls.Text_mtx_mz.text, "50");
+    EXPECT_EQ(tasks.data_step, 10);
+    EXPECT_EQ(tasks.num_tasks, 100);
+    EXPECT_EQ(tasks.cluster_task[100].first_datum, 991);
+    expect_contiguous_division(1);
+    EXPECT_EQ(controls.Text_tasks_remaining.text, "100");
+    EXPECT_EQ(controls.ProgressBar_tasks.max, 100);
+    // A second colon in the restart value: what follows it counts. A
+    // missing cell count leaves the matrix size at zero.
+    set_lines({{"Number of Components", "Number of Components: 2"},
+               {"Data type, restart", "Data type, restart: codes: 3 4"},
+               {"Data type:", "Data type: gz gx"},
+               {"Number of z cells", "Number of z cells: none"}});
+    ASSERT_TRUE(run_stages());
+    EXPECT_EQ(data.component_data_type[2], 4);
+    EXPECT_DOUBLE_EQ(data.mtx_mb_per_datum, 0.0);
 }
 
-TEST(InitLogReader, RandomLogsEndInAMessageOrARunNeverACrash) {
-    std::mt19937 random(7);
-    const std::vector<std::string> pieces = {"Number of observed data",
-                                             "Number of x cells",
-                                             "Number of Components",
-                                             "Data type",
-                                             "Data type, restart",
-                                             "Cluster File",
-                                             "Error",
-                                             ":",
-                                             " ",
-                                             "1",
-                                             "7",
-                                             "-3",
-                                             "1e40",
-                                             "x",
-                                             "zelkon_cluster_000012.zcd",
-                                             "\r\n",
-                                             "\t",
-                                             "..",
-                                             "/",
-                                             "\x01",
-                                             "99999999999"};
-    for (int round = 0; round < 400; ++round) {
-        FakePlatform fake;
-        Form_zelkon_cluster_controller form(fake.bundle());
-        prepare_valid_settings(fake, form, "nodeA", "10");
-        fake.files.add_file("/inv/demo/zelkon_cluster_000012.zcd", "");
-        std::string log;
-        int count = static_cast<int>(random() % 60);
-        for (int i = 0; i < count; ++i) {
-            log += pieces[random() % pieces.size()];
+TEST_F(InitialisationTest, AnInitThatDoesNotStartOrWritesNoLogStopsTheSetUp) {
+    fake.processes.fail_starts = true;
+    EXPECT_FALSE(run_stages());
+    job.use_rpc = true;  // then it starts here, in the current folder
+    EXPECT_FALSE(run_stages());
+    fake.processes.fail_starts = false;
+    fake.processes.on_start = nullptr;
+    EXPECT_FALSE(run_stages());
+    EXPECT_EQ(fake.processes.started.back().folder, "");
+    EXPECT_EQ(fake.dialogs.messages,
+              (std::vector<std::string>{
+                  "The Zelkon cluster initialisation stage did not start: 9",
+                  "The Zelkon cluster initialisation stage did not start: -1",
+                  "The Zelkon cluster initialisation stage did not generate a log file"}));
+}
+
+// A stage stops with its message, or throws what the set-up reports with
+// the stage (stage > 0).
+TEST_F(InitialisationTest, ABadInitLogStopsWithItsMessage) {
+    const std::string init = "The Zelkon cluster initialisation stage ";
+    const std::string suffix2 = init + "did not correctly specify the data suffix for component 2";
+    const Lines two = {{"Number of Components", "Number of Components: 2"},
+                       {"Data type, restart", "Data type, restart: 1 2"}};
+    auto with_two = [&two](const Lines& more) {
+        Lines lines = two;
+        lines.insert(lines.end(), more.begin(), more.end());
+        return lines;
+    };
+    const std::string not_generated =
+        "The Zelkon cluster cluster data file was not generated correctly";
+    const std::tuple<int, std::string, Lines> cases[] = {
+        {0,
+         init + "did not read the observed data correctly",
+         {{"Number of observed data", "Number of observed data = 500"}}},
+        {0,
+         init + "encountered an error: Reading mesh: MeshError in cell 4",
+         {{"Reading mesh", "  Reading mesh: MeshError in cell 4  "}}},
+        {0, init + "did not correctly specify the data type for component 2 correctly",
+         with_two({{"Data type, restart", "Data type, restart: 1 x"}})},
+        {0, suffix2, with_two({{"Data type:", "Data type: gz"}})},
+        {0, suffix2, with_two({{"Data type:", "Data type: gz ../../etc/x"}})},
+        {0,
+         init + "did not read the Number of Components correctly",
+         {{"Number of Components", "Number of Components: 0"}}},
+        {0, not_generated, {{"Cluster File", "Cluster File:   "}}},
+        {0, not_generated, {{"Number of observed data", "Number of observed data: 0"}}},
+        {0,
+         "The Zelkon cluster cluster data file does not exist",
+         {{"Cluster File", "Cluster File: other.zcd"}}},
+        {16,
+         "Subscript out of range",
+         {{"Number of Components", "Number of Components: 7"},
+          {"Data type, restart", "Data type, restart: 1 2 3 4 5 6 7"}}},
+        {16, "Overflow", {{"Number of observed data", "Number of observed data: 1e12"}}},
+    };
+    const std::vector<std::string> good = init_log;
+    for (const auto& [stage_thrown, message, lines] : cases) {
+        SCOPED_TRACE(message);
+        init_log = good;
+        set_lines(lines);
+        fake.dialogs.messages.clear();
+        try {
+            EXPECT_FALSE(run_stages());
+            EXPECT_EQ(fake.dialogs.messages, std::vector<std::string>{message});
+            EXPECT_EQ(stage_thrown, 0);
+        } catch (const ZelkonError& error) {
+            EXPECT_EQ(error.description(), message);
+            EXPECT_EQ(setup.setup_stage, stage_thrown);
         }
-        fake.processes.on_start = [&](const FakeProcessStarter::Started&) {
-            fake.files.add_file("/inv/demo/zelkon_cluster_init_12.log", log);
-        };
-        form.Command_start_cluster_run_Click(1);
-        bool started = form.Timer_cluster_task->enabled();
-        EXPECT_TRUE(started || fake.dialogs.messages.size() == 1u) << log;
-        if (started) {
-            EXPECT_GE(form.tasks.num_tasks, 1);
-            EXPECT_EQ(form.tasks.cluster_task[form.tasks.num_tasks].last_datum,
-                      form.data.num_data);
+    }
+}
+
+// The least step is five; a target of one or less becomes 100; the last task
+// takes up to just under two steps.
+TEST_F(InitialisationTest, TheDivisionCoversEveryPointOnce) {
+    const std::tuple<int, std::int32_t, std::int32_t, std::int32_t, std::int32_t> edges[] = {
+        {30, 100, 5, 6, 26}, {1000, 100, 10, 100, 991}, {7, 1, 5, 1, 1}};
+    for (const auto& [num_data, target, step, num_tasks, last_first] : edges) {
+        divide(num_data, target);
+        EXPECT_EQ(tasks.data_step, step);
+        EXPECT_EQ(tasks.num_tasks, num_tasks);
+        EXPECT_EQ(tasks.cluster_task[num_tasks].first_datum, last_first);
+    }
+    for (int num_data : {5, 6, 9, 11, 99, 101, 149, 151, 1015, 4999, 123457}) {
+        for (std::int32_t target : {2, 3, 7, 100, 1000}) {
+            SCOPED_TRACE(std::to_string(num_data) + " in " + std::to_string(target));
+            divide(num_data, target);
+            expect_contiguous_division(1);
         }
+    }
+}
+
+TEST_F(InitialisationTest, AStartContinuesTheMatrixAfterItsLastTask) {
+    write_assembly_log(40, 10);
+    divide(1000, 100);
+    EXPECT_EQ(fake.dialogs.questions, (std::vector<std::string>{"Use the existing mtx file?"}));
+    EXPECT_EQ(tasks.cluster_task[40].state, TaskState::assembled);
+    EXPECT_EQ(tasks.cluster_task[40].last_datum, 400);
+    EXPECT_EQ(tasks.data_done_at_start, 400);
+    expect_contiguous_division(41);
+    // With a different step no task is left empty.
+    write_assembly_log(40, 20);
+    divide(1015, 100);
+    expect_contiguous_division(41);
+    write_assembly_log(150, 6);
+    divide(1005, 10);
+    expect_contiguous_division(151);
+    // Answering No, or testing the set-up, divides afresh.
+    fake.dialogs.answers.push_back(false);
+    divide(1000, 100);
+    expect_contiguous_division(1);
+    fake.dialogs.questions.clear();
+    ASSERT_TRUE(run_stages(0));
+    EXPECT_TRUE(fake.dialogs.questions.empty());
+    expect_contiguous_division(1);
+}
+
+// A log that lacks a task below its last one would leave that task waiting
+// with no data: it is not valid either.
+TEST_F(InitialisationTest, ACompleteOrInvalidMatrixLogStopsTheStart) {
+    const std::pair<int, std::string> cases[] = {
+        {0, "The mtx file has already been generated correctly"},
+        {2, "The mtx assembly file is not valid"},
+        {-1, "The mtx assembly file is not valid"},
+    };
+    set_lines({{"Number of observed data", "Number of observed data: 1000"}});
+    for (const auto& [skipped, message] : cases) {
+        write_assembly_log(100, 10, skipped);
+        if (skipped < 0) {
+            fake.files.add_file(data.assembly_log_file, "   TaskID\r\n     40  garbage\r\n");
+        }
+        fake.dialogs.messages.clear();
+        EXPECT_FALSE(run_stages());
+        EXPECT_EQ(fake.dialogs.messages, std::vector<std::string>{message});
     }
 }
 

@@ -1,38 +1,92 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <memory>
 
-#include "setup/server_grid.h"
 #include "fake_listener.h"
-#include "run_setup_fixture.h"
+#include "run_bench.h"
+#include "settings/settings_check.h"
+#include "setup/server_grid.h"
+#include "setup/server_setup.h"
 
 namespace zelkon {
 
-// The set-up of RunSetupTest (nodeA with 2 task servers, nodeB with 1, job
-// 12 in /data/Work) with listeners a test starts on the fake pipes.
-class ServerSetupTest : public RunSetupTest {
-  protected:
+// The server set-up over a bench's records: nodeA with 2 task servers and
+// nodeB with 1, job 12 in /data/Work (made, as stage 4 makes it), whose
+// machines run the connection test's listing and reach the controller's
+// folders under /net/CONTROL1 (the same disk).
+class ServerSetupTest : public ::testing::Test, public RunBench {
+  public:
+    static constexpr const char* kListing = "/data/Work/Job_12/dir.lst";
+    static constexpr const char* kInfo = "/inv/demo/zelkon_cluster_init_12.info";
+
     ServerSetupTest() {
-        form.hooks.on_run_log_appended = [this](const std::string& text) { logged += text; };
+        controls.Text_server.text = "nodeA/2\r\nnodeB";
+        controls.Text_work_drive.text = "/data";
+        controls.Text_work_folder.text = "Work";
+        controls.Text_jobID.text = "12";
+        controls.Text_max_tasks.text = "100";
+        for (const char* folder : {"/data/Work/Job_12", "/net/nodeA/data", "/net/nodeB/data"}) {
+            fake.files.add_folder(folder);
+        }
+        fake.files.add_file("/inv/demo/zelkon_cluster_000012.zcd", "cluster data");
+        data.cluster_data_file = "zelkon_cluster_000012.zcd";
+        fake.processes.on_start = [this](const auto& process) {
+            run_listing(process.command_line);
+        };
+        fake.management.on_create = [this](const auto& process) {
+            run_listing(process.command_line);
+        };
+        hooks.on_run_log_appended = [this](const std::string& text) { logged += text; };
     }
 
-    static constexpr const char* kJobFolder = "/data/Work/Job_12/";
-    static constexpr const char* kListing = "/data/Work/Job_12/dir.lst";
-
-    void use_rpc() { form.controls.Check_use_RPC.value = 1; }
-    // A listener on machine ("" for this computer).
+    void run_listing(const std::string& command) {
+        std::string listing = listing_written_by(command);
+        if (command.starts_with("{ dir ") &&
+            fake.files.folder_exists(listing.substr(0, listing.rfind('/')))) {
+            fake.files.add_file(listing, "listing");
+        }
+    }
+    void use_rpc() { controls.Check_use_RPC.value = 1; }
     FakeListener& listen(const std::string& machine, int max_clients) {
         listeners.push_back(std::make_unique<FakeListener>(
-            fake, machine, max_clients,
-            [this](const std::string& command) { run_listing(command); }));
+            fake, machine, max_clients, [this](const std::string& c) { run_listing(c); }));
         return *listeners.back();
     }
-    std::vector<std::string> red_rows() const {
-        return unusable_task_servers(form.controls.Grid_server_stats);
+
+    // Stages 6 to 26 as a set-up calls them, after the settings check; the
+    // info file is kept. Throws what a stage throws.
+    void run_stages() {
+        std::int32_t ierr = 0;
+        settings_check.check_cluster_settings(ierr);
+        ASSERT_EQ(ierr, 0);
+        job.local_path = kInversion;
+        setup = SetupProgress{};
+        setup.index = 0;
+        setup.info_file = fake.files.open_writer(kInfo, false);
+        server_setup.setup_display_grid();
+        server_setup.update_number_of_pipes();
+        server_setup.address_the_pipes();
+        server_setup.set_up_machine_work_folders(setup);
+        server_setup.open_task_server_channels(setup);
+        server_setup.test_server_connections(setup);
+        setup.info_file.reset();
     }
-    std::string info() const { return fake.files.content(kInfoFile); }
-    // Everything appended to the run log, also what a start then replaced.
-    const std::string& run_log() const { return logged; }
+    void TestBody() override {}
+    // The grid's rows marked red, which must be the servers out of service.
+    std::vector<std::string> red_rows() const {
+        std::vector<std::string> red;
+        const GridControl& grid = controls.Grid_server_stats;
+        for (int row = 1; row < grid.rows(); ++row) {
+            if (grid.cell(row, kGridEnabledColumn).back_color == kColorRed) {
+                red.push_back(grid.cell(row, 0).text);
+            }
+        }
+        EXPECT_EQ(red, unusable_task_servers(servers));
+        return red;
+    }
+    std::string info() const { return fake.files.content(kInfo); }
     static int count_of(const std::string& text, const std::string& part) {
         int count = 0;
         for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
@@ -41,8 +95,19 @@ class ServerSetupTest : public RunSetupTest {
         return count;
     }
 
+    SetupProgress setup;
+    std::string logged;  // everything appended to the run log
     std::vector<std::unique_ptr<FakeListener>> listeners;
-    std::string logged;
+    SettingsCheck settings_check{controls,        job, servers, fake.dialogs, fake.computer_name,
+                                 fake.environment};
+    ServerSetup server_setup{
+        controls,
+        job,
+        data,
+        servers,
+        channels,
+        ServerSetupServices{fake.files, fake.clock, fake.events, fake.management, fake.slurm,
+                            fake.pipes, fake.clock, fake.computer_name, fake.environment, host}};
 };
 
 }  // namespace zelkon

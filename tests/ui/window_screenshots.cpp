@@ -40,11 +40,11 @@ std::string assembly_rows() {
 // the command that continues the run.
 void end_the_run(zelkon::DemoRun& demo) {
     const std::string inversion = demo.form.controls.Dir1 + "/";
-    demo.form.state.local_path = inversion;
-    demo.form.state.job_id = "000012";
-    demo.form.state.num_components = 2;
-    demo.form.state.component_suffix[1] = "gz";
-    demo.form.state.component_suffix[2] = "gx";
+    demo.form.job.local_path = inversion;
+    demo.form.job.job_id = "000012";
+    demo.form.data.num_components = 2;
+    demo.form.data.component_suffix[1] = "gz";
+    demo.form.data.component_suffix[2] = "gx";
     demo.fake.files.add_file(inversion + "parvex_gz.mtx", "");
     demo.fake.files.add_file(inversion + "parvex_gx.mtx", "");
     demo.form.append_run_log(assembly_rows());
