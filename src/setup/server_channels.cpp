@@ -26,15 +26,15 @@ void ServerSetup::open_task_server_channels(SetupProgress& setup) {
         TaskServer& server = servers.task_servers[i];
         host.append_run_log("\r\rServer: " + server.name + "/" +
                             format_number(server.instance, "0"));
-        const TaskServer& first =
-            servers.task_servers[servers.machines[server.machine].first_task_server];
-        if (job.use_rpc && server.instance > 0 && first.failed) {
-            // What kept the machine's first pipe shut (a machine down, a name
-            // not known, no listener) holds for the others: a dead machine
-            // costs one server's attempts, not one per task server.
+        const std::string& unreachable = servers.machines[server.machine].unreachable;
+        if (job.use_rpc && !unreachable.empty()) {
+            // A machine down, a name not known, a login refused: that holds
+            // for its other pipes too, and a dead machine costs one time-out,
+            // not one per task server.
             server.failed = true;
             setup.write_info("RPC pipe " + format_number(i, "0") +
-                             " not tried: the first pipe of " + server.name + " did not open");
+                             " not tried: the first pipe of " + server.name +
+                             " did not open: " + unreachable);
         } else if (job.use_rpc) {
             open_pipe(setup, i);
         } else {
