@@ -79,53 +79,47 @@ struct RunFigures {
     FormControls controls;
 };
 
+// Before the first estimate the remaining time is unknown; more counted
+// than wait leaves none waiting.
 TEST(ProgressText, CountsTasksAndShowsTheTimes) {
     RunFigures run;
     EXPECT_EQ(progress_text(run.tasks, run.controls),
               "Tasks: 37 done, 4 running, 59 waiting of 100 (30% assembled) | elapsed 00:02:10 "
               "| left 00:05:03");
-}
-
-TEST(ProgressText, BeforeTheFirstEstimateTheRemainingTimeIsUnknown) {
-    RunFigures run;
     run.controls.Label_logging_time.caption = "";
     run.controls.Label_estimated_time_remaining.caption = "";
-    run.tasks.num_tasks_done = 98;  // more counted than wait: none waits
+    run.tasks.num_tasks_done = 98;
     std::string text = progress_text(run.tasks, run.controls);
     EXPECT_NE(text.find("98 done, 4 running, 0 waiting"), std::string::npos) << text;
     EXPECT_NE(text.find("| elapsed 00:00:00 | left unknown"), std::string::npos) << text;
     EXPECT_EQ(progress_text(TaskTable(), run.controls), "");
 }
 
-TEST(ProgressLine, OnATerminalOneLineIsRewrittenInPlace) {
-    std::ostringstream err;
-    ProgressLine line(err, true, 80);
+// On a terminal one line, cut to its width, is rewritten in place; in a file
+// each showing adds a line, less often.
+TEST(ProgressLine, OnATerminalOneLineIsRewrittenInAFileEachShowingIsALine) {
+    std::ostringstream terminal;
+    ProgressLine line(terminal, true, 80);
     line.show("first status, long");
     line.show("second");
-    EXPECT_EQ(screen_of(err.str()), std::vector<std::string>{"second"});
+    EXPECT_EQ(screen_of(terminal.str()), std::vector<std::string>{"second"});
     line.hide();
-    EXPECT_EQ(screen_of(err.str()), std::vector<std::string>{""});
+    EXPECT_EQ(screen_of(terminal.str()), std::vector<std::string>{""});
     line.restore();
-    EXPECT_EQ(screen_of(err.str()), std::vector<std::string>{"second"});
+    EXPECT_EQ(screen_of(terminal.str()), std::vector<std::string>{"second"});
     EXPECT_EQ(line.interval_ms(), 1000);
-}
-
-TEST(ProgressLine, IsCutToTheTerminalsWidth) {
-    std::ostringstream err;
-    ProgressLine line(err, true, 6);
-    line.show("abcdefgh");
-    EXPECT_EQ(err.str(), "\rabcde");
-}
-
-TEST(ProgressLine, InAFileEachShowingAddsALine) {
-    std::ostringstream err;
-    ProgressLine line(err, false, 0);
-    line.show("one");
-    line.hide();
-    line.restore();
-    line.show("two");
-    EXPECT_EQ(err.str(), "one\ntwo\n");
-    EXPECT_EQ(line.interval_ms(), 30000);
+    std::ostringstream narrow;
+    ProgressLine cut(narrow, true, 6);
+    cut.show("abcdefgh");
+    EXPECT_EQ(narrow.str(), "\rabcde");
+    std::ostringstream file;
+    ProgressLine lines(file, false, 0);
+    lines.show("one");
+    lines.hide();
+    lines.restore();
+    lines.show("two");
+    EXPECT_EQ(file.str(), "one\ntwo\n");
+    EXPECT_EQ(lines.interval_ms(), 30000);
 }
 
 TEST(HeadlessOutput, OnOneTerminalTheStatusLineStaysBelowTheRunLog) {
