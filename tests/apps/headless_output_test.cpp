@@ -1,6 +1,5 @@
 // What a headless run writes: the run log on standard output, the status
 // line on standard error, and how the two share one terminal.
-
 #include "apps/controller/headless_output.h"
 
 #include <gtest/gtest.h>
@@ -35,33 +34,29 @@ std::vector<std::string> screen_of(const std::string& text) {
     return lines;
 }
 
-struct PrintCase {
-    bool close_lines;
-    std::vector<std::string> appends;
-    const char* printed;  // after end_line
-};
-
-class RunLogPrinting : public ::testing::TestWithParam<PrintCase> {};
-
-TEST_P(RunLogPrinting, TurnsLeadingBreaksIntoLines) {
-    std::ostringstream out;
-    RunLogPrinter printer(out, GetParam().close_lines);
-    for (const std::string& text : GetParam().appends) {
-        printer.print(text);
+// Leading breaks of a run-log text become lines, whether or not the printer
+// closes each text's line at once.
+TEST(RunLogPrinting, TurnsLeadingBreaksIntoLines) {
+    const std::vector<std::string> log = {"Zelkon Cluster started", "\r\rSet up", "\rCommand: x"};
+    const struct {
+        bool close_lines;
+        std::vector<std::string> appends;
+        const char* printed;  // after end_line
+    } cases[] = {{false, log, "Zelkon Cluster started\n\nSet up\nCommand: x\n"},
+                 {true, log, "Zelkon Cluster started\n\nSet up\nCommand: x\n"},
+                 {false, {"\rA\r", "B"}, "\nA\nB\n"},
+                 {true, {"\rA\r", "B"}, "\nA\nB\n"},
+                 {true, {"\rA", " and more"}, "\nA\n and more\n"}};
+    for (const auto& c : cases) {
+        std::ostringstream out;
+        RunLogPrinter printer(out, c.close_lines);
+        for (const std::string& text : c.appends) {
+            printer.print(text);
+        }
+        printer.end_line();
+        EXPECT_EQ(out.str(), c.printed);
     }
-    printer.end_line();
-    EXPECT_EQ(out.str(), GetParam().printed);
 }
-
-const std::vector<std::string> kLog = {"Zelkon Cluster started", "\r\rSet up", "\rCommand: x"};
-
-INSTANTIATE_TEST_SUITE_P(
-    Headless, RunLogPrinting,
-    ::testing::Values(PrintCase{false, kLog, "Zelkon Cluster started\n\nSet up\nCommand: x\n"},
-                      PrintCase{true, kLog, "Zelkon Cluster started\n\nSet up\nCommand: x\n"},
-                      PrintCase{false, {"\rA\r", "B"}, "\nA\nB\n"},
-                      PrintCase{true, {"\rA\r", "B"}, "\nA\nB\n"},
-                      PrintCase{true, {"\rA", " and more"}, "\nA\n and more\n"}));
 
 // A run of 100 tasks: 37 computed, 4 running, 30 assembled.
 struct RunFigures {
