@@ -19,9 +19,10 @@ class OddFolderRun : public WholeRun {
 };
 INSTANTIATE_TEST_SUITE_P(Start, OddFolderRun, kBothWays, way_name);
 
-// One machine gets every task server going at once over a single login.
-// Through listeners every task goes through its host's listener; the
-// assembly always starts on this computer directly.
+// One machine gets every task server going at once over a single login, and
+// no ssh of the controller outlives it. Through listeners every task goes
+// through its host's listener; the assembly always starts on this computer
+// directly.
 TEST_P(OddFolderRun, ThreeMachinesGiveTheMatrixOfOneTask) {
     settings(25);
     int logins = sshd->logins();
@@ -41,6 +42,10 @@ TEST_P(OddFolderRun, ThreeMachinesGiveTheMatrixOfOneTask) {
             << machine << " ran no task";
     }
     EXPECT_FALSE(contains(process_log(), "Restart")) << process_log();
+    EXPECT_TRUE(
+        eventually([this] { return !any_process_mentions(runtime("here") + "/zelkon-ssh"); },
+                   std::chrono::seconds(30)))
+        << "an ssh of the controller outlived it";
     std::string record = info();
     EXPECT_TRUE(contains(record, std::string("Use RPC: ") + (use_rpc() ? "Yes" : "No") + "\r\n"));
     EXPECT_TRUE(contains(record, "Total Task Servers: 8\r\n")) << record;

@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <set>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -87,8 +86,8 @@ struct ProcessInfo {
     std::string command_line;
 };
 
-// Live processes, or those below `root` in the process tree when it is given.
-inline std::vector<ProcessInfo> processes(pid_t root = 0) {
+// Live processes.
+inline std::vector<ProcessInfo> processes() {
     std::vector<ProcessInfo> all;
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
@@ -104,18 +103,7 @@ inline std::vector<ProcessInfo> processes(pid_t root = 0) {
             all.push_back(p);
         }
     }
-    std::set<pid_t> tree = {root};
-    std::vector<ProcessInfo> below;
-    for (bool grew = root != 0; grew;) {
-        grew = false;
-        for (const ProcessInfo& p : all) {
-            if (tree.contains(p.parent) && tree.insert(p.pid).second) {
-                below.push_back(p);
-                grew = true;
-            }
-        }
-    }
-    return root != 0 ? below : all;
+    return all;
 }
 
 inline bool any_process_mentions(const std::string& text) {

@@ -154,11 +154,14 @@ class WholeRunBench : public ::testing::Test {
         start(switches, arguments);
         return finish();
     }
-    // Signals the controller, which may run below what started it.
+    // Signals the controller, which may run below what started it (its
+    // arguments name this test's folder).
     void signal_controller(int number) const {
         pid_t target = pid_;
-        for (const ProcessInfo& p : processes(pid_)) {
-            target = p.command_line.starts_with("zelkon-cluster-controller") ? p.pid : target;
+        for (const ProcessInfo& p : processes()) {
+            bool ours = p.command_line.starts_with("zelkon-cluster-controller") &&
+                        contains(p.command_line, temp.path());
+            target = ours ? p.pid : target;
         }
         kill(target, number);
     }
