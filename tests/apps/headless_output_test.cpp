@@ -1,6 +1,5 @@
 // What a headless run writes: the run log on standard output, the status
 // line on standard error, and how the two share one terminal.
-
 #include "apps/controller/headless_output.h"
 
 #include <gtest/gtest.h>
@@ -35,33 +34,29 @@ std::vector<std::string> screen_of(const std::string& text) {
     return lines;
 }
 
-struct PrintCase {
-    bool close_lines;
-    std::vector<std::string> appends;
-    const char* printed;  // after end_line
-};
-
-class RunLogPrinting : public ::testing::TestWithParam<PrintCase> {};
-
-TEST_P(RunLogPrinting, TurnsLeadingBreaksIntoLines) {
-    std::ostringstream out;
-    RunLogPrinter printer(out, GetParam().close_lines);
-    for (const std::string& text : GetParam().appends) {
-        printer.print(text);
+// Leading breaks of a run-log text become lines, whether or not the printer
+// closes each text's line at once.
+TEST(RunLogPrinting, TurnsLeadingBreaksIntoLines) {
+    const std::vector<std::string> log = {"Zelkon Cluster started", "\r\rSet up", "\rCommand: x"};
+    const struct {
+        bool close_lines;
+        std::vector<std::string> appends;
+        const char* printed;  // after end_line
+    } cases[] = {{false, log, "Zelkon Cluster started\n\nSet up\nCommand: x\n"},
+                 {true, log, "Zelkon Cluster started\n\nSet up\nCommand: x\n"},
+                 {false, {"\rA\r", "B"}, "\nA\nB\n"},
+                 {true, {"\rA\r", "B"}, "\nA\nB\n"},
+                 {true, {"\rA", " and more"}, "\nA\n and more\n"}};
+    for (const auto& c : cases) {
+        std::ostringstream out;
+        RunLogPrinter printer(out, c.close_lines);
+        for (const std::string& text : c.appends) {
+            printer.print(text);
+        }
+        printer.end_line();
+        EXPECT_EQ(out.str(), c.printed);
     }
-    printer.end_line();
-    EXPECT_EQ(out.str(), GetParam().printed);
 }
-
-const std::vector<std::string> kLog = {"Zelkon Cluster started", "\r\rSet up", "\rCommand: x"};
-
-INSTANTIATE_TEST_SUITE_P(
-    Headless, RunLogPrinting,
-    ::testing::Values(PrintCase{false, kLog, "Zelkon Cluster started\n\nSet up\nCommand: x\n"},
-                      PrintCase{true, kLog, "Zelkon Cluster started\n\nSet up\nCommand: x\n"},
-                      PrintCase{false, {"\rA\r", "B"}, "\nA\nB\n"},
-                      PrintCase{true, {"\rA\r", "B"}, "\nA\nB\n"},
-                      PrintCase{true, {"\rA", " and more"}, "\nA\n and more\n"}));
 
 // A run of 100 tasks: 37 computed, 4 running, 30 assembled.
 struct RunFigures {
@@ -79,53 +74,47 @@ struct RunFigures {
     FormControls controls;
 };
 
+// Before the first estimate the remaining time is unknown; more counted
+// than wait leaves none waiting.
 TEST(ProgressText, CountsTasksAndShowsTheTimes) {
     RunFigures run;
     EXPECT_EQ(progress_text(run.tasks, run.controls),
               "Tasks: 37 done, 4 running, 59 waiting of 100 (30% assembled) | elapsed 00:02:10 "
               "| left 00:05:03");
-}
-
-TEST(ProgressText, BeforeTheFirstEstimateTheRemainingTimeIsUnknown) {
-    RunFigures run;
     run.controls.Label_logging_time.caption = "";
     run.controls.Label_estimated_time_remaining.caption = "";
-    run.tasks.num_tasks_done = 98;  // more counted than wait: none waits
+    run.tasks.num_tasks_done = 98;
     std::string text = progress_text(run.tasks, run.controls);
     EXPECT_NE(text.find("98 done, 4 running, 0 waiting"), std::string::npos) << text;
     EXPECT_NE(text.find("| elapsed 00:00:00 | left unknown"), std::string::npos) << text;
     EXPECT_EQ(progress_text(TaskTable(), run.controls), "");
 }
 
-TEST(ProgressLine, OnATerminalOneLineIsRewrittenInPlace) {
-    std::ostringstream err;
-    ProgressLine line(err, true, 80);
+// On a terminal one line, cut to its width, is rewritten in place; in a file
+// each showing adds a line, less often.
+TEST(ProgressLine, OnATerminalOneLineIsRewrittenInAFileEachShowingIsALine) {
+    std::ostringstream terminal;
+    ProgressLine line(terminal, true, 80);
     line.show("first status, long");
     line.show("second");
-    EXPECT_EQ(screen_of(err.str()), std::vector<std::string>{"second"});
+    EXPECT_EQ(screen_of(terminal.str()), std::vector<std::string>{"second"});
     line.hide();
-    EXPECT_EQ(screen_of(err.str()), std::vector<std::string>{""});
+    EXPECT_EQ(screen_of(terminal.str()), std::vector<std::string>{""});
     line.restore();
-    EXPECT_EQ(screen_of(err.str()), std::vector<std::string>{"second"});
+    EXPECT_EQ(screen_of(terminal.str()), std::vector<std::string>{"second"});
     EXPECT_EQ(line.interval_ms(), 1000);
-}
-
-TEST(ProgressLine, IsCutToTheTerminalsWidth) {
-    std::ostringstream err;
-    ProgressLine line(err, true, 6);
-    line.show("abcdefgh");
-    EXPECT_EQ(err.str(), "\rabcde");
-}
-
-TEST(ProgressLine, InAFileEachShowingAddsALine) {
-    std::ostringstream err;
-    ProgressLine line(err, false, 0);
-    line.show("one");
-    line.hide();
-    line.restore();
-    line.show("two");
-    EXPECT_EQ(err.str(), "one\ntwo\n");
-    EXPECT_EQ(line.interval_ms(), 30000);
+    std::ostringstream narrow;
+    ProgressLine cut(narrow, true, 6);
+    cut.show("abcdefgh");
+    EXPECT_EQ(narrow.str(), "\rabcde");
+    std::ostringstream file;
+    ProgressLine lines(file, false, 0);
+    lines.show("one");
+    lines.hide();
+    lines.restore();
+    lines.show("two");
+    EXPECT_EQ(file.str(), "one\ntwo\n");
+    EXPECT_EQ(lines.interval_ms(), 30000);
 }
 
 TEST(HeadlessOutput, OnOneTerminalTheStatusLineStaysBelowTheRunLog) {

@@ -1,72 +1,49 @@
+// The one-shot pipe client against a real listener of its own.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <fstream>
-#include <sstream>
-
-#include "platform/temp_folder.h"
+#include "program_run.h"
 
 namespace zelkon {
 namespace {
 
-// Runs a shell script with the programs on PATH and a private runtime folder,
-// so that the pipes it makes are its own.
-int run_script(const TempFolder& temp, const std::string& script, std::string& out) {
-    std::string runtime = temp.file("runtime");
-    mkdir(runtime.c_str(), 0700);
-    std::ofstream(temp.file("script.sh")) << "export XDG_RUNTIME_DIR='" << runtime << "'\n"
-                                          << "export PATH='" << ZELKON_BIN_DIR << ":'\"$PATH\"\n"
-                                          << script;
-    std::string command =
-        "sh '" + temp.file("script.sh") + "' > '" + temp.file("out.txt") + "' 2>&1";
-    int status = std::system(command.c_str());
-    std::ifstream stream(temp.file("out.txt"));
-    std::ostringstream text;
-    text << stream.rdbuf();
-    out = text.str();
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-// Runs the script's call against a listener of its own, and keeps the call's exit code.
-std::string with_listener(const std::string& call) {
-    return "zelkon-listener --max-clients 2 2>/dev/null & listener=$!\n"
-           "for i in $(seq 50); do [ -S \"$XDG_RUNTIME_DIR/piperpc/Zelkon_Server\" ] "
-           "&& break; sleep 0.1; done\n" +
-           call + "; code=$?\nkill $listener; wait $listener\nexit $code\n";
-}
-
-TEST(PipeCallProgram, AsksARunningListenerAndPrintsItsReply) {
-    TempFolder temp;
-    char host[256] = {};
-    gethostname(host, sizeof host - 1);
-    std::string name = std::string(host).substr(0, std::string(host).find('.'));
-    std::string out;
-    int code = run_script(temp, with_listener("zelkon-pipe-call 'Num pipes:'"), out);
-    EXPECT_EQ(code, 0) << out;
-    EXPECT_EQ(out, "Server: " + name + " Max pipes: 2\n");
+// Runs the script with the programs on PATH and a private runtime folder, so
+// that the pipes it makes are its own; with a listener there when asked.
+ProgramRun run_script(const TempFolder& temp, const std::string& call, bool listener = true) {
+    mkdir(temp.file("runtime").c_str(), 0700);
+    std::string script =
+        "export XDG_RUNTIME_DIR=" + shell_quoted(temp.file("runtime")) + " PATH='" +
+        ZELKON_BIN_DIR + ":'\"$PATH\"\n" +
+        (listener ? "zelkon-listener --max-clients 2 2>/dev/null & listener=$!\n"
+                    "for i in $(seq 50); do [ -S \"$XDG_RUNTIME_DIR/piperpc/Zelkon_Server\" ] "
+                    "&& break; sleep 0.1; done\n"
+                  : "listener=\n") +
+        call + "; code=$?\n[ -n \"$listener\" ] && kill $listener && wait $listener\nexit $code\n";
+    std::ofstream(temp.file("script.sh")) << script;
+    return run_command(temp, "sh " + shell_quoted(temp.file("script.sh")));
 }
 
 // A tab would split the command line in the shell, so the listener refuses it.
-TEST(PipeCallProgram, AnErrorReplyIsPrintedAndExitsOne) {
+TEST(PipeCallProgram, PrintsTheListenersReplyAndExitsOneOnAnErrorReply) {
     TempFolder temp;
-    std::string out;
+    ProgramRun asked = run_script(temp, "zelkon-pipe-call 'Num pipes:'");
+    EXPECT_EQ(asked.code, 0) << asked.err;
+    EXPECT_EQ(asked.out, "Server: " + this_computer() + " Max pipes: 2\n");
     std::string made = temp.file("made");
-    int code = run_script(
-        temp, with_listener("zelkon-pipe-call \"$(printf 'touch\\t%s' '" + made + "')\""), out);
-    EXPECT_EQ(code, 1) << out;
-    EXPECT_EQ(out, "Error: the request holds a control character\n");
-    EXPECT_FALSE(std::ifstream(made).good());
+    ProgramRun refused =
+        run_script(temp, "zelkon-pipe-call \"$(printf 'touch\\t%s' '" + made + "')\"");
+    EXPECT_EQ(refused.code, 1) << refused.err;
+    EXPECT_EQ(refused.out + refused.err, "Error: the request holds a control character\n");
+    EXPECT_FALSE(std::filesystem::exists(made));
 }
 
 TEST(PipeCallProgram, APipeNobodyListensOnIsAClearFailure) {
     TempFolder temp;
-    std::string out;
-    EXPECT_EQ(run_script(temp, "zelkon-pipe-call --pipe Nobody --timeout 50 'Num pipes:'\n", out),
-              1);
-    EXPECT_NE(out.find("zelkon-pipe-call: no reply from .:"), std::string::npos) << out;
-    EXPECT_EQ(run_script(temp, "zelkon-pipe-call --timeout soon 'Num pipes:'\n", out), 2);
+    ProgramRun none =
+        run_script(temp, "zelkon-pipe-call --pipe Nobody --timeout 50 'Num pipes:'", false);
+    EXPECT_EQ(none.code, 1);
+    EXPECT_TRUE(contains(none.err + none.out, "zelkon-pipe-call: no reply from .:")) << none.err;
+    EXPECT_EQ(run_script(temp, "zelkon-pipe-call --timeout soon 'Num pipes:'", false).code, 2);
 }
 
 }  // namespace

@@ -1,34 +1,74 @@
-// The real zelkon-listener, reached by the component's client over Unix sockets,
-// locally and through --dial.
+// The real zelkon-listener, reached by the component's client over Unix
+// sockets and through --dial with a stand-in for ssh.
+#include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdlib>
-#include <fstream>
+#include <optional>
 #include <random>
 
-#include "listener_fixture.h"
+#include "listener_process.h"
+#include "piperpc/pipe_rpc.h"
+#include "piperpc/utf16.h"
+#include "platform/fake/fake_clock.h"
+#include "platform/posix_system_info.h"
+#include "platform/unix_pipe_transport.h"
+#include "program_run.h"
 
 namespace zelkon {
 namespace {
 
 namespace fs = std::filesystem;
 
-// A raw client, for what the component itself would never send.
-int raw_connect(const std::string& path) {
-    int fd = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
-    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        close(fd);
-        return -1;
+// A zelkon-listener on a pipe folder of the test's own, and the component's
+// client to reach it.
+class ListenerProgram : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        // The listener and this test find the pipe folder here.
+        setenv("XDG_RUNTIME_DIR", temp.path().c_str(), 1);
+        transport = std::make_unique<UnixPipeTransport>(UnixPipeConfig::from_environment());
     }
-    return fd;
-}
+    void start(int max_clients) {
+        listener.reset();
+        fs::remove(log_path());
+        listener.emplace(fs::path(ZELKON_LISTENER_PATH).parent_path().string(), temp.path(),
+                         max_clients, log_path());
+        ASSERT_TRUE(contains(file_text(log_path()), "listening on pipe"));
+    }
+    std::string log_path() const { return temp.file("listener.log"); }
+    std::string socket_path() const { return temp.file("piperpc/Zelkon_Server"); }
+    std::unique_ptr<PipeRPC> make_client(int timeout_ms = 0, const std::string& server = ".") {
+        auto client = std::make_unique<PipeRPC>(*transport, clock, computer_name);
+        client->SetPipeName("Zelkon_Server");
+        client->SetTimeout(timeout_ms);
+        client->SetServer(server);
+        return client;
+    }
+    // Remote pipes go through the stand-in for ssh; on the far side the
+    // listener's --dial finds this test's pipe folder.
+    void reach_remote_pipes_through_a_stand_in() {
+        UnixPipeConfig config = UnixPipeConfig::from_environment();
+        config.ssh = SshOptions::from_command(LOCAL_SSH_PATH);
+        config.dial_command = "env XDG_RUNTIME_DIR=" + shell_quote(temp.path()) + " " +
+                              shell_quote(ZELKON_LISTENER_PATH) + " --dial";
+        transport = std::make_unique<UnixPipeTransport>(config);
+    }
+    // One exchange of UTF-16LE text with a reply buffer of the size given.
+    std::string call(PipeRPC& client, const std::string& text, int expected = 0, int upper = 255) {
+        ByteArray request = ByteArray::of(to_utf16le(text));
+        ByteArray response = ByteArray::with_bounds(0, upper);
+        EXPECT_EQ(client.PipeCall(request, response), expected) << text;
+        return from_utf16le(response.bytes);
+    }
+
+    TempFolder temp;
+    FakeClock clock;
+    HostComputerName computer_name;
+    std::unique_ptr<UnixPipeTransport> transport;
+    std::optional<ListenerProcess> listener;
+};
 
 // The error Listen raises for the pipe name, or "" when it listens.
 std::string listen_error(const std::string& pipe_name) {
@@ -46,74 +86,41 @@ std::string listen_error(const std::string& pipe_name) {
 }
 
 TEST_F(ListenerProgram, OnlyItsOwnerCanReachThePipe) {
-    for (std::string name :
+    for (const std::string& name :
          std::vector<std::string>{"", ".", "..", "../outside", "a/b", std::string(200, 'n')}) {
         EXPECT_EQ(listen_error(name), "Pipe #0, System error 123") << name;
     }
-    EXPECT_FALSE(fs::exists(folder + "/outside"));
+    EXPECT_FALSE(fs::exists(temp.file("outside")));
     // A pipe folder that is a link (even to a private folder) or that others may enter.
-    fs::create_directory(folder + "/elsewhere", folder);
-    fs::create_directory_symlink(folder + "/elsewhere", folder + "/piperpc");
+    fs::create_directory(temp.file("elsewhere"), temp.path());
+    fs::create_directory_symlink(temp.file("elsewhere"), temp.file("piperpc"));
     EXPECT_EQ(listen_error("P"), "Pipe #0, System error 5");
-    fs::remove(folder + "/piperpc");
-    ASSERT_EQ(mkdir((folder + "/piperpc").c_str(), 0755), 0);
+    fs::remove(temp.file("piperpc"));
+    ASSERT_EQ(mkdir(temp.file("piperpc").c_str(), 0755), 0);
     EXPECT_EQ(listen_error("P"), "Pipe #0, System error 5");
-    ASSERT_EQ(chmod((folder + "/piperpc").c_str(), 0700), 0);
+    ASSERT_EQ(chmod(temp.file("piperpc").c_str(), 0700), 0);
     start(1);
     struct stat info {};
-    ASSERT_EQ(stat(socket_path.c_str(), &info), 0);
+    ASSERT_EQ(stat(socket_path().c_str(), &info), 0);
     EXPECT_TRUE(S_ISSOCK(info.st_mode));
     EXPECT_EQ(info.st_mode & 0777, 0600u);
 }
 
-TEST_F(ListenerProgram, RunsOtherRequestsAsDetachedCommandLines) {
+// A command starts with no signal blocked; an empty request is answered,
+// not taken for a client that has gone; a reply longer than the response
+// gives 234, and the next one is whole.
+TEST_F(ListenerProgram, RunsCommandsUnblockedAndAnswersOddExchanges) {
     start(2);
-    struct stat info {};
-    ASSERT_EQ(stat((folder + "/piperpc").c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0700u);
-    // A pipe-less call is a complete exchange of its own; the command starts with no
-    // signal blocked.
-    std::string made = folder + "/made by the listener.txt";
-    std::string reply =
-        call(*make_client(), "{ echo \"$0\"; grep SigBlk /proc/self/status; } > '" + made + "'");
+    std::string made = temp.file("made by the listener.txt");
+    std::string reply = call(*make_client(), "grep SigBlk /proc/self/status > '" + made + "'");
     EXPECT_EQ(reply.rfind("Started process ", 0), 0u) << reply;
-    ASSERT_TRUE(eventually([&] { return read_text_file(made).size() > 20; }));
-    EXPECT_EQ(read_text_file(made), "sh\nSigBlk:\t0000000000000000\n");
-    EXPECT_NE(read_text_file(log_path()).find("SigBlk"), std::string::npos);
-}
-
-// A client that closes its end after the reply is the normal case, not a fault.
-TEST_F(ListenerProgram, LogsAClientThatClosesAfterItsReplyAsClosed) {
-    start(2);
-    call(*make_client(), "Num pipes:");
-    EXPECT_TRUE(eventually([&] {
-        return read_text_file(log_path()).find(": client closed\n") != std::string::npos;
-    })) << read_text_file(log_path());
-    EXPECT_EQ(read_text_file(log_path()).find("error"), std::string::npos)
-        << read_text_file(log_path());
-}
-
-// Any client may run any command as the listener's user.
-TEST_F(ListenerProgram, WarnsWhenStartedAsRoot) {
-    start(1);
-    bool warned = read_text_file(log_path()).find("warning: running as root") != std::string::npos;
-    EXPECT_EQ(warned, geteuid() == 0) << read_text_file(log_path());
-}
-
-TEST_F(ListenerProgram, ClientsBeyondTheCapWaitThenGetTheFreedInstance) {
-    start(2);
-    auto a = make_client();
-    auto b = make_client();
-    auto c = make_client(200);
-    ASSERT_EQ(a->OpenPipe(), 0);
-    ASSERT_EQ(b->OpenPipe(), 0);
-    EXPECT_EQ(c->OpenPipe(), kPipeTimeout);
-    EXPECT_EQ(c->State(), PipeRPC::pstFree);
-    a->ClosePipe();
-    c->SetTimeout(5000);  // time enough for the listener to free the slot
-    ASSERT_EQ(c->OpenPipe(), 0);
-    EXPECT_EQ(call(*c, "Num pipes:").substr(0, 8), "Server: ");
-    EXPECT_EQ(call(*b, "Num pipes:").substr(0, 8), "Server: ");
+    EXPECT_TRUE(eventually([&] { return file_text(made) == "SigBlk:\t0000000000000000\n"; }))
+        << file_text(made);
+    auto client = make_client();
+    ASSERT_EQ(client->OpenPipe(), 0);
+    EXPECT_EQ(call(*client, ""), "Error: empty request");
+    EXPECT_EQ(call(*client, "Num pipes:", kPipeMoreData, 15), "Server: ");
+    EXPECT_EQ(call(*client, "Num pipes:"), "Server: " + computer_name.get() + " Max pipes: 2");
 }
 
 TEST_F(ListenerProgram, BadClientsLeaveItServingWithNoDescriptorLost) {
@@ -121,11 +128,19 @@ TEST_F(ListenerProgram, BadClientsLeaveItServingWithNoDescriptorLost) {
     auto probe = make_client();
     ASSERT_EQ(probe->OpenPipe(), 0);
     call(*probe, "Num pipes:");
-    int baseline = listener->open_descriptors();
+    auto descriptors = [&] {
+        std::error_code error;
+        fs::directory_iterator fds("/proc/" + std::to_string(listener->pid()) + "/fd", error);
+        return std::distance(begin(fds), end(fds));
+    };
+    auto baseline = descriptors();
     std::mt19937 random(6);
     for (int i = 0; i < 1000; ++i) {
-        int fd = raw_connect(socket_path);
-        ASSERT_GE(fd, 0);
+        int fd = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::snprintf(address.sun_path, sizeof address.sun_path, "%s", socket_path().c_str());
+        ASSERT_EQ(connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
         if (i % 10 == 0) {  // random bytes, and sometimes more than it accepts
             std::vector<std::uint8_t> junk(i % 20 == 0 ? 70000 : 1 + random() % 300);
             for (auto& byte : junk) {
@@ -136,117 +151,51 @@ TEST_F(ListenerProgram, BadClientsLeaveItServingWithNoDescriptorLost) {
         close(fd);
     }
     for (int i = 0; i < 20; ++i) {  // the component's own client, open and close
-        auto client = make_client();
-        ASSERT_EQ(client->OpenPipe(), 0);
+        ASSERT_EQ(make_client()->OpenPipe(), 0);
     }
     EXPECT_EQ(call(*probe, "Num pipes:").substr(0, 8), "Server: ");
-    EXPECT_TRUE(eventually([&] { return listener->open_descriptors() == baseline; }))
-        << listener->open_descriptors() << " descriptors, " << baseline << " before";
+    EXPECT_TRUE(eventually([&] { return descriptors() == baseline; }))
+        << descriptors() << " descriptors, " << baseline << " before";
 }
 
-TEST_F(ListenerProgram, OddExchangesCostNoMoreThanTheirOwnPipe) {
-    start(2);
-    auto client = make_client();
-    ASSERT_EQ(client->OpenPipe(), 0);
-    // An empty request is answered, not taken for a client that has gone.
-    ByteArray request;
-    ByteArray response = ByteArray::with_bounds(0, 255);
-    ASSERT_EQ(client->PipeCall(request, response), 0);
-    EXPECT_EQ(from_utf16le(response.bytes), "Error: empty request");
-    // A longer reply than the response gives 234, and the next one is whole.
-    request = ByteArray::of(to_utf16le("Num pipes:"));
-    response = ByteArray::with_bounds(1, 16);
-    EXPECT_EQ(client->PipeCall(request, response), kPipeMoreData);
-    EXPECT_EQ(response.lbound(), 1);
-    EXPECT_EQ(from_utf16le(response.bytes), "Server: ");
-    EXPECT_EQ(call(*client, "Num pipes:"), "Server: " + computer_name.get() + " Max pipes: 2");
-}
-
-// A dead listener's socket is replaced, a live one's is not shared, and SIGTERM ends
-// the listener cleanly.
+// A dead listener's socket is replaced, a live one's is not shared, and
+// SIGTERM ends the listener cleanly.
 TEST_F(ListenerProgram, OwnsItsSocketFromStartToCleanStop) {
     start(1);
-    listener->signal(SIGKILL);
-    listener->wait_for_exit(5000);
-    ASSERT_TRUE(fs::exists(socket_path));
-    listener.reset();
+    listener->end(SIGKILL);
+    ASSERT_TRUE(fs::exists(socket_path()));
     start(1);
-    std::string log = folder + "/second.log";
-    ChildProcess second({ZELKON_LISTENER_PATH, "--pipe", "Zelkon_Test"}, log);
-    EXPECT_EQ(second.wait_for_exit(5000), 1);
-    EXPECT_NE(
-        read_text_file(log).find("System error 231 (another listener already serves this pipe)"),
-        std::string::npos)
-        << read_text_file(log);
+    ProgramRun second = run_command(temp, "timeout 5 " + shell_quoted(ZELKON_LISTENER_PATH));
+    EXPECT_EQ(second.code, 1);
+    EXPECT_TRUE(
+        contains(second.err, "System error 231 (another listener already serves this pipe)"))
+        << second.err;
     EXPECT_EQ(call(*make_client(), "Num pipes:").substr(0, 8), "Server: ");
-    listener->signal(SIGTERM);
-    EXPECT_EQ(listener->wait_for_exit(5000), 0);
-    EXPECT_FALSE(fs::exists(socket_path));
-    listener.reset();
+    EXPECT_EQ(listener->end(SIGTERM), 0);
+    EXPECT_FALSE(fs::exists(socket_path()));
     EXPECT_EQ(make_client(50)->OpenPipe(), kPipeFileNotFound);
+    ProgramRun bad = run_command(temp, shell_quoted(ZELKON_LISTENER_PATH) + " --max-clients 0");
+    EXPECT_EQ(bad.code, 2);
+    EXPECT_TRUE(contains(bad.err, "must be")) << bad.err;
 }
 
-// Unknown options are shown by the test of every program's --help.
-TEST_F(ListenerProgram, RefusesACapOutOfRangeWithAUsageError) {
-    ChildProcess bad({ZELKON_LISTENER_PATH, "--max-clients", "0"}, folder + "/bad.log");
-    EXPECT_EQ(bad.wait_for_exit(5000), 2);
-    EXPECT_NE(read_text_file(folder + "/bad.log").find("must be"), std::string::npos);
-}
-
-// Remote pipes through --dial, with a stand-in for ssh that runs the remote command
-// here: the framing and the bridge without a login.
-TEST_F(ListenerProgram, DialARemotePipeCarriesExchangesLikeALocalOne) {
-    reach_remote_pipes_through(LOCAL_SSH_PATH);
-    start(1);
-    auto client = make_client(0, "nodeA");
-    ASSERT_EQ(client->OpenPipe(), 0);
-    EXPECT_EQ(call(*client, "Num pipes:"), "Server: " + computer_name.get() + " Max pipes: 1");
-    ByteArray request = ByteArray::of(to_utf16le("Num pipes:"));
-    ByteArray response = ByteArray::with_bounds(0, 15);
-    EXPECT_EQ(client->PipeCall(request, response), kPipeMoreData);
-    EXPECT_EQ(from_utf16le(response.bytes), "Server: ");
-    // The rest of that reply was skipped, so the next exchange is whole.
-    EXPECT_EQ(call(*client, "Num pipes:").substr(0, 8), "Server: ");
-    // The listener is busy: a second client waits, then times out.
-    auto second = make_client(300, "nodeB");
-    EXPECT_EQ(second->OpenPipe(), kPipeTimeout);
-    // The bridge ends with the client, and the listener frees the slot.
-    client->ClosePipe();
-    second->SetTimeout(5000);
-    ASSERT_EQ(second->OpenPipe(), 0);
-    second->ClosePipe();
-    std::string made = folder + "/remote.txt";
-    std::string reply = call(*make_client(5000, "nodeA"), "echo remote > '" + made + "'");
-    EXPECT_EQ(reply.rfind("Started process ", 0), 0u) << reply;
-    EXPECT_TRUE(eventually([&] { return read_text_file(made) == "remote\n"; }));
-}
-
-TEST_F(ListenerProgram, DialNoRemoteListenerOrAHostNameLikeAnOptionFailsClearly) {
-    reach_remote_pipes_through(LOCAL_SSH_PATH);
-    ByteArray request = ByteArray::of(to_utf16le("Num pipes:"));
-    ByteArray response = ByteArray::with_bounds(0, 255);
-    auto client = make_client(0, "nodeA");
-    EXPECT_EQ(client->OpenPipe(), kPipeFileNotFound);
-    EXPECT_EQ(client->PipeCall(request, response), kPipeFileNotFound);
-    auto option = make_client(0, "-oProxyCommand=touch " + folder + "/pwned");
+// Whole runs through listeners carry their exchanges through --dial; this is
+// what they cannot show.
+TEST_F(ListenerProgram, DialNoRemoteListenerAHostNameLikeAnOptionOrNoFramesFailClearly) {
+    reach_remote_pipes_through_a_stand_in();
+    EXPECT_EQ(make_client(0, "nodeA")->OpenPipe(), kPipeFileNotFound);
+    auto option = make_client(0, "-oProxyCommand=touch " + temp.file("pwned"));
     EXPECT_EQ(option->OpenPipe(), kPipeInvalidName);
-    EXPECT_EQ(option->PipeCall(request, response), kPipeInvalidName);
-    EXPECT_FALSE(std::filesystem::exists(folder + "/pwned"));
-}
-
-TEST_F(ListenerProgram, DialInputThatIsNotFramesEndsTheBridgeWithAMessage) {
+    call(*option, "Num pipes:", kPipeInvalidName);
+    EXPECT_FALSE(fs::exists(temp.file("pwned")));
     start(1);
-    std::string input = folder + "/junk";
-    std::ofstream(input) << "\xff\xff\xff\x7fgarbage";
-    std::string command = "env XDG_RUNTIME_DIR='" + folder + "' " + ZELKON_LISTENER_PATH +
-                          " --dial Zelkon_Test < '" + input + "' > /dev/null 2> '" + folder +
-                          "/dial.log'";
-    int status = std::system(command.c_str());
-    EXPECT_EQ(WEXITSTATUS(status), 1);
-    EXPECT_NE(read_text_file(folder + "/dial.log").find("not length-prefixed frames"),
-              std::string::npos);
-    auto client = make_client();
-    ASSERT_EQ(client->OpenPipe(), 0);
+    std::ofstream(temp.file("junk")) << "\xff\xff\xff\x7fgarbage";
+    ProgramRun dial =
+        run_command(temp, "timeout 5 " + shell_quoted(ZELKON_LISTENER_PATH) +
+                              " --dial Zelkon_Server < " + shell_quoted(temp.file("junk")));
+    EXPECT_EQ(dial.code, 1);
+    EXPECT_TRUE(contains(dial.err, "not length-prefixed frames")) << dial.err;
+    ASSERT_EQ(make_client()->OpenPipe(), 0);
 }
 
 }  // namespace

@@ -29,7 +29,6 @@ class PipeFixture : public ::testing::Test {
         };
         listener.Called = [this](int pipe, ByteArray& request, ByteArray& response) {
             calls.push_back(pipe);
-            requests.push_back(request);
             // Echoes the request, unless a test set a fixed reply.
             response = ByteArray::of(fixed_reply ? *fixed_reply : request.bytes);
         };
@@ -54,7 +53,6 @@ class PipeFixture : public ::testing::Test {
     std::vector<int> connected;
     std::vector<Disconnect> disconnected;
     std::vector<int> calls;
-    std::vector<ByteArray> requests;
     std::vector<std::string> poll_errors;
     PipeRPC listener;
     PipeRPC client;

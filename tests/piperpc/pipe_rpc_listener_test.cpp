@@ -3,25 +3,20 @@
 namespace zelkon {
 namespace {
 
-using PipeRpcListener = PipeFixture;
+using PipeRpc = PipeFixture;
 
-TEST_F(PipeRpcListener, NoTimeoutBecomes250OnListen) {
-    listen();
-    EXPECT_EQ(listener.Timeout(), 250);
-}
-
-TEST_F(PipeRpcListener, OneClientCapRefusesTheSecondAndWaitsAgainWhenTheFirstLeaves) {
-    listen("P", 1);
-    EXPECT_EQ(listener.ListenPath(), "\\\\.\\pipe\\P");
-    EXPECT_EQ(listener.IdleInstances(), 1);
+// The cap refuses a client beyond it; a slot that a client leaves already
+// waits again as Disconnected is raised, and the lowest free slot is taken.
+TEST_F(PipeRpc, TheCapRefusesClientsBeyondItAndAFreedSlotIsTakenAgain) {
+    listen("P", 2);
     auto first = transport.connect_client("P");
-    tick();
-    EXPECT_EQ(connected, std::vector<int>{0});
-    EXPECT_EQ(listener.IdleInstances(), 0);
     auto second = transport.connect_client("P");
     tick();
-    EXPECT_TRUE(second->refused);
-    // When the client leaves, its slot already waits again as Disconnected is raised.
+    EXPECT_EQ(connected, (std::vector<int>{0, 1}));
+    EXPECT_EQ(listener.IdleInstances(), 0);
+    auto third = transport.connect_client("P");
+    tick();
+    EXPECT_TRUE(third->refused);
     bool waiting_at_event = false;
     listener.Disconnected = [&](int pipe, int reason, int error) {
         waiting_at_event = listener.InstanceOpen(0) && !listener.InstanceConnected(0);
@@ -31,34 +26,13 @@ TEST_F(PipeRpcListener, OneClientCapRefusesTheSecondAndWaitsAgainWhenTheFirstLea
     tick();
     EXPECT_EQ(disconnected, (std::vector<Disconnect>{{0, 2, 109}}));
     EXPECT_TRUE(waiting_at_event);
-    EXPECT_EQ(listener.IdleInstances(), 1);
-}
-
-// Slots fill in order and the lowest free one is taken again.
-TEST_F(PipeRpcListener, AFreedSlotIsReusedAndCap255MeansNoCap) {
-    listen("P", 3);
-    std::vector<std::shared_ptr<FakePipeLink>> clients;
-    for (int i = 0; i < 3; ++i) {
-        clients.push_back(transport.connect_client("P"));
-        tick();
-    }
-    clients[1]->client_closed = true;
-    tick();
     auto next = transport.connect_client("P");
     next->send(bytes_of("hi"));
     tick();
-    EXPECT_EQ(calls, std::vector<int>{1});
-    listener.ClosePipe();
-    listen("Q", 255);
-    for (int i = 0; i < 300; ++i) {
-        clients.push_back(transport.connect_client("Q"));
-    }
-    tick();
-    EXPECT_EQ(transport.refused_clients, 0);
-    EXPECT_EQ(listener.IdleInstances(), 1);
+    EXPECT_EQ(calls, std::vector<int>{0});
 }
 
-TEST_F(PipeRpcListener, ARequestOfExactlyMaxRequestIsServedOneMoreIsRefused) {
+TEST_F(PipeRpc, ARequestOfExactlyMaxRequestIsServedOneMoreIsRefused) {
     fixed_reply = bytes_of("ok");
     listener.SetMaxRequest(100);
     listen();
@@ -73,7 +47,7 @@ TEST_F(PipeRpcListener, ARequestOfExactlyMaxRequestIsServedOneMoreIsRefused) {
     EXPECT_EQ(listener.IdleInstances(), 1);
 }
 
-TEST_F(PipeRpcListener, MultiPollDrainsABurstInOneTickOtherwiseOneRequestATick) {
+TEST_F(PipeRpc, MultiPollDrainsABurstInOneTickOtherwiseOneRequestATick) {
     for (bool multi : {false, true}) {
         listener.SetMultiPoll(multi);
         listen();
@@ -89,33 +63,29 @@ TEST_F(PipeRpcListener, MultiPollDrainsABurstInOneTickOtherwiseOneRequestATick) 
     }
 }
 
-TEST_F(PipeRpcListener, AFailureToSetUpTheFirstInstanceEndsListen) {
+TEST_F(PipeRpc, AFailureToSetUpTheFirstInstanceEndsListen) {
     for (auto [inject, text] : {std::pair{&transport.fail_next_listen, "Pipe #0, System error 123"},
                                 {&transport.fail_next_connect, "System error 123"}}) {
         *inject = kPipeInvalidName;
         ZelkonError error = raised_by([&] { listen(); });
         EXPECT_EQ(error.number(), PipeRPC::kErrPipeSystem);
         EXPECT_EQ(error.description(), text);
-        EXPECT_EQ(listener.State(), PipeRPC::pstFree);
         EXPECT_EQ(transport.open_instances("P"), 0);
     }
     listen();
     EXPECT_EQ(listener.IdleInstances(), 1);
 }
 
-TEST_F(PipeRpcListener, ClosePipeAndTeardownDisconnectEveryClientOnce) {
+TEST_F(PipeRpc, ClosePipeAndTeardownDisconnectEveryClientOnce) {
     listen("P", 3);
     auto a = transport.connect_client("P");
     auto b = transport.connect_client("P");
     tick();
     listener.ClosePipe();
     EXPECT_EQ(disconnected, (std::vector<Disconnect>{{0, 3, 0}, {1, 3, 0}}));
-    EXPECT_EQ(listener.State(), PipeRPC::pstFree);
-    EXPECT_EQ(transport.open_instances("P"), 0);
     EXPECT_FALSE(transport.is_listening("P"));
     EXPECT_TRUE(a->server_closed && b->server_closed);
     EXPECT_EQ(listener.InstanceSlots(), 1);
-
     auto own = std::make_unique<PipeRPC>(transport, clock, name);
     own->SetPipeName("T");
     own->Listen();
@@ -126,7 +96,7 @@ TEST_F(PipeRpcListener, ClosePipeAndTeardownDisconnectEveryClientOnce) {
 }
 
 // Whatever goes wrong with one client, the next one is served.
-enum Handler { kEcho, kThrows, kLongReply, kVanishes };
+enum Handler { kEcho, kThrows, kVanishes };
 struct ClientFault {
     int request_size;  // -1: none
     bool gone_at_once, replacement_fails;
@@ -140,7 +110,6 @@ class PipeRpcClientFault : public PipeFixture, public ::testing::WithParamInterf
 TEST_P(PipeRpcClientFault, CostsOnlyThatClientItsPipe) {
     const ClientFault& c = GetParam();
     listener.SetMaxRequest(4);
-    listener.SetMaxResponse(10);
     listen("P", 3);
     auto link = transport.connect_client("P");
     if (c.request_size >= 0) {
@@ -153,7 +122,7 @@ TEST_P(PipeRpcClientFault, CostsOnlyThatClientItsPipe) {
             throw std::runtime_error("full");
         }
         link->client_closed = c.handler == kVanishes;
-        response = ByteArray::of(Message(c.handler == kLongReply ? 11 : 10, 'z'));
+        response = ByteArray::of(Message(10, 'z'));
     };
     tick();
     EXPECT_EQ(poll_errors, c.poll_errors);
@@ -172,9 +141,78 @@ const ClientFault kFaults[] = {
     {5, false, false, kEcho, {"System error 234"}, {}},
     {-1, false, true, kEcho, {"Pipe #1, System error 8"}, {}},
     {1, false, false, kThrows, {"Pipe #0, the request handler failed: full"}, {{0, 5, 0}}},
-    {1, false, false, kLongReply, {}, {{0, 5, 0}}},
     {1, false, false, kVanishes, {}, {{0, 7, 109}}}};
 INSTANTIATE_TEST_SUITE_P(Faults, PipeRpcClientFault, ::testing::ValuesIn(kFaults));
+
+// The response keeps its lower bound: shrunk to a shorter reply (even an
+// empty one), whole when filled exactly, its first bytes with 234 when the
+// reply is longer.
+TEST_F(PipeRpc, TheClientsResponseTakesTheReplyWithinItsBounds) {
+    struct Case {
+        int lower, upper;
+        std::size_t reply;
+        int code, new_upper;
+    } cases[] = {{0, 255, 10, 0, 9},
+                 {1, 256, 10, 0, 10},
+                 {0, 255, 0, 0, -1},
+                 {0, 255, 256, 0, 255},
+                 {0, 255, 300, 234, 255}};
+    listen();
+    address_client();
+    ASSERT_EQ(client.OpenPipe(), 0);
+    for (const Case& c : cases) {
+        fixed_reply = Message(c.reply);
+        for (std::size_t i = 0; i < c.reply; ++i) {
+            (*fixed_reply)[i] = static_cast<std::uint8_t>(i * 7 + 1);
+        }
+        ByteArray request = ByteArray::of(bytes_of("x"));
+        ByteArray response = ByteArray::with_bounds(c.lower, c.upper);
+        EXPECT_EQ(client.PipeCall(request, response), c.code) << c.reply;
+        EXPECT_EQ(response.lbound(), c.lower);
+        EXPECT_EQ(response.ubound(), c.new_upper);
+        EXPECT_EQ(response.bytes,
+                  Message(fixed_reply->begin(), fixed_reply->begin() + response.size()));
+    }
+}
+
+// A pipe-less call, ClosePipe (twice, or when free) and teardown each close
+// a pipe once; with nobody listening the transport's reason comes back.
+TEST_F(PipeRpc, EveryWayOfClosingTheClientClosesThePipeOnce) {
+    address_client("nobody");
+    ByteArray request = ByteArray::of(bytes_of("hello"));
+    ByteArray response = ByteArray::with_bounds(0, 255);
+    EXPECT_EQ(client.OpenPipe(), kPipeFileNotFound);
+    EXPECT_EQ(client.PipeCall(request, response), kPipeFileNotFound);
+    client.ClosePipe();
+    listen("P", 3);
+    address_client();
+    ASSERT_EQ(client.PipeCall(request, response), 0);
+    EXPECT_EQ(response.bytes, bytes_of("hello"));
+    tick();
+    ASSERT_EQ(client.OpenPipe(), 0);
+    client.ClosePipe();
+    client.ClosePipe();
+    {
+        PipeRPC other(transport, clock, name);
+        other.SetPipeName("P");
+        ASSERT_EQ(other.OpenPipe(), 0);
+    }
+    tick();
+    EXPECT_EQ(disconnected, (std::vector<Disconnect>{{0, 2, 109}, {1, 2, 109}, {0, 2, 109}}));
+    EXPECT_EQ(transport.open_instances("P"), 1);
+}
+
+TEST_F(PipeRpc, AClientWaitsItsWholeTimeoutForABusyPipe) {
+    listen("P", 1);
+    auto first = transport.connect_client("P");
+    tick();
+    address_client();
+    client.SetTimeout(100);
+    std::int64_t start = clock.tick_ms();
+    EXPECT_EQ(client.OpenPipe(), kPipeTimeout);
+    EXPECT_GE(clock.tick_ms() - start, 100);
+    EXPECT_GT(transport.refused_clients, 0);
+}
 
 }  // namespace
 }  // namespace zelkon

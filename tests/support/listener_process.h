@@ -56,14 +56,17 @@ class ListenerProcess {
     ListenerProcess(const ListenerProcess&) = delete;
     ListenerProcess& operator=(const ListenerProcess&) = delete;
 
-    // Sends the signal and waits for the listener to end.
-    void end(int signal) {
+    // Sends the signal and waits for the listener to end: its exit code.
+    int end(int signal) {
+        int status = -1;
         if (pid_ > 0) {
             kill(pid_, signal);
-            waitpid(pid_, nullptr, 0);
+            waitpid(pid_, &status, 0);
             pid_ = -1;
         }
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
+    pid_t pid() const { return pid_; }
     std::string log_text() const {
         std::stringstream text;
         text << std::ifstream(log_).rdbuf();

@@ -82,11 +82,6 @@ class PrivateSshd {
     const std::string& folder() const { return folder_; }
     // The ZELKON_SSH_COMMAND that reaches its hosts.
     std::string ssh_command() const { return "ssh -F " + folder_ + "/ssh_config"; }
-    // The process ids of the sshd that serves nodeA (and nodeLocked), and of
-    // the one that serves nodeB; 0 when unknown. A test may stop one to make
-    // its machine stop answering.
-    pid_t node_a_sshd() const { return pid_in(folder_ + "/sshd.pid"); }
-    pid_t node_b_sshd() const { return pid_in(folder_ + "/sshd_b.pid"); }
     // How many logins it has accepted so far (its start-up check made two).
     int logins() const {
         std::istringstream log(text_of(folder_ + "/sshd.log"));

@@ -1,5 +1,7 @@
-// The assembly command: batches, the fixed-column log, markers, and exactly-once merging.
-
+// The reference programs' contract with the controller: the initialisation's log, the
+// task's log and semaphore, and the assembly's batches, fixed-column log, markers and
+// exactly-once merging.
+#include <algorithm>
 #include <sstream>
 
 #include "cluster_job.h"
@@ -11,6 +13,77 @@
 
 namespace zelkon_ref_test {
 namespace {
+
+std::vector<std::string> log_lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+        EXPECT_TRUE(!line.empty() && line.back() == '\r') << "not a CR LF line: " << line;
+        lines.push_back(zelkon_ref::trim(line));
+    }
+    return lines;
+}
+
+// The controller reads the log in whole runs. Bad input or a missing input file give one
+// Error line, a non-zero exit and no cluster data file; the log is named with the job ID as
+// the caller wrote it.
+TEST(ZelkonInit, OutcomeIsLoggedUnderTheJobIdAsGiven) {
+    struct Case {
+        std::string input;  // none when empty
+        std::vector<std::string> env;
+        std::string says;  // success when empty
+    } cases[] = {{kSmallInput, {}, ""},
+                 {std::string(kSmallInput) + "density = 2.67\n", {}, "unknown key \"density\""},
+                 {"", {}, "does not exist"}};
+    for (const Case& c : cases) {
+        TempFolder folder;
+        if (!c.input.empty()) {
+            write_file(folder.file("zelkon.inp"), c.input);
+        }
+        ProgramRun run =
+            run_program("zelkon", {"zelkon.inp", "CLUSTER=000007"}, folder.path(), c.env);
+        EXPECT_EQ(run.exit_code, c.says.empty() ? 0 : 1) << run.err;
+        EXPECT_TRUE(fs::exists(folder.file("zelkon_cluster_init_000007.log")));
+        EXPECT_FALSE(fs::exists(folder.file("zelkon_cluster_init_7.log")));
+        EXPECT_EQ(fs::exists(folder.file("zelkon_cluster_7.zcd")), c.says.empty());
+        std::vector<std::string> errors;
+        std::ranges::copy_if(log_lines(read_file(folder.file("zelkon_cluster_init_000007.log"))),
+                             std::back_inserter(errors), [](const std::string& line) {
+                                 return line.find("Error") != std::string::npos;
+                             });
+        ASSERT_EQ(errors.size(), c.says.empty() ? 0u : 1u) << c.says;
+        EXPECT_TRUE(c.says.empty() || errors[0].find(c.says) != std::string::npos) << c.says;
+    }
+}
+
+// The log (with the clock time the controller reads) is written before the semaphore goes;
+// a bad request keeps the semaphore and says why in the task's .err file.
+TEST(ZelkonTask, TheLogIsWrittenAndTheSemaphoreGoesOrABadRequestSaysWhy) {
+    Inversion inv;
+    ASSERT_EQ(inv.task(1, 1, 30).exit_code, 0);
+    EXPECT_FALSE(inv.job_file_exists(inv.task_name(1) + ".sem"));
+    std::string log = read_file(inv.job_folder() / (inv.task_name(1) + ".log"));
+    auto value = [&](const std::string& key) {
+        size_t at = log.find(key);
+        size_t end = log.find('\r', at);
+        return at == std::string::npos
+                   ? -1
+                   : zelkon_ref::parse_real(log.substr(at + key.size(), end - at - key.size()))
+                         .value_or(-1);
+    };
+    EXPECT_GE(value("Clock time taken:"), 0) << log;
+    EXPECT_EQ(value("Kernel evaluations:"), 30 * 120 * 2) << log;
+    ProgramRun run = inv.task(6, 25, 31);
+    EXPECT_EQ(run.exit_code, 1);
+    EXPECT_TRUE(inv.job_file_exists(inv.task_name(6) + ".sem"));
+    EXPECT_FALSE(inv.job_file_exists(inv.task_name(6) + ".log"));
+    std::string why = read_file(inv.job_folder() / (inv.task_name(6) + ".err"));
+    EXPECT_NE(why.find("within 1 to 30"), std::string::npos) << why;
+    ProgramRun missing = run_program("zelkon_cluster_task", {"/nowhere/x.zcd", "1", "1", "2"}, ".");
+    EXPECT_EQ(missing.exit_code, 1);
+    EXPECT_NE(missing.err.find("/nowhere/x.zcd"), std::string::npos);
+}
 
 const std::vector<std::pair<long long, long long>> kSplit = {{1, 4},   {5, 9},   {10, 17},
                                                              {18, 18}, {19, 25}, {26, 30}};
