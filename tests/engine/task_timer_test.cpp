@@ -3,182 +3,332 @@
 namespace zelkon {
 namespace {
 
-struct TimeCase {
-    const char* what;
-    std::int64_t after_ms;
-    double estimated_seconds;
-    const char* elapsed;
-    const char* remaining;
-};
+using Lines = std::vector<std::string>;
+const Lines kNoServerLeft{
+    "An error was encountered while running the calculation: No task "
+    "server is left to run the remaining tasks"};
 
-class ElapsedTimeTest : public EngineTest, public ::testing::WithParamInterface<TimeCase> {};
-
-TEST_P(ElapsedTimeTest, TheTickShowsElapsedAndOnlyAPositiveRemainingTime) {
-    const TimeCase& c = GetParam();
+TEST_F(EngineTest, TheTickShowsElapsedAndOnlyAPositiveRemainingTime) {
+    struct Case {
+        std::int64_t after_ms;
+        double estimated_seconds;
+        const char* elapsed;
+        const char* remaining;
+    };
+    const Case cases[] = {{65999, 0, "00:01:05", "kept"},  // no estimate yet
+                          {65000, 100, "00:01:05", "00:00:35"},
+                          {100000, 100, "00:01:40", "kept"},  // estimate reached
+                          {90061000, 200000, "1 01:01:01", "1 06:32:19"}};
     seed_run({{"nodeA", 1, 0}}, 1);
     book_running(1, 1, 0);
-    controls.Label_estimated_time_remaining.caption = "kept";
-    form.estimates.estimated_duration_seconds = c.estimated_seconds;
-    fake.clock.sleep_ms(static_cast<int>(c.after_ms));
-    tick();
-    EXPECT_EQ(controls.Label_logging_time.caption, c.elapsed);
-    EXPECT_EQ(controls.Label_estimated_time_remaining.caption, c.remaining);
-    EXPECT_EQ(form.run.tick_time, fake.clock.now());
-    EXPECT_EQ(form.run.timer_stage, 0);
+    for (const Case& c : cases) {
+        controls.Label_estimated_time_remaining.caption = "kept";
+        estimates.estimated_duration_seconds = c.estimated_seconds;
+        run.run_start_tick_ms = fake.clock.tick_ms();
+        fake.clock.sleep_ms(static_cast<int>(c.after_ms));
+        tick();
+        EXPECT_EQ(controls.Label_logging_time.caption, c.elapsed);
+        EXPECT_EQ(controls.Label_estimated_time_remaining.caption, c.remaining) << c.elapsed;
+        EXPECT_EQ(run.tick_time, fake.clock.now());
+        EXPECT_EQ(run.timer_stage, 0);
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Ticks, ElapsedTimeTest,
-    ::testing::Values(TimeCase{"no_estimate_yet", 65999, 0, "00:01:05", "kept"},
-                      TimeCase{"estimate_ahead", 65000, 100, "00:01:05", "00:00:35"},
-                      TimeCase{"estimate_reached", 100000, 100, "00:01:40", "kept"},
-                      TimeCase{"past_a_day", 90061000, 200000, "1 01:01:01", "1 06:32:19"}),
-    [](const auto& info) { return std::string(info.param.what); });
-
-TEST_F(EngineTest, ElapsedTimeFollowsTheMonotonicClockNotTheWallClock) {
-    seed_run({{"nodeA", 1, 0}}, 1);
-    form.run.run_start_time = form.run.run_start_time.plus_seconds(3600);  // the wall clock stepped
-    fake.clock.sleep_ms(5000);
-    tick();
-    EXPECT_EQ(form.run.elapsed_seconds, 5.0);
-}
-
-TEST_F(EngineTest, OverheadIsRelativeToComputationAndKeptUntilThereIsAny) {
+TEST_F(EngineTest, ElapsedTimeFollowsTheMonotonicClockAndOverheadIsRelativeToComputation) {
     seed_run({{"nodeA", 1, 0}, {"nodeB", 1, 0}}, 3);
+    run.run_start_time = run.run_start_time.plus_seconds(3600);  // the wall clock stepped
     tick();
-    EXPECT_EQ(controls.Text_overheads.text, "100");
-
+    EXPECT_EQ(controls.Text_overheads.text, "100");  // kept while nothing was computed
     // One task computed for 60 s in a wall time of 66 s.
     fake.clock.sleep_ms(66000);
     finish_task(1, "Clock time taken: 1.0\r\n");
     tick();
+    EXPECT_EQ(run.elapsed_seconds, 66.0);
     EXPECT_EQ(controls.Text_overheads.text, "10.0");
 }
 
-struct EndCase {
-    const char* what;
-    std::int32_t exit_when_finished;
-    std::vector<int> exit_codes;
-};
-
-class EndOfRunTest : public EngineTest, public ::testing::WithParamInterface<EndCase> {};
-
-TEST_P(EndOfRunTest, TheTickThatSeesTheLastTaskAssembledEndsTheRun) {
+// Only a run started at program start (1) ends the program when finished.
+TEST_F(EngineTest, TheTickThatSeesTheLastTaskAssembledEndsTheRun) {
     seed_run({{"nodeA", 1, 0}}, 2);
+    tasks.cluster_task[1].state = TaskState::assembled;
+    tasks.cluster_task[2].state = TaskState::in_assembly;
     arm_timer();
-    for (ClusterTask& task : form.tasks.cluster_task) {
-        task.state = TaskState::assembled;
-    }
-    form.tasks.last_assembled_task = 2;
-    form.run.exit_when_finished = GetParam().exit_when_finished;
     tick();
-    EXPECT_FALSE(form.Timer_cluster_task->enabled());
-    EXPECT_EQ(form.Timer_cluster_task->interval(), 0);
-    EXPECT_EQ(count_in_run_log("Zelkon Cluster finished at 06-Dec-2026 14:05:09"), 1);
-    EXPECT_FALSE(form.process_log.is_open());
-    EXPECT_EQ(outcomes, std::vector<RunOutcome>{RunOutcome::all_assembled});
-    EXPECT_EQ(exit_codes, GetParam().exit_codes);
-    EXPECT_EQ(form.run.timer_stage, 0);
-}
-
-INSTANTIATE_TEST_SUITE_P(Ends, EndOfRunTest,
-                         ::testing::Values(EndCase{"started_by_hand", 0, {}},
-                                           EndCase{"started_at_program_start", 1, {0}},
-                                           EndCase{"any_other_value", 2, {}}),
-                         [](const auto& info) { return std::string(info.param.what); });
-
-TEST_F(EngineTest, TheRunGoesOnWhileTheLastTaskIsOnlyInAssembly) {
-    seed_run({{"nodeA", 1, 0}}, 2);
-    arm_timer();
-    form.tasks.cluster_task[1].state = TaskState::assembled;
-    form.tasks.cluster_task[2].state = TaskState::in_assembly;
-    tick();
-    EXPECT_TRUE(form.Timer_cluster_task->enabled());
+    EXPECT_TRUE(task_timer->enabled()) << "the run goes on while the last task is in assembly";
     EXPECT_TRUE(outcomes.empty());
+    for (std::int32_t exit_when_finished : {0, 2, 1}) {
+        host.begin_run_report();
+        run.run_terminated = false;
+        arm_timer();
+        tasks.cluster_task[2].state = TaskState::assembled;
+        tasks.last_assembled_task = 2;
+        run.exit_when_finished = exit_when_finished;
+        tick();
+        EXPECT_FALSE(task_timer->enabled());
+        EXPECT_EQ(task_timer->interval(), 0);
+        EXPECT_FALSE(process_log.is_open());
+        EXPECT_EQ(run.timer_stage, 0);
+        EXPECT_EQ(exit_codes, exit_when_finished == 1 ? std::vector<int>{0} : std::vector<int>{});
+    }
+    EXPECT_EQ(count_in_run_log("Zelkon Cluster finished at 06-Dec-2026 14:05:09"), 3);
+    EXPECT_EQ(outcomes, std::vector<RunOutcome>(3, RunOutcome::all_assembled));
 }
 
 TEST_F(EngineTest, AnErrorInATickEndsTheRunWithItsDescription) {
     seed_run({{"nodeA", 1, 0}}, 1);
     arm_timer();
-    form.channels.server_wmi_process.clear();
-    form.run.exit_when_finished = 1;
+    channels.server_wmi_process.clear();
+    run.exit_when_finished = 1;
     tick();
     EXPECT_EQ(fake.dialogs.messages,
-              std::vector<std::string>{"An error was encountered while running the calculation: "
-                                       "Object variable or With block variable not set"});
+              Lines{"An error was encountered while running the calculation: "
+                    "Object variable or With block variable not set"});
     EXPECT_EQ(fake.dialogs.warnings, fake.dialogs.messages);  // a failure, shown as one
-    EXPECT_FALSE(form.Timer_cluster_task->enabled());
-    EXPECT_EQ(form.Timer_cluster_task->interval(), 0);
-    EXPECT_EQ(form.run.timer_stage, 0);
+    EXPECT_FALSE(task_timer->enabled());
+    EXPECT_EQ(task_timer->interval(), 0);
+    EXPECT_EQ(run.timer_stage, 0);
     EXPECT_EQ(count_in_run_log("Zelkon Cluster finished at"), 1);
     EXPECT_EQ(outcomes, std::vector<RunOutcome>{RunOutcome::error});
     EXPECT_TRUE(exit_codes.empty());  // only a finished run ends the program
 }
 
-struct NoServerCase {
-    const char* what;
-    bool first_failed;
-    bool second_busy;
-    bool task_waits;
-    bool run_ends;
-};
-
-class NoServerLeftTest : public EngineTest, public ::testing::WithParamInterface<NoServerCase> {};
+// Server 1 has failed; server 2 is busy or failed too; tasks wait or not.
+class NoServerLeftTest : public EngineTest,
+                         public ::testing::WithParamInterface<std::tuple<bool, bool, bool>> {};
 
 TEST_P(NoServerLeftTest, TheRunEndsOnlyWhenWaitingTasksCanNeverStart) {
-    const NoServerCase& c = GetParam();
+    auto [second_busy, task_waits, run_ends] = GetParam();
     seed_run({{"nodeA", 2, 0}}, 3);
     arm_timer();
-    form.servers.task_servers[1].failed = c.first_failed;
-    if (c.second_busy) {
+    servers.task_servers[1].failed = true;
+    if (second_busy) {
         book_running(2, 3, 0);
     } else {
-        form.servers.task_servers[2].failed = true;
+        servers.task_servers[2].failed = true;
     }
-    if (!c.task_waits) {
-        for (ClusterTask& task : form.tasks.cluster_task) {
-            task.state = TaskState::complete;
-        }
+    for (ClusterTask& task : tasks.cluster_task) {
+        task.state = task_waits ? task.state : TaskState::complete;
     }
     tick();
-    std::vector<std::string> expected;
-    if (c.run_ends) {
-        expected.push_back(
-            "An error was encountered while running the calculation: No task server is left to "
-            "run the remaining tasks");
-    }
-    EXPECT_EQ(fake.dialogs.messages, expected);
-    EXPECT_EQ(form.Timer_cluster_task->enabled(), !c.run_ends);
+    EXPECT_EQ(fake.dialogs.messages, run_ends ? kNoServerLeft : Lines{});
+    EXPECT_EQ(task_timer->enabled(), !run_ends);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Servers, NoServerLeftTest,
-    ::testing::Values(NoServerCase{"all_failed_tasks_wait", true, false, true, true},
-                      NoServerCase{"one_busy_tasks_wait", true, true, true, false},
-                      NoServerCase{"all_failed_nothing_waits", true, false, false, false}),
-    [](const auto& info) { return std::string(info.param.what); });
+INSTANTIATE_TEST_SUITE_P(Servers, NoServerLeftTest,
+                         ::testing::Values(std::tuple{false, true, true},
+                                           std::tuple{true, true, false},
+                                           std::tuple{false, false, false}));
 
 // The clean-up removes the job folder: the completed tasks are merged first,
 // even in a batch too small to start otherwise, then the run ends.
 TEST_F(EngineTest, WithNoServerLeftTheCompletedTasksAreMergedBeforeTheRunEnds) {
     seed_run({{"nodeA", 1, 0}}, 20);
     arm_timer();
-    state.task_servers[1].failed = true;
+    servers.task_servers[1].failed = true;
     for (std::int32_t t = 1; t <= 2; ++t) {
-        state.cluster_task[t].name = "Zelkon_job_000012_task_00000" + std::to_string(t);
-        state.cluster_task[t].state = TaskState::complete;
+        tasks.cluster_task[t].name = task_name(t);
+        tasks.cluster_task[t].state = TaskState::complete;
     }
     tick();
     EXPECT_TRUE(fake.dialogs.messages.empty());
-    ASSERT_TRUE(state.assembly_running);
+    ASSERT_TRUE(assembly_state.assembly_running);
     fake.files.add_file(task_file(1, ".old"), "");
     fake.files.add_file(task_file(2, ".old"), "");
     tick();
-    EXPECT_EQ(state.cluster_task[2].state, TaskState::assembled);
-    EXPECT_EQ(fake.dialogs.messages,
-              std::vector<std::string>{"An error was encountered while running the calculation: "
-                                       "No task server is left to run the remaining tasks"});
+    EXPECT_EQ(tasks.cluster_task[2].state, TaskState::assembled);
+    EXPECT_EQ(fake.dialogs.messages, kNoServerLeft);
 }
+
+// Two servers of one machine, three tasks; the regular tick at 100 ms starts
+// tasks 1 and 2, and task 1 then ends at 150 ms.
+class PromptTickTest : public EngineTest {
+  protected:
+    void start_two_and_finish_the_first(bool watchable) {
+        fake.folder_watch.watchable = watchable;
+        seed_run({{"nodeA", 2, 0}}, 3);
+        arm_timer();
+        fake.clock.advance(100);
+        ASSERT_EQ(tasks.cluster_task[2].state, TaskState::running);
+        fake.clock.advance(50);
+        finish_task(1, "Clock time taken: 0.001\r\n");
+    }
+    bool third_started() const { return tasks.cluster_task[3].state == TaskState::running; }
+};
+
+TEST_F(PromptTickTest, ATickThatCollectedATaskIsFollowedAtOnceByOneThatStartsTheNext) {
+    start_two_and_finish_the_first(false);
+    EXPECT_EQ(fake.folder_watch.folder, "");
+    fake.clock.advance(50);  // the regular tick at 200 ms collects task 1
+    EXPECT_EQ(tasks.cluster_task[1].state, TaskState::complete);
+    EXPECT_FALSE(third_started());
+    fake.clock.advance(1);
+    EXPECT_TRUE(third_started());
+    EXPECT_EQ(servers.task_servers[1].task_start_ms.ms(), 201.0);
+}
+
+TEST_F(PromptTickTest, ATaskRemovingItsSemaphoreWakesTheTickUnlessTheTimerIsOff) {
+    start_two_and_finish_the_first(true);
+    EXPECT_EQ(fake.folder_watch.folder, kJobPath);
+    // Other files come and go without a tick.
+    fake.folder_watch.report_removed("Zelkon_job_000012_task_000001.zpc.tmp");
+    fake.clock.advance(5);
+    EXPECT_EQ(tasks.cluster_task[1].state, TaskState::running);
+
+    task_timer->set_enabled(false);  // paused
+    fake.folder_watch.report_removed("Zelkon_job_000012_task_000001.sem");
+    fake.clock.advance(5);
+    EXPECT_EQ(tasks.cluster_task[1].state, TaskState::running);
+
+    arm_timer();
+    fake.folder_watch.report_removed("Zelkon_job_000012_task_000001.sem");
+    fake.clock.advance(2);  // one tick collects, the next starts task 3
+    EXPECT_TRUE(third_started());
+    EXPECT_EQ(servers.task_servers[1].task_start_ms.ms(), 162.0);
+}
+
+// At a yield the event pump delivers what a test puts in on_yield, then any
+// tick that fell due.
+class ReentrancyTest : public EngineTest {
+  protected:
+    void at_first_yield(std::function<void()> action) {
+        fake.events.on_yield = [this, action] {
+            if (!yielded_) {
+                yielded_ = true;
+                action();
+            }
+        };
+    }
+    bool yielded_ = false;
+};
+
+TEST_F(ReentrancyTest, ATickDeliveredDuringAYieldReturnsAtOnce) {
+    seed_run({{"nodeA", 2, 0}}, 3);
+    arm_timer();
+    std::int32_t stage_seen = -1;
+    at_first_yield([&] {
+        fake.clock.sleep_ms(3000);  // the next tick falls due; the pump delivers it
+        stage_seen = run.timer_stage;
+        controls.Label_logging_time.caption = "marker";
+    });
+    fake.clock.advance(100);
+    // A nested tick that ran would have shown "00:00:03" over the marker.
+    EXPECT_EQ(stage_seen, 2);
+    EXPECT_EQ(controls.Label_logging_time.caption, "marker");
+    EXPECT_EQ(fake.management.created.size(), 2u);
+    EXPECT_EQ(servers.task_servers[2].task, 2);
+    EXPECT_EQ(run.timer_stage, 0);
+}
+
+TEST_F(ReentrancyTest, APauseDuringAYieldRunsFirstAndTheTickFinishesItsSteps) {
+    seed_run({{"nodeA", 2, 0}}, 3);
+    arm_timer();
+    book_running(2, 3, 0);
+    finish_task(3, "Clock time taken: 0.001\r\n");
+    at_first_yield([this] { run_control.Command_pause_run_Click(0); });
+    fake.clock.advance(100);
+    EXPECT_FALSE(task_timer->enabled());
+    EXPECT_TRUE(controls.Command_pause_run[1].visible);
+    // Dispatch went on after the pause, and so did the completion check.
+    EXPECT_EQ(servers.task_servers[1].task, 1);
+    EXPECT_EQ(tasks.cluster_task[3].state, TaskState::complete);
+    EXPECT_EQ(run.timer_stage, 0);
+    fake.clock.advance(10000);
+    EXPECT_EQ(fake.management.created.size(), 1u);  // no tick while paused
+}
+
+// Whatever runs in a yield finds the task table and the servers agreeing:
+// a busy server's task runs on it, and a running task's server is busy with it.
+std::string records_disagree(const ServerTable& servers, const TaskTable& tasks) {
+    std::int32_t busy = 0;
+    for (std::int32_t s = 1; s <= servers.num_task_servers(); ++s) {
+        const TaskServer& server = servers.task_servers[s];
+        busy += server.busy ? 1 : 0;
+        if (server.busy && (tasks.cluster_task[server.task].state != TaskState::running ||
+                            tasks.cluster_task[server.task].server != s)) {
+            return "server " + std::to_string(s) + " is busy, its task is not running on it";
+        }
+    }
+    for (std::int32_t t = 1; t <= tasks.num_tasks; ++t) {
+        const ClusterTask& task = tasks.cluster_task[t];
+        if (task.state == TaskState::running && (!servers.task_servers[task.server].busy ||
+                                                 servers.task_servers[task.server].task != t)) {
+            return "task " + std::to_string(t) + " runs on a server that is not busy with it";
+        }
+    }
+    return busy == tasks.num_tasks_processing ? "" : "running tasks and busy servers differ";
+}
+
+class StopAtEachYield : public EngineTest, public ::testing::WithParamInterface<const char*> {
+  protected:
+    // Task starts only: the assembly of completed tasks may still start.
+    std::size_t task_starts() const {
+        std::size_t starts = 0;
+        for (const auto& created : fake.management.created) {
+            starts += created.command_line.find("zelkon_cluster_task") != std::string::npos;
+        }
+        return starts;
+    }
+    // Each case reaches a different yield first.
+    void arrange(const std::string& where) {
+        if (where != "hang_check") {
+            seed_run({{"nodeA", 2, 0}}, 3);
+            arm_timer();
+        }
+        if (where == "completion") {
+            book_running(1, 1, 0);
+            book_running(2, 2, 0);
+            finish_task(1, "Clock time taken: 0.001\r\n");
+            finish_task(2, "Clock time taken: 0.001\r\n");
+        } else if (where == "hang_check") {
+            // Servers 1 and 2 have each done a task at 50 points/min and run
+            // another; server 3's task has run far too long.
+            seed_run({{"nodeA", 1, 0}, {"nodeB", 1, 0}, {"nodeC", 1, 0}}, 6);
+            arm_timer();
+            for (std::int32_t s : {1, 2}) {
+                servers.task_servers[s].tasks_completed = 1;
+                servers.task_servers[s].data_per_min = 50.0f;
+                book_running(s, s, 0);
+            }
+            book_running(3, 3, 21 * 60000);
+        }
+    }
+};
+
+TEST_P(StopAtEachYield, FindsTheRecordsWholeAndEndsTheRunOnce) {
+    arrange(GetParam());
+    std::vector<std::string> seen;
+    std::size_t created_at_stop = 0;
+    fake.dialogs.answers.push_back(true);
+    fake.events.on_yield = [this, &seen, &created_at_stop] {
+        seen.push_back(records_disagree(servers, tasks));
+        if (seen.size() == 1) {
+            run_control.Command_stop_cluster_run_Click();
+            created_at_stop = task_starts();
+        }
+    };
+    if (std::string(GetParam()) == "hang_check") {
+        engine.update_speed_stats();
+        std::int32_t hung = 0;
+        engine.check_for_hung_server(hung);
+        EXPECT_EQ(hung, 1);
+    } else {
+        fake.clock.advance(100);
+    }
+    ASSERT_FALSE(seen.empty()) << "no yield reached";
+    for (const std::string& problem : seen) {
+        EXPECT_EQ(problem, "");
+    }
+    EXPECT_EQ(records_disagree(servers, tasks), "");
+    EXPECT_EQ(fake.dialogs.messages.size(), 1u);  // Stop's message, no error
+    EXPECT_EQ(outcomes, std::vector<RunOutcome>{RunOutcome::stopped});
+    EXPECT_EQ(count_in_run_log("Zelkon Cluster finished at"), 1);
+    EXPECT_EQ(run.timer_stage, 0);
+    EXPECT_FALSE(task_timer->enabled());
+    EXPECT_EQ(task_starts(), created_at_stop);  // no task started after it
+}
+
+INSTANTIATE_TEST_SUITE_P(Yields, StopAtEachYield,
+                         ::testing::Values("dispatch", "completion", "hang_check"));
 
 }  // namespace
 }  // namespace zelkon
