@@ -4,29 +4,19 @@
 namespace zelkon {
 namespace {
 
-TEST_F(EngineTest, PauseStopsTheTimerAndAnyOtherIndexResumesItAtFiveHundredMilliseconds) {
-    struct Case {
-        std::int16_t index;
-        int interval;
-        bool enabled;
-    };
-    seed_run({{"nodeA", 1, 0}}, 1);
-    arm_timer();
-    for (Case c : {Case{0, 0, false}, Case{1, 500, true}, Case{0, 0, false}, Case{-3, 500, true}}) {
-        run_control.Command_pause_run_Click(c.index);
-        EXPECT_EQ(task_timer->interval(), c.interval) << c.index;
-        EXPECT_EQ(task_timer->enabled(), c.enabled);
-        EXPECT_EQ(controls.Command_pause_run[0].visible, c.enabled);
-        EXPECT_EQ(controls.Command_pause_run[1].visible, !c.enabled);
-    }
-    EXPECT_FALSE(run.run_terminated);
-}
-
-TEST_F(EngineTest, APausedRunRecognisesCompletionsOnTheFirstTickAfterResume) {
+// Pause stops the timer; any other index resumes it at 500 ms, and a paused
+// run sees a completion on the first tick after.
+TEST_F(EngineTest, PauseStopsTheTimerAndResumeRestartsItAtFiveHundredMilliseconds) {
     seed_run({{"nodeA", 1, 0}}, 2);
     arm_timer();
     book_running(1, 1, 0);
-    run_control.Command_pause_run_Click(0);
+    for (std::int16_t index : {0, 1, 0, -3, 0}) {
+        run_control.Command_pause_run_Click(index);
+        EXPECT_EQ(task_timer->interval(), index == 0 ? 0 : 500);
+        EXPECT_EQ(task_timer->enabled(), index != 0);
+        EXPECT_EQ(controls.Command_pause_run[0].visible, index != 0);
+        EXPECT_EQ(controls.Command_pause_run[1].visible, index == 0);
+    }
     finish_task(1, "Clock time taken: 0.5\r\n");
     fake.clock.advance(5000);
     EXPECT_EQ(tasks.cluster_task[1].state, TaskState::running);
@@ -36,30 +26,22 @@ TEST_F(EngineTest, APausedRunRecognisesCompletionsOnTheFirstTickAfterResume) {
     fake.clock.advance(1);
     EXPECT_EQ(tasks.cluster_task[1].state, TaskState::complete);
     EXPECT_EQ(controls.Label_logging_time.caption, "00:00:05");  // counted from the run's start
-}
-
-TEST_F(EngineTest, StopAnsweredNoChangesNothing) {
-    seed_run({{"nodeA", 1, 0}}, 1);
-    arm_timer();
-    fake.dialogs.answers.push_back(false);
-    run_control.Command_stop_cluster_run_Click();
-    EXPECT_EQ(fake.dialogs.questions, std::vector<std::string>{"Stop current run?"});
-    EXPECT_TRUE(fake.dialogs.messages.empty());
-    EXPECT_TRUE(task_timer->enabled());
-    EXPECT_EQ(task_timer->interval(), 100);
     EXPECT_FALSE(run.run_terminated);
-    EXPECT_TRUE(process_log.is_open());
-    EXPECT_TRUE(outcomes.empty());
 }
 
-TEST_F(EngineTest, StopAnsweredYesDuringAPauseCleansUpAndStartsNothingMore) {
+// No changes nothing; Yes (here during a pause) cleans up and starts nothing more.
+TEST_F(EngineTest, StopAsksFirstAndAYesCleansUpAndStartsNothingMore) {
     seed_run({{"nodeA", 1, 0}}, 2);
     arm_timer();
     book_running(1, 1, 0);
-    run_control.Command_pause_run_Click(0);
-    fake.dialogs.answers.push_back(true);
+    fake.dialogs.answers = {false, true};
     run_control.Command_stop_cluster_run_Click();
-
+    EXPECT_EQ(fake.dialogs.questions, std::vector<std::string>{"Stop current run?"});
+    EXPECT_TRUE(task_timer->enabled());
+    EXPECT_FALSE(run.run_terminated);
+    EXPECT_TRUE(process_log.is_open());
+    run_control.Command_pause_run_Click(0);
+    run_control.Command_stop_cluster_run_Click();
     EXPECT_EQ(fake.dialogs.messages,
               std::vector<std::string>{
                   "Run has been terminated. Any tasks currently running will continue until they "
@@ -67,14 +49,12 @@ TEST_F(EngineTest, StopAnsweredYesDuringAPauseCleansUpAndStartsNothingMore) {
     EXPECT_TRUE(run.run_terminated);
     EXPECT_FALSE(task_timer->enabled());
     EXPECT_EQ(task_timer->interval(), 0);
-    EXPECT_FALSE(controls.Command_pause_run[0].visible);
-    EXPECT_FALSE(controls.Command_pause_run[1].visible);
-    EXPECT_FALSE(controls.Command_stop_cluster_run.visible);
+    EXPECT_FALSE(controls.Command_pause_run[0].visible || controls.Command_pause_run[1].visible ||
+                 controls.Command_stop_cluster_run.visible);
     EXPECT_TRUE(controls.Command_start_cluster_run[0].enabled);
     EXPECT_EQ(process_log_lines().back(), " Zelkon Cluster ended");
     EXPECT_FALSE(process_log.is_open());
     EXPECT_EQ(outcomes, std::vector<RunOutcome>{RunOutcome::stopped});
-
     servers.task_servers[1].busy = false;
     tick();
     EXPECT_EQ(tasks.cluster_task[2].state, TaskState::waiting);
@@ -84,14 +64,12 @@ TEST_F(EngineTest, StopAnsweredYesDuringAPauseCleansUpAndStartsNothingMore) {
 // a run that finished meanwhile is not stopped, nor cleaned up, again.
 TEST_F(EngineTest, StopAnsweredYesAfterTheRunFinishedDoesNothing) {
     seed_run({{"nodeA", 1, 0}}, 1);
-    arm_timer();
     tasks.cluster_task[1].state = TaskState::assembled;
     tick();
-    ASSERT_EQ(outcomes, std::vector<RunOutcome>{RunOutcome::all_assembled});
     fake.dialogs.answers.push_back(true);
     run_control.Command_stop_cluster_run_Click();
     EXPECT_TRUE(fake.dialogs.messages.empty());
-    EXPECT_EQ(outcomes.size(), 1u);
+    EXPECT_EQ(outcomes, std::vector<RunOutcome>{RunOutcome::all_assembled});
     EXPECT_EQ(count_in_run_log("Zelkon Cluster finished at"), 1);
 }
 
@@ -100,7 +78,6 @@ TEST_F(EngineTest, StopAnsweredYesAfterTheRunFinishedDoesNothing) {
 TEST_F(EngineTest, TheCleanUpRemovesTheJobFoldersItOwns) {
     seed_run({{"CONTROL1", 1, 0, true}, {"nodeA", 1, 0}}, 1);
     for (bool share : {true, false}) {
-        SCOPED_TRACE(share);
         job.network_share = share ? "/mnt/ctl" : "";
         fake.files.add_file(std::string(kJobPath) + kDataFile, "");
         fake.files.add_file("/net/nodeA/data/Work/Job_12/y.log", "");
@@ -132,47 +109,33 @@ TEST_F(EngineTest, ACleanUpReportsTheFinishTheStepsItCancelledAndTheTotalTime) {
               "\r\rZelkon Cluster finished at 06-Dec-2026 14:05:09");
     EXPECT_EQ(fake.files.content(info),
               "Nimbal_Controller info V1.1\r\n\r\nTotal Time Servers: 01:02:03\r\n");
-    EXPECT_TRUE(run.run_terminated);
 }
 
 // After the finish line, the run log names the matrix files there are and,
 // for a run left unfinished (stopped, or ended by an error with part of the
 // matrix made), the command that continues it.
 TEST_F(EngineTest, TheMatrixFilesAndTheContinueCommandFollowTheFinishLine) {
-    struct Case {
-        bool stopped;
-        bool matrix_made;
-        const char* notes;
-    };
     const std::string go_on =
         "\rTo continue this run: zelkon-cluster-controller --headless --job 12 /inv/demo/";
-    const Case cases[] = {
-        {false, false, nullptr},
-        {true, false, ""},
-        {false, true,
-         "\rMatrix file: /inv/demo/parvex_gz.mtx\rMatrix file: /inv/demo/parvex_gx.mtx"},
-    };
     seed_run({{"nodeA", 1, 0}}, 1);
     data.num_components = 2;
     data.component_suffix[1] = "gz";
     data.component_suffix[2] = "gx";
-    for (const Case& c : cases) {
+    auto notes = [&](bool stop) {
         run.run_terminated = false;
         controls.TextBox_run_log.text.clear();
-        if (c.matrix_made) {
-            fake.files.add_file("/inv/demo/parvex_gz.mtx", "m");
-            fake.files.add_file("/inv/demo/parvex_gx.mtx", "m");
-        }
-        if (c.stopped) {
-            run_control.stop_run();
-        } else {
-            run_control.end_run_with_error("Disk full");
-        }
-        std::string notes = c.notes == nullptr ? "" : c.notes + go_on;
+        stop ? run_control.stop_run() : run_control.end_run_with_error("Disk full");
         const std::string& log = controls.TextBox_run_log.text;
-        EXPECT_EQ(log.substr(log.find("14:05:09") + 8), notes);
-        EXPECT_EQ(run_control.continue_command().empty(), notes.empty());
-    }
+        return log.substr(log.find("14:05:09") + 8) + "|" + run_control.continue_command();
+    };
+    EXPECT_EQ(notes(false), "|");
+    EXPECT_EQ(notes(true), go_on + "|" + go_on.substr(23));
+    fake.files.add_file("/inv/demo/parvex_gz.mtx", "m");
+    fake.files.add_file("/inv/demo/parvex_gx.mtx", "m");
+    EXPECT_EQ(notes(false),
+              "\rMatrix file: /inv/demo/parvex_gz.mtx\rMatrix file: "
+              "/inv/demo/parvex_gx.mtx" +
+                  go_on + "|" + go_on.substr(23));
 }
 
 TEST(ContinueCommand, QuotesAFolderTheShellWouldSplitOrExpand) {

@@ -9,28 +9,22 @@ const Lines kNoServerLeft{
     "server is left to run the remaining tasks"};
 
 TEST_F(EngineTest, TheTickShowsElapsedAndOnlyAPositiveRemainingTime) {
-    struct Case {
-        std::int64_t after_ms;
-        double estimated_seconds;
-        const char* elapsed;
-        const char* remaining;
-    };
-    const Case cases[] = {{65999, 0, "00:01:05", "kept"},  // no estimate yet
-                          {65000, 100, "00:01:05", "00:00:35"},
-                          {100000, 100, "00:01:40", "kept"},  // estimate reached
-                          {90061000, 200000, "1 01:01:01", "1 06:32:19"}};
+    const std::tuple<int, double, const char*, const char*> cases[] = {
+        {65999, 0, "00:01:05", "kept"},  // no estimate yet
+        {65000, 100, "00:01:05", "00:00:35"},
+        {100000, 100, "00:01:40", "kept"},  // estimate reached
+        {90061000, 200000, "1 01:01:01", "1 06:32:19"}};
     seed_run({{"nodeA", 1, 0}}, 1);
     book_running(1, 1, 0);
-    for (const Case& c : cases) {
+    for (const auto& [after_ms, estimated_seconds, elapsed, remaining] : cases) {
         controls.Label_estimated_time_remaining.caption = "kept";
-        estimates.estimated_duration_seconds = c.estimated_seconds;
+        estimates.estimated_duration_seconds = estimated_seconds;
         run.run_start_tick_ms = fake.clock.tick_ms();
-        fake.clock.sleep_ms(static_cast<int>(c.after_ms));
+        fake.clock.sleep_ms(after_ms);
         tick();
-        EXPECT_EQ(controls.Label_logging_time.caption, c.elapsed);
-        EXPECT_EQ(controls.Label_estimated_time_remaining.caption, c.remaining) << c.elapsed;
+        EXPECT_EQ(controls.Label_logging_time.caption, elapsed);
+        EXPECT_EQ(controls.Label_estimated_time_remaining.caption, remaining) << elapsed;
         EXPECT_EQ(run.tick_time, fake.clock.now());
-        EXPECT_EQ(run.timer_stage, 0);
     }
 }
 
@@ -39,57 +33,50 @@ TEST_F(EngineTest, ElapsedTimeFollowsTheMonotonicClockAndOverheadIsRelativeToCom
     run.run_start_time = run.run_start_time.plus_seconds(3600);  // the wall clock stepped
     tick();
     EXPECT_EQ(controls.Text_overheads.text, "100");  // kept while nothing was computed
-    // One task computed for 60 s in a wall time of 66 s.
     fake.clock.sleep_ms(66000);
-    finish_task(1, "Clock time taken: 1.0\r\n");
+    finish_task(1, "Clock time taken: 1.0\r\n");  // 60 s computed in 66 s
     tick();
     EXPECT_EQ(run.elapsed_seconds, 66.0);
     EXPECT_EQ(controls.Text_overheads.text, "10.0");
 }
 
-// Only a run started at program start (1) ends the program when finished.
+// The run goes on while the last task is in assembly. Only a run started at
+// program start (1) ends the program when finished; an error never does.
 TEST_F(EngineTest, TheTickThatSeesTheLastTaskAssembledEndsTheRun) {
     seed_run({{"nodeA", 1, 0}}, 2);
     tasks.cluster_task[1].state = TaskState::assembled;
     tasks.cluster_task[2].state = TaskState::in_assembly;
     arm_timer();
     tick();
-    EXPECT_TRUE(task_timer->enabled()) << "the run goes on while the last task is in assembly";
-    EXPECT_TRUE(outcomes.empty());
+    EXPECT_TRUE(task_timer->enabled());
     for (std::int32_t exit_when_finished : {0, 2, 1}) {
         host.begin_run_report();
         run.run_terminated = false;
         arm_timer();
         tasks.cluster_task[2].state = TaskState::assembled;
-        tasks.last_assembled_task = 2;
         run.exit_when_finished = exit_when_finished;
         tick();
         EXPECT_FALSE(task_timer->enabled());
         EXPECT_EQ(task_timer->interval(), 0);
         EXPECT_FALSE(process_log.is_open());
-        EXPECT_EQ(run.timer_stage, 0);
         EXPECT_EQ(exit_codes, exit_when_finished == 1 ? std::vector<int>{0} : std::vector<int>{});
     }
     EXPECT_EQ(count_in_run_log("Zelkon Cluster finished at 06-Dec-2026 14:05:09"), 3);
     EXPECT_EQ(outcomes, std::vector<RunOutcome>(3, RunOutcome::all_assembled));
-}
-
-TEST_F(EngineTest, AnErrorInATickEndsTheRunWithItsDescription) {
-    seed_run({{"nodeA", 1, 0}}, 1);
+    host.begin_run_report();
+    run.run_terminated = false;
     arm_timer();
+    tasks.cluster_task[2].state = TaskState::waiting;
     channels.server_wmi_process.clear();
-    run.exit_when_finished = 1;
     tick();
     EXPECT_EQ(fake.dialogs.messages,
               Lines{"An error was encountered while running the calculation: "
                     "Object variable or With block variable not set"});
     EXPECT_EQ(fake.dialogs.warnings, fake.dialogs.messages);  // a failure, shown as one
     EXPECT_FALSE(task_timer->enabled());
-    EXPECT_EQ(task_timer->interval(), 0);
     EXPECT_EQ(run.timer_stage, 0);
-    EXPECT_EQ(count_in_run_log("Zelkon Cluster finished at"), 1);
-    EXPECT_EQ(outcomes, std::vector<RunOutcome>{RunOutcome::error});
-    EXPECT_TRUE(exit_codes.empty());  // only a finished run ends the program
+    EXPECT_EQ(outcomes.back(), RunOutcome::error);
+    EXPECT_EQ(exit_codes.size(), 1u);
 }
 
 // Server 1 has failed; server 2 is busy or failed too; tasks wait or not.
@@ -101,10 +88,9 @@ TEST_P(NoServerLeftTest, TheRunEndsOnlyWhenWaitingTasksCanNeverStart) {
     seed_run({{"nodeA", 2, 0}}, 3);
     arm_timer();
     servers.task_servers[1].failed = true;
+    servers.task_servers[2].failed = !second_busy;
     if (second_busy) {
         book_running(2, 3, 0);
-    } else {
-        servers.task_servers[2].failed = true;
     }
     for (ClusterTask& task : tasks.cluster_task) {
         task.state = task_waits ? task.state : TaskState::complete;
@@ -123,7 +109,6 @@ INSTANTIATE_TEST_SUITE_P(Servers, NoServerLeftTest,
 // even in a batch too small to start otherwise, then the run ends.
 TEST_F(EngineTest, WithNoServerLeftTheCompletedTasksAreMergedBeforeTheRunEnds) {
     seed_run({{"nodeA", 1, 0}}, 20);
-    arm_timer();
     servers.task_servers[1].failed = true;
     for (std::int32_t t = 1; t <= 2; ++t) {
         tasks.cluster_task[t].name = task_name(t);
@@ -140,100 +125,74 @@ TEST_F(EngineTest, WithNoServerLeftTheCompletedTasksAreMergedBeforeTheRunEnds) {
 }
 
 // Two servers of one machine, three tasks; the regular tick at 100 ms starts
-// tasks 1 and 2, and task 1 then ends at 150 ms.
-class PromptTickTest : public EngineTest {
-  protected:
-    void start_two_and_finish_the_first(bool watchable) {
+// tasks 1 and 2, and task 1 then ends at 150 ms. The tick that collects it is
+// followed at once by one that starts task 3; where the job folder can be
+// watched, the semaphore's removal wakes the tick, unless the timer is off.
+class PromptTickTest : public EngineTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(PromptTickTest, ACompletionBringsTheNextTickForward) {
+    {
+        bool watchable = GetParam();
         fake.folder_watch.watchable = watchable;
         seed_run({{"nodeA", 2, 0}}, 3);
         arm_timer();
         fake.clock.advance(100);
-        ASSERT_EQ(tasks.cluster_task[2].state, TaskState::running);
         fake.clock.advance(50);
         finish_task(1, "Clock time taken: 0.001\r\n");
+        EXPECT_EQ(fake.folder_watch.folder, watchable ? kJobPath : "");
+        if (watchable) {
+            fake.folder_watch.report_removed("Zelkon_job_000012_task_000001.zpc.tmp");
+            fake.clock.advance(5);
+            task_timer->set_enabled(false);  // paused
+            fake.folder_watch.report_removed("Zelkon_job_000012_task_000001.sem");
+            fake.clock.advance(5);
+            EXPECT_EQ(tasks.cluster_task[1].state, TaskState::running);
+            arm_timer();
+            fake.folder_watch.report_removed("Zelkon_job_000012_task_000001.sem");
+        } else {
+            fake.clock.advance(50);  // the regular tick at 200 ms collects task 1
+            EXPECT_EQ(tasks.cluster_task[1].state, TaskState::complete);
+            EXPECT_NE(tasks.cluster_task[3].state, TaskState::running);
+        }
+        fake.clock.advance(watchable ? 2 : 1);  // one tick collects, the next starts task 3
+        EXPECT_EQ(tasks.cluster_task[3].state, TaskState::running);
+        EXPECT_EQ(servers.task_servers[1].task_start_ms.ms(), watchable ? 162.0 : 201.0);
     }
-    bool third_started() const { return tasks.cluster_task[3].state == TaskState::running; }
-};
-
-TEST_F(PromptTickTest, ATickThatCollectedATaskIsFollowedAtOnceByOneThatStartsTheNext) {
-    start_two_and_finish_the_first(false);
-    EXPECT_EQ(fake.folder_watch.folder, "");
-    fake.clock.advance(50);  // the regular tick at 200 ms collects task 1
-    EXPECT_EQ(tasks.cluster_task[1].state, TaskState::complete);
-    EXPECT_FALSE(third_started());
-    fake.clock.advance(1);
-    EXPECT_TRUE(third_started());
-    EXPECT_EQ(servers.task_servers[1].task_start_ms.ms(), 201.0);
 }
 
-TEST_F(PromptTickTest, ATaskRemovingItsSemaphoreWakesTheTickUnlessTheTimerIsOff) {
-    start_two_and_finish_the_first(true);
-    EXPECT_EQ(fake.folder_watch.folder, kJobPath);
-    // Other files come and go without a tick.
-    fake.folder_watch.report_removed("Zelkon_job_000012_task_000001.zpc.tmp");
-    fake.clock.advance(5);
-    EXPECT_EQ(tasks.cluster_task[1].state, TaskState::running);
-
-    task_timer->set_enabled(false);  // paused
-    fake.folder_watch.report_removed("Zelkon_job_000012_task_000001.sem");
-    fake.clock.advance(5);
-    EXPECT_EQ(tasks.cluster_task[1].state, TaskState::running);
-
-    arm_timer();
-    fake.folder_watch.report_removed("Zelkon_job_000012_task_000001.sem");
-    fake.clock.advance(2);  // one tick collects, the next starts task 3
-    EXPECT_TRUE(third_started());
-    EXPECT_EQ(servers.task_servers[1].task_start_ms.ms(), 162.0);
-}
+INSTANTIATE_TEST_SUITE_P(Watch, PromptTickTest, ::testing::Bool());
 
 // At a yield the event pump delivers what a test puts in on_yield, then any
-// tick that fell due.
-class ReentrancyTest : public EngineTest {
-  protected:
-    void at_first_yield(std::function<void()> action) {
-        fake.events.on_yield = [this, action] {
-            if (!yielded_) {
-                yielded_ = true;
-                action();
-            }
-        };
-    }
-    bool yielded_ = false;
-};
-
-TEST_F(ReentrancyTest, ATickDeliveredDuringAYieldReturnsAtOnce) {
-    seed_run({{"nodeA", 2, 0}}, 3);
-    arm_timer();
-    std::int32_t stage_seen = -1;
-    at_first_yield([&] {
-        fake.clock.sleep_ms(3000);  // the next tick falls due; the pump delivers it
-        stage_seen = run.timer_stage;
-        controls.Label_logging_time.caption = "marker";
-    });
-    fake.clock.advance(100);
-    // A nested tick that ran would have shown "00:00:03" over the marker.
-    EXPECT_EQ(stage_seen, 2);
-    EXPECT_EQ(controls.Label_logging_time.caption, "marker");
-    EXPECT_EQ(fake.management.created.size(), 2u);
-    EXPECT_EQ(servers.task_servers[2].task, 2);
-    EXPECT_EQ(run.timer_stage, 0);
-}
-
-TEST_F(ReentrancyTest, APauseDuringAYieldRunsFirstAndTheTickFinishesItsSteps) {
+// tick that fell due: a tick delivered there returns at once, and a pause
+// there runs first while the tick finishes its steps.
+TEST_F(EngineTest, WhatRunsInAYieldComesBeforeTheRestOfTheTick) {
     seed_run({{"nodeA", 2, 0}}, 3);
     arm_timer();
     book_running(2, 3, 0);
     finish_task(3, "Clock time taken: 0.001\r\n");
-    at_first_yield([this] { run_control.Command_pause_run_Click(0); });
+    fake.events.on_yield = [this] { run_control.Command_pause_run_Click(0); };
     fake.clock.advance(100);
     EXPECT_FALSE(task_timer->enabled());
-    EXPECT_TRUE(controls.Command_pause_run[1].visible);
     // Dispatch went on after the pause, and so did the completion check.
     EXPECT_EQ(servers.task_servers[1].task, 1);
     EXPECT_EQ(tasks.cluster_task[3].state, TaskState::complete);
-    EXPECT_EQ(run.timer_stage, 0);
     fake.clock.advance(10000);
     EXPECT_EQ(fake.management.created.size(), 1u);  // no tick while paused
+    std::int32_t stage_seen = -1;
+    fake.events.on_yield = [&] {
+        if (stage_seen < 0) {
+            fake.clock.sleep_ms(3000);  // the next tick falls due; the pump delivers it
+            stage_seen = run.timer_stage;
+            controls.Label_logging_time.caption = "marker";
+        }
+    };
+    arm_timer();
+    fake.clock.advance(100);
+    EXPECT_EQ(stage_seen, 2);
+    // A nested tick that ran would have shown the time over the marker.
+    EXPECT_EQ(controls.Label_logging_time.caption, "marker");
+    EXPECT_EQ(servers.task_servers[2].task, 2);
+    EXPECT_EQ(run.timer_stage, 0);
 }
 
 // Whatever runs in a yield finds the task table and the servers agreeing:
