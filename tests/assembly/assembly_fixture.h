@@ -12,23 +12,20 @@
 
 namespace zelkon {
 
-// A data line in the assembly log's fixed columns: task (7), first (8),
-// last (8), 23 unread, seconds (10), 13 unread, then 25 columns per
-// component whose first 12 hold the size in bytes.
+// A data line of the assembly log: task (7 columns), first (8), last (8), 23
+// unread, seconds (10), 13 unread, then 25 per component, 12 of them bytes.
 inline std::string data_line(int task, int first, int last, double seconds,
                              const std::vector<long long>& sizes) {
-    char head[128];
-    std::snprintf(head, sizeof head, "%7d%8d%8d%23s%10.3f%13s", task, first, last, "", seconds, "");
-    std::string line = head;
+    char text[400];
+    int at = std::snprintf(text, sizeof text, "%7d%8d%8d%23s%10.3f%13s", task, first, last, "",
+                           seconds, "");
     for (long long size : sizes) {
-        char block[32];
-        std::snprintf(block, sizeof block, "%12lld%13s", size, "");
-        line += block;
+        at += std::snprintf(text + at, sizeof text - static_cast<std::size_t>(at), "%12lld%13s",
+                            size, "");
     }
-    return line;
+    return text;
 }
 
-// Counts the hang checks the assembly runs.
 class CountingHangCheck : public HungServerCheck {
   public:
     void check_for_hung_server(std::int32_t& hung_count) override {
@@ -40,8 +37,8 @@ class CountingHangCheck : public HungServerCheck {
 
 // The assembly alone over job 12's records: tasks of 100 data points, task t
 // on task server (t - 1) mod servers + 1, labelled "nodeS/1". Tests mark
-// tasks complete, play the assembly program's part with merge(), and call
-// the assembly as the tick does.
+// tasks complete, play the assembly program with merge(), and call the
+// assembly as the tick does.
 class AssemblyTest : public ::testing::Test, public RunBench {
   protected:
     static constexpr const char* kAssemblyLog = "/inv/demo/zelkon_cluster_000012_assembly.dat";
@@ -53,10 +50,9 @@ class AssemblyTest : public ::testing::Test, public RunBench {
         data.assembly_log_file = kAssemblyLog;
         data.num_components = 2;
         for (int t = 1; t <= num_tasks; ++t) {
-            ClusterTask& task = tasks.cluster_task[t];
-            task.name = task_name(t);
-            task.server = (t - 1) % num_servers + 1;
-            task.server_label = "node" + std::to_string(task.server) + "/1";
+            tasks.cluster_task[t].name = task_name(t);
+            tasks.cluster_task[t].server = (t - 1) % num_servers + 1;
+            tasks.cluster_task[t].server_label = "node" + std::to_string((t - 1) % num_servers + 1) + "/1";
         }
         assembly_state.assembly_log_lines.assign(kAssemblyLogGrowth + 1, "");
     }
@@ -65,13 +61,13 @@ class AssemblyTest : public ::testing::Test, public RunBench {
             tasks.cluster_task[t].state = TaskState::complete;
         }
     }
-    // What the assembly program writes once it has merged a task: its log
-    // line (after the header when the log is new), then its marker.
-    void merge(int task, double seconds = 0.0, long long bytes = 1048576) {
+    // The assembly program's part for a merged task: its log line (after the
+    // header when the log is new), then its marker.
+    void merge(int task, double seconds = 0.0) {
         std::string log = fake.files.file_exists(kAssemblyLog) ? fake.files.content(kAssemblyLog)
                                                                : "   TaskID  First   Last\r\n";
         const ClusterTask& record = tasks.cluster_task[task];
-        log += data_line(task, record.first_datum, record.last_datum, seconds, {bytes, bytes});
+        log += data_line(task, record.first_datum, record.last_datum, seconds, {1048576, 1048576});
         fake.files.add_file(kAssemblyLog, log + "\r\n");
         fake.files.add_file(marker(task), "");
     }
@@ -87,7 +83,7 @@ class AssemblyTest : public ::testing::Test, public RunBench {
         return std::to_string(ierr);
     }
     int starts() const { return static_cast<int>(fake.processes.started.size()); }
-    const FakeProcessStarter::Started& last_start() const { return fake.processes.started.back(); }
+    std::string last_command() const { return fake.processes.started.back().command_line; }
     static std::string command(const std::string& rest) {
         return "zelkon_cluster_assemble /data/Work/Job_12/zelkon_cluster_000012.zcd " + rest;
     }

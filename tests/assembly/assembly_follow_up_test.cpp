@@ -14,11 +14,11 @@ class FollowUp : public AssemblyTest {
         run.run_terminated = batch < 16;  // so that a small batch starts too
         assemble();
         run.run_terminated = false;
-        ASSERT_EQ(starts(), 1);
     }
 };
 
-// Assembly time is overhead of the server that ran the task.
+// Assembly time is overhead of the server that ran the task. After Stop the
+// follow-up ends with the task it followed.
 TEST_F(FollowUp, MergedTasksAreAssembledUpToTheFirstMissingMarkerAndBookTheirTimes) {
     start_batch(100, 16);
     servers.task_servers[2].compute_ms = FixedMs::from_ms(90000);
@@ -27,34 +27,37 @@ TEST_F(FollowUp, MergedTasksAreAssembledUpToTheFirstMissingMarkerAndBookTheirTim
     merge(2, 2.25);
     merge(3, 0.0);  // server 3: nothing booked
     EXPECT_EQ(assemble(), "0");
-    EXPECT_EQ(tasks.last_assembled_task, 4);
-    for (int t = 1; t <= 3; ++t) {
-        EXPECT_EQ(tasks.cluster_task[t].state, TaskState::assembled) << t;
-        EXPECT_EQ(tasks.cluster_task[t].in_batch, 0) << t;
-        EXPECT_FALSE(fake.files.file_exists(marker(t))) << t;
+    for (int t = 1; t <= 4; ++t) {
+        EXPECT_EQ(std::tuple(tasks.cluster_task[t].state, tasks.cluster_task[t].in_batch,
+                             fake.files.file_exists(marker(t))),
+                  std::tuple(t < 4 ? TaskState::assembled : TaskState::in_assembly, t < 4 ? 0 : 1,
+                             false));
     }
-    EXPECT_EQ(tasks.cluster_task[4].state, TaskState::in_assembly);
-    EXPECT_EQ(controls.Text_tasks_completed.text, "3");
-    EXPECT_TRUE(assembly_state.assembly_running);
-    EXPECT_EQ(starts(), 1);
+    EXPECT_EQ(std::tuple(tasks.last_assembled_task, controls.Text_tasks_completed.text,
+                         assembly_state.assembly_running, starts()),
+              std::tuple(4, "3", true, 1));
     std::vector<std::string> log = process_log_lines();
-    ASSERT_EQ(log.size(), 8u);
-    EXPECT_EQ(log[6], " Cluster assembly 3 finished");
-    EXPECT_EQ(log[7], " Cluster assembly stats updated");
-    // The run log shows the header and each task's line.
+    EXPECT_EQ(std::vector<std::string>(log.begin() + 6, log.end()),
+              (std::vector<std::string>{" Cluster assembly 3 finished",
+                                        " Cluster assembly stats updated"}));
     EXPECT_NE(controls.TextBox_run_log.text.find("\r   TaskID  First   Last\r" +
                                                  assembly_state.assembly_log_lines[1] + "\r" +
                                                  assembly_state.assembly_log_lines[2]),
-              std::string::npos)
-        << controls.TextBox_run_log.text;
-    EXPECT_EQ(servers.task_servers[1].overhead_ms, FixedMs::from_ms(4000));
-    EXPECT_EQ(servers.task_servers[2].overhead_ms, FixedMs::from_ms(3750));
-    EXPECT_EQ(servers.task_servers[3].overhead_ms, FixedMs());
+              std::string::npos);
+    EXPECT_EQ(std::tuple(servers.task_servers[1].overhead_ms, servers.task_servers[2].overhead_ms,
+                         servers.task_servers[3].overhead_ms),
+              std::tuple(FixedMs::from_ms(4000), FixedMs::from_ms(3750), FixedMs()));
     const GridControl& grid = controls.Grid_server_stats;
-    EXPECT_EQ(grid.cell(2, 4).text, "1.5");
-    EXPECT_EQ(grid.cell(2, 5).text, "3.8");
-    EXPECT_EQ(grid.cell(3, 5).text, "0.0");
-    EXPECT_EQ(grid.cell(4, 5).text, "");  // its task is not assembled yet
+    EXPECT_EQ((std::vector<std::string>{grid.cell(2, 4).text, grid.cell(2, 5).text,
+                                        grid.cell(3, 5).text, grid.cell(4, 5).text}),
+              (std::vector<std::string>{"1.5", "3.8", "0.0", ""}));
+    run.run_terminated = true;
+    merge(4);
+    merge(5);
+    assemble();
+    EXPECT_EQ(std::tuple(assembly_state.assembly_running, tasks.last_assembled_task,
+                         tasks.cluster_task[5].state),
+              std::tuple(false, 5, TaskState::in_assembly));
 }
 
 TEST_F(FollowUp, ALineHoldingEveryDataPointMarksTheLastTaskAssembled) {
@@ -66,20 +69,8 @@ TEST_F(FollowUp, ALineHoldingEveryDataPointMarksTheLastTaskAssembled) {
                                           data_line(3, 201, 400, 0, {1, 1}) + "\r\n");
     fake.files.add_file(marker(3), "");
     assemble();
-    EXPECT_EQ(tasks.cluster_task[4].state, TaskState::assembled);
-    EXPECT_EQ(tasks.last_assembled_task, 4);
-}
-
-TEST_F(FollowUp, AfterStopTheFollowUpEndsWithTheTaskItFollowed) {
-    start_batch(100, 16);
-    merge(1);
-    merge(2);
-    run.run_terminated = true;
-    assemble();
-    EXPECT_FALSE(assembly_state.assembly_running);
-    EXPECT_EQ(tasks.last_assembled_task, 2);
-    EXPECT_EQ(tasks.cluster_task[1].state, TaskState::assembled);
-    EXPECT_EQ(tasks.cluster_task[2].state, TaskState::in_assembly);
+    EXPECT_EQ(std::tuple(tasks.cluster_task[4].state, tasks.last_assembled_task),
+              std::tuple(TaskState::assembled, 4));
 }
 
 // The marker says the task is merged; a log that cannot be read must not
@@ -90,12 +81,9 @@ TEST_F(FollowUp, AnUnreadableLogStillAssemblesTheTask) {
     fake.files.add_file(marker(1), "");
     fake.files.add_file(marker(2), "");
     assemble();
-    EXPECT_EQ(tasks.cluster_task[2].state, TaskState::assembled);
-    EXPECT_EQ(controls.Text_tasks_completed.text, "2");
-    EXPECT_FALSE(assembly_state.assembly_running);
-    ASSERT_EQ(fake.dialogs.messages.size(), 2u);
-    EXPECT_EQ(fake.dialogs.messages[0],
-              "An error occurred while loading the assembly log file: Subscript out of range");
+    EXPECT_EQ(std::tuple(tasks.cluster_task[2].state, controls.Text_tasks_completed.text,
+                         assembly_state.assembly_running, fake.dialogs.messages.size()),
+              std::tuple(TaskState::assembled, "2", false, 2u));
     EXPECT_EQ(process_log_lines().back(), " Cluster assembly stats updated");
 }
 

@@ -12,14 +12,13 @@ TEST_F(EngineTest, PauseStopsTheTimerAndResumeRestartsItAtFiveHundredMillisecond
     book_running(1, 1, 0);
     for (std::int16_t index : {0, 1, 0, -3, 0}) {
         run_control.Command_pause_run_Click(index);
-        EXPECT_EQ(task_timer->interval(), index == 0 ? 0 : 500);
-        EXPECT_EQ(task_timer->enabled(), index != 0);
-        EXPECT_EQ(controls.Command_pause_run[0].visible, index != 0);
-        EXPECT_EQ(controls.Command_pause_run[1].visible, index == 0);
+        EXPECT_EQ(std::tuple(task_timer->interval(), task_timer->enabled(),
+                             controls.Command_pause_run[0].visible,
+                             controls.Command_pause_run[1].visible),
+                  std::tuple(index == 0 ? 0 : 500, index != 0, index != 0, index == 0));
     }
     finish_task(1, "Clock time taken: 0.5\r\n");
     fake.clock.advance(5000);
-    EXPECT_EQ(tasks.cluster_task[1].state, TaskState::running);
     run_control.Command_pause_run_Click(1);
     fake.clock.advance(499);
     EXPECT_EQ(tasks.cluster_task[1].state, TaskState::running);
@@ -37,23 +36,21 @@ TEST_F(EngineTest, StopAsksFirstAndAYesCleansUpAndStartsNothingMore) {
     fake.dialogs.answers = {false, true};
     run_control.Command_stop_cluster_run_Click();
     EXPECT_EQ(fake.dialogs.questions, std::vector<std::string>{"Stop current run?"});
-    EXPECT_TRUE(task_timer->enabled());
-    EXPECT_FALSE(run.run_terminated);
-    EXPECT_TRUE(process_log.is_open());
+    EXPECT_EQ(std::tuple(task_timer->enabled(), run.run_terminated, process_log.is_open()),
+              std::tuple(true, false, true));
     run_control.Command_pause_run_Click(0);
     run_control.Command_stop_cluster_run_Click();
     EXPECT_EQ(fake.dialogs.messages,
               std::vector<std::string>{
                   "Run has been terminated. Any tasks currently running will continue until they "
                   "have completed, but no new tasks will be started."});
-    EXPECT_TRUE(run.run_terminated);
-    EXPECT_FALSE(task_timer->enabled());
-    EXPECT_EQ(task_timer->interval(), 0);
+    EXPECT_EQ(std::tuple(run.run_terminated, task_timer->enabled(), task_timer->interval(),
+                         process_log.is_open()),
+              std::tuple(true, false, 0, false));
     EXPECT_FALSE(controls.Command_pause_run[0].visible || controls.Command_pause_run[1].visible ||
                  controls.Command_stop_cluster_run.visible);
     EXPECT_TRUE(controls.Command_start_cluster_run[0].enabled);
     EXPECT_EQ(process_log_lines().back(), " Zelkon Cluster ended");
-    EXPECT_FALSE(process_log.is_open());
     EXPECT_EQ(outcomes, std::vector<RunOutcome>{RunOutcome::stopped});
     servers.task_servers[1].busy = false;
     tick();
@@ -113,14 +110,11 @@ TEST_F(EngineTest, ACleanUpReportsTheFinishTheStepsItCancelledAndTheTotalTime) {
 
 // After the finish line, the run log names the matrix files there are and,
 // for a run left unfinished (stopped, or ended by an error with part of the
-// matrix made), the command that continues it.
+// matrix made), the command that continues it, quoted for the shell.
 TEST_F(EngineTest, TheMatrixFilesAndTheContinueCommandFollowTheFinishLine) {
-    const std::string go_on =
-        "\rTo continue this run: zelkon-cluster-controller --headless --job 12 /inv/demo/";
     seed_run({{"nodeA", 1, 0}}, 1);
     data.num_components = 2;
-    data.component_suffix[1] = "gz";
-    data.component_suffix[2] = "gx";
+    data.component_suffix = {"", "gz", "gx"};
     auto notes = [&](bool stop) {
         run.run_terminated = false;
         controls.TextBox_run_log.text.clear();
@@ -128,18 +122,15 @@ TEST_F(EngineTest, TheMatrixFilesAndTheContinueCommandFollowTheFinishLine) {
         const std::string& log = controls.TextBox_run_log.text;
         return log.substr(log.find("14:05:09") + 8) + "|" + run_control.continue_command();
     };
+    const std::string command = "zelkon-cluster-controller --headless --job 12 /inv/demo/";
     EXPECT_EQ(notes(false), "|");
-    EXPECT_EQ(notes(true), go_on + "|" + go_on.substr(23));
+    EXPECT_EQ(notes(true), "\rTo continue this run: " + command + "|" + command);
     fake.files.add_file("/inv/demo/parvex_gz.mtx", "m");
     fake.files.add_file("/inv/demo/parvex_gx.mtx", "m");
     EXPECT_EQ(notes(false),
               "\rMatrix file: /inv/demo/parvex_gz.mtx\rMatrix file: "
-              "/inv/demo/parvex_gx.mtx" +
-                  go_on + "|" + go_on.substr(23));
-}
-
-TEST(ContinueCommand, QuotesAFolderTheShellWouldSplitOrExpand) {
-    JobSettings job;
+              "/inv/demo/parvex_gx.mtx\rTo continue this run: " +
+                  command + "|" + command);
     job.job_id = "000014";
     job.local_path = "/inv/it's $HOME/";
     EXPECT_EQ(continue_command(job),

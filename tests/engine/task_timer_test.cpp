@@ -8,36 +8,31 @@ const Lines kNoServerLeft{
     "An error was encountered while running the calculation: No task "
     "server is left to run the remaining tasks"};
 
-TEST_F(EngineTest, TheTickShowsElapsedAndOnlyAPositiveRemainingTime) {
-    const std::tuple<int, double, const char*, const char*> cases[] = {
-        {65999, 0, "00:01:05", "kept"},  // no estimate yet
-        {65000, 100, "00:01:05", "00:00:35"},
-        {100000, 100, "00:01:40", "kept"},  // estimate reached
-        {90061000, 200000, "1 01:01:01", "1 06:32:19"}};
-    seed_run({{"nodeA", 1, 0}}, 1);
-    book_running(1, 1, 0);
-    for (const auto& [after_ms, estimated_seconds, elapsed, remaining] : cases) {
-        controls.Label_estimated_time_remaining.caption = "kept";
-        estimates.estimated_duration_seconds = estimated_seconds;
-        run.run_start_tick_ms = fake.clock.tick_ms();
-        fake.clock.sleep_ms(after_ms);
-        tick();
-        EXPECT_EQ(controls.Label_logging_time.caption, elapsed);
-        EXPECT_EQ(controls.Label_estimated_time_remaining.caption, remaining) << elapsed;
-        EXPECT_EQ(run.tick_time, fake.clock.now());
-    }
-}
-
-TEST_F(EngineTest, ElapsedTimeFollowsTheMonotonicClockAndOverheadIsRelativeToComputation) {
+// Elapsed time follows the monotonic clock, not the wall clock; the
+// remaining time shows only while positive; overhead is relative to the
+// computation, and kept until there is any.
+TEST_F(EngineTest, TheTickShowsElapsedRemainingTimeAndOverhead) {
     seed_run({{"nodeA", 1, 0}, {"nodeB", 1, 0}}, 3);
     run.run_start_time = run.run_start_time.plus_seconds(3600);  // the wall clock stepped
+    estimates.estimated_duration_seconds = 100;
+    controls.Label_estimated_time_remaining.caption = "kept";
     tick();
-    EXPECT_EQ(controls.Text_overheads.text, "100");  // kept while nothing was computed
+    EXPECT_EQ(std::tuple(controls.Label_estimated_time_remaining.caption,
+                         controls.Text_overheads.text, run.tick_time),
+              std::tuple("00:01:40", "100", fake.clock.now()));
     fake.clock.sleep_ms(66000);
     finish_task(1, "Clock time taken: 1.0\r\n");  // 60 s computed in 66 s
     tick();
-    EXPECT_EQ(run.elapsed_seconds, 66.0);
-    EXPECT_EQ(controls.Text_overheads.text, "10.0");
+    EXPECT_EQ(std::tuple(controls.Label_logging_time.caption,
+                         controls.Label_estimated_time_remaining.caption,
+                         controls.Text_overheads.text, run.elapsed_seconds),
+              std::tuple("00:01:06", "00:00:34", "10.0", 66.0));
+    controls.Label_estimated_time_remaining.caption = "kept";
+    fake.clock.sleep_ms(90000000);
+    tick();
+    EXPECT_EQ(std::tuple(controls.Label_logging_time.caption,
+                         controls.Label_estimated_time_remaining.caption),
+              std::tuple("1 01:01:06", "kept"));
 }
 
 // The run goes on while the last task is in assembly. Only a run started at
@@ -49,34 +44,29 @@ TEST_F(EngineTest, TheTickThatSeesTheLastTaskAssembledEndsTheRun) {
     arm_timer();
     tick();
     EXPECT_TRUE(task_timer->enabled());
-    for (std::int32_t exit_when_finished : {0, 2, 1}) {
+    for (std::int32_t exit_when_finished : {0, 2, 1, 1}) {
         host.begin_run_report();
         run.run_terminated = false;
         arm_timer();
         tasks.cluster_task[2].state = TaskState::assembled;
         run.exit_when_finished = exit_when_finished;
+        if (exit_when_finished == 1 && !exit_codes.empty()) {
+            tasks.cluster_task[2].state = TaskState::waiting;
+            channels.server_wmi_process.clear();
+        }
         tick();
-        EXPECT_FALSE(task_timer->enabled());
-        EXPECT_EQ(task_timer->interval(), 0);
-        EXPECT_FALSE(process_log.is_open());
-        EXPECT_EQ(exit_codes, exit_when_finished == 1 ? std::vector<int>{0} : std::vector<int>{});
+        EXPECT_EQ(std::tuple(task_timer->enabled(), task_timer->interval(), process_log.is_open(),
+                             run.timer_stage, exit_codes.size()),
+                  std::tuple(false, 0, false, 0, exit_when_finished == 1 ? 1u : 0u));
     }
-    EXPECT_EQ(count_in_run_log("Zelkon Cluster finished at 06-Dec-2026 14:05:09"), 3);
-    EXPECT_EQ(outcomes, std::vector<RunOutcome>(3, RunOutcome::all_assembled));
-    host.begin_run_report();
-    run.run_terminated = false;
-    arm_timer();
-    tasks.cluster_task[2].state = TaskState::waiting;
-    channels.server_wmi_process.clear();
-    tick();
+    EXPECT_EQ(count_in_run_log("Zelkon Cluster finished at 06-Dec-2026 14:05:09"), 4);
+    EXPECT_EQ(outcomes,
+              (std::vector<RunOutcome>{RunOutcome::all_assembled, RunOutcome::all_assembled,
+                                       RunOutcome::all_assembled, RunOutcome::error}));
     EXPECT_EQ(fake.dialogs.messages,
               Lines{"An error was encountered while running the calculation: "
                     "Object variable or With block variable not set"});
     EXPECT_EQ(fake.dialogs.warnings, fake.dialogs.messages);  // a failure, shown as one
-    EXPECT_FALSE(task_timer->enabled());
-    EXPECT_EQ(run.timer_stage, 0);
-    EXPECT_EQ(outcomes.back(), RunOutcome::error);
-    EXPECT_EQ(exit_codes.size(), 1u);
 }
 
 // Server 1 has failed; server 2 is busy or failed too; tasks wait or not.
@@ -115,8 +105,7 @@ TEST_F(EngineTest, WithNoServerLeftTheCompletedTasksAreMergedBeforeTheRunEnds) {
         tasks.cluster_task[t].state = TaskState::complete;
     }
     tick();
-    EXPECT_TRUE(fake.dialogs.messages.empty());
-    ASSERT_TRUE(assembly_state.assembly_running);
+    EXPECT_TRUE(fake.dialogs.messages.empty() && assembly_state.assembly_running);
     fake.files.add_file(task_file(1, ".old"), "");
     fake.files.add_file(task_file(2, ".old"), "");
     tick();
@@ -131,40 +120,36 @@ TEST_F(EngineTest, WithNoServerLeftTheCompletedTasksAreMergedBeforeTheRunEnds) {
 class PromptTickTest : public EngineTest, public ::testing::WithParamInterface<bool> {};
 
 TEST_P(PromptTickTest, ACompletionBringsTheNextTickForward) {
-    {
-        bool watchable = GetParam();
-        fake.folder_watch.watchable = watchable;
-        seed_run({{"nodeA", 2, 0}}, 3);
+    bool watchable = GetParam();
+    fake.folder_watch.watchable = watchable;
+    seed_run({{"nodeA", 2, 0}}, 3);
+    arm_timer();
+    fake.clock.advance(150);
+    finish_task(1, "Clock time taken: 0.001\r\n");
+    EXPECT_EQ(fake.folder_watch.folder, watchable ? kJobPath : "");
+    if (watchable) {
+        fake.folder_watch.report_removed("Zelkon_job_000012_task_000001.zpc.tmp");
+        fake.clock.advance(5);
+        task_timer->set_enabled(false);  // paused
+        fake.folder_watch.report_removed("Zelkon_job_000012_task_000001.sem");
+        fake.clock.advance(5);
+        EXPECT_EQ(tasks.cluster_task[1].state, TaskState::running);
         arm_timer();
-        fake.clock.advance(100);
-        fake.clock.advance(50);
-        finish_task(1, "Clock time taken: 0.001\r\n");
-        EXPECT_EQ(fake.folder_watch.folder, watchable ? kJobPath : "");
-        if (watchable) {
-            fake.folder_watch.report_removed("Zelkon_job_000012_task_000001.zpc.tmp");
-            fake.clock.advance(5);
-            task_timer->set_enabled(false);  // paused
-            fake.folder_watch.report_removed("Zelkon_job_000012_task_000001.sem");
-            fake.clock.advance(5);
-            EXPECT_EQ(tasks.cluster_task[1].state, TaskState::running);
-            arm_timer();
-            fake.folder_watch.report_removed("Zelkon_job_000012_task_000001.sem");
-        } else {
-            fake.clock.advance(50);  // the regular tick at 200 ms collects task 1
-            EXPECT_EQ(tasks.cluster_task[1].state, TaskState::complete);
-            EXPECT_NE(tasks.cluster_task[3].state, TaskState::running);
-        }
-        fake.clock.advance(watchable ? 2 : 1);  // one tick collects, the next starts task 3
-        EXPECT_EQ(tasks.cluster_task[3].state, TaskState::running);
-        EXPECT_EQ(servers.task_servers[1].task_start_ms.ms(), watchable ? 162.0 : 201.0);
+        fake.folder_watch.report_removed("Zelkon_job_000012_task_000001.sem");
+    } else {
+        fake.clock.advance(50);  // the regular tick at 200 ms collects task 1
+        EXPECT_NE(tasks.cluster_task[3].state, TaskState::running);
     }
+    fake.clock.advance(watchable ? 2 : 1);  // one tick collects, the next starts task 3
+    EXPECT_EQ(tasks.cluster_task[3].state, TaskState::running);
+    EXPECT_EQ(servers.task_servers[1].task_start_ms.ms(), watchable ? 162.0 : 201.0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Watch, PromptTickTest, ::testing::Bool());
 
 // At a yield the event pump delivers what a test puts in on_yield, then any
-// tick that fell due: a tick delivered there returns at once, and a pause
-// there runs first while the tick finishes its steps.
+// tick that fell due: a pause there runs first while the tick finishes its
+// steps, and a tick delivered there returns at once.
 TEST_F(EngineTest, WhatRunsInAYieldComesBeforeTheRestOfTheTick) {
     seed_run({{"nodeA", 2, 0}}, 3);
     arm_timer();
@@ -172,10 +157,9 @@ TEST_F(EngineTest, WhatRunsInAYieldComesBeforeTheRestOfTheTick) {
     finish_task(3, "Clock time taken: 0.001\r\n");
     fake.events.on_yield = [this] { run_control.Command_pause_run_Click(0); };
     fake.clock.advance(100);
-    EXPECT_FALSE(task_timer->enabled());
-    // Dispatch went on after the pause, and so did the completion check.
-    EXPECT_EQ(servers.task_servers[1].task, 1);
-    EXPECT_EQ(tasks.cluster_task[3].state, TaskState::complete);
+    EXPECT_EQ(std::tuple(task_timer->enabled(), servers.task_servers[1].task,
+                         tasks.cluster_task[3].state),
+              std::tuple(false, 1, TaskState::complete));
     fake.clock.advance(10000);
     EXPECT_EQ(fake.management.created.size(), 1u);  // no tick while paused
     std::int32_t stage_seen = -1;
@@ -183,20 +167,18 @@ TEST_F(EngineTest, WhatRunsInAYieldComesBeforeTheRestOfTheTick) {
         if (stage_seen < 0) {
             fake.clock.sleep_ms(3000);  // the next tick falls due; the pump delivers it
             stage_seen = run.timer_stage;
-            controls.Label_logging_time.caption = "marker";
+            controls.Label_logging_time.caption = "marker";  // a nested tick would overwrite it
         }
     };
     arm_timer();
     fake.clock.advance(100);
-    EXPECT_EQ(stage_seen, 2);
-    // A nested tick that ran would have shown the time over the marker.
-    EXPECT_EQ(controls.Label_logging_time.caption, "marker");
-    EXPECT_EQ(servers.task_servers[2].task, 2);
-    EXPECT_EQ(run.timer_stage, 0);
+    EXPECT_EQ(std::tuple(stage_seen, controls.Label_logging_time.caption,
+                         servers.task_servers[2].task, run.timer_stage),
+              std::tuple(2, "marker", 2, 0));
 }
 
-// Whatever runs in a yield finds the task table and the servers agreeing:
-// a busy server's task runs on it, and a running task's server is busy with it.
+// Whatever runs in a yield finds the task table and the servers agreeing: a
+// busy server's task runs on it, and as many tasks run as servers are busy.
 std::string records_disagree(const ServerTable& servers, const TaskTable& tasks) {
     std::int32_t busy = 0;
     for (std::int32_t s = 1; s <= servers.num_task_servers(); ++s) {
@@ -205,13 +187,6 @@ std::string records_disagree(const ServerTable& servers, const TaskTable& tasks)
         if (server.busy && (tasks.cluster_task[server.task].state != TaskState::running ||
                             tasks.cluster_task[server.task].server != s)) {
             return "server " + std::to_string(s) + " is busy, its task is not running on it";
-        }
-    }
-    for (std::int32_t t = 1; t <= tasks.num_tasks; ++t) {
-        const ClusterTask& task = tasks.cluster_task[t];
-        if (task.state == TaskState::running && (!servers.task_servers[task.server].busy ||
-                                                 servers.task_servers[task.server].task != t)) {
-            return "task " + std::to_string(t) + " runs on a server that is not busy with it";
         }
     }
     return busy == tasks.num_tasks_processing ? "" : "running tasks and busy servers differ";
@@ -227,34 +202,27 @@ class StopAtEachYield : public EngineTest, public ::testing::WithParamInterface<
         }
         return starts;
     }
-    // Each case reaches a different yield first.
-    void arrange(const std::string& where) {
-        if (where != "hang_check") {
-            seed_run({{"nodeA", 2, 0}}, 3);
-            arm_timer();
-        }
-        if (where == "completion") {
-            book_running(1, 1, 0);
-            book_running(2, 2, 0);
-            finish_task(1, "Clock time taken: 0.001\r\n");
-            finish_task(2, "Clock time taken: 0.001\r\n");
-        } else if (where == "hang_check") {
-            // Servers 1 and 2 have each done a task at 50 points/min and run
-            // another; server 3's task has run far too long.
-            seed_run({{"nodeA", 1, 0}, {"nodeB", 1, 0}, {"nodeC", 1, 0}}, 6);
-            arm_timer();
-            for (std::int32_t s : {1, 2}) {
-                servers.task_servers[s].tasks_completed = 1;
-                servers.task_servers[s].data_per_min = 50.0f;
-                book_running(s, s, 0);
-            }
-            book_running(3, 3, 21 * 60000);
-        }
-    }
 };
 
+// Each case reaches a different yield first: a start, a completion, or a
+// server taken out as hung (servers 1 and 2 have done a task at 50 points/min
+// and run another; server 3's task has run far too long).
 TEST_P(StopAtEachYield, FindsTheRecordsWholeAndEndsTheRunOnce) {
-    arrange(GetParam());
+    const std::string where = GetParam();
+    seed_run({{"nodeA", 1, 0}, {"nodeB", 1, 0}, {"nodeC", 1, 0}}, 6);
+    arm_timer();
+    if (where != "dispatch") {
+        for (std::int32_t s : {1, 2}) {
+            servers.task_servers[s].tasks_completed = where == "hang_check" ? 1 : 0;
+            servers.task_servers[s].data_per_min = 50.0f;
+            book_running(s, s, 0);
+        }
+        book_running(3, 3, where == "hang_check" ? 21 * 60000 : 0);
+    }
+    if (where == "completion") {
+        finish_task(1, "Clock time taken: 0.001\r\n");
+        finish_task(2, "Clock time taken: 0.001\r\n");
+    }
     std::vector<std::string> seen;
     std::size_t created_at_stop = 0;
     fake.dialogs.answers.push_back(true);
@@ -265,7 +233,7 @@ TEST_P(StopAtEachYield, FindsTheRecordsWholeAndEndsTheRunOnce) {
             created_at_stop = task_starts();
         }
     };
-    if (std::string(GetParam()) == "hang_check") {
+    if (where == "hang_check") {
         engine.update_speed_stats();
         std::int32_t hung = 0;
         engine.check_for_hung_server(hung);
@@ -274,15 +242,12 @@ TEST_P(StopAtEachYield, FindsTheRecordsWholeAndEndsTheRunOnce) {
         fake.clock.advance(100);
     }
     ASSERT_FALSE(seen.empty()) << "no yield reached";
-    for (const std::string& problem : seen) {
-        EXPECT_EQ(problem, "");
-    }
-    EXPECT_EQ(records_disagree(servers, tasks), "");
+    seen.push_back(records_disagree(servers, tasks));
+    EXPECT_EQ(seen, Lines(seen.size(), ""));
     EXPECT_EQ(fake.dialogs.messages.size(), 1u);  // Stop's message, no error
     EXPECT_EQ(outcomes, std::vector<RunOutcome>{RunOutcome::stopped});
     EXPECT_EQ(count_in_run_log("Zelkon Cluster finished at"), 1);
-    EXPECT_EQ(run.timer_stage, 0);
-    EXPECT_FALSE(task_timer->enabled());
+    EXPECT_EQ(std::tuple(run.timer_stage, task_timer->enabled()), std::tuple(0, false));
     EXPECT_EQ(task_starts(), created_at_stop);  // no task started after it
 }
 
