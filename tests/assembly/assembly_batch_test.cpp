@@ -1,5 +1,4 @@
-// When a batch of completed tasks starts, which tasks it holds, and how the
-// assembly program is started on this computer.
+// When a batch of completed tasks starts, which tasks it holds, and how.
 
 #include "assembly_fixture.h"
 
@@ -69,8 +68,7 @@ TEST_F(AssemblyTest, ABatchMarksItsTasksUpToAGapAndWritesTheStartToTheProcessLog
                                         " " + std::to_string(id) + " " + command("3 node3/1 18")}));
 }
 
-// A marker that stays would count its task as merged before the assembly
-// reaches it: the batch does not start, and the run ends with the error.
+// A stale marker would count its task as merged too early: an error, no start.
 TEST_F(AssemblyTest, AMarkerThatCannotBeDeletedStopsTheBatchWithAnError) {
     seed(100, 4);
     complete(1, 16);
@@ -81,8 +79,7 @@ TEST_F(AssemblyTest, AMarkerThatCannotBeDeletedStopsTheBatchWithAnError) {
     EXPECT_FALSE(assembly_state.assembly_running);
 }
 
-// An assembly that merged its batch but never exits would hold back every
-// later batch: past the limit it is ended, and the next batch starts.
+// An assembly that never exits after its batch would hold back every later one.
 TEST_F(AssemblyTest, AnAssemblyHungOnItsWayOutIsEndedAfterTheLimit) {
     seed(40, 4);
     complete(1, 16);

@@ -12,8 +12,7 @@
 
 namespace zelkon {
 
-// A data line of the assembly log: task (7 columns), first (8), last (8), 23
-// unread, seconds (10), 13 unread, then 25 per component, 12 of them bytes.
+// An assembly log data line: columns 1-7 task, 8-15 first, 16-23 last, 47-56 s, 70+ bytes.
 inline std::string data_line(int task, int first, int last, double seconds,
                              const std::vector<long long>& sizes) {
     char text[400];
@@ -35,10 +34,7 @@ class CountingHangCheck : public HungServerCheck {
     int calls = 0;
 };
 
-// The assembly alone over job 12's records: tasks of 100 data points, task t
-// on task server (t - 1) mod servers + 1, labelled "nodeS/1". Tests mark
-// tasks complete, play the assembly program with merge(), and call the
-// assembly as the tick does.
+// Assembly alone on job 12: task t ran on server (t - 1) mod servers + 1 ("nodeS/1").
 class AssemblyTest : public ::testing::Test, public RunBench {
   protected:
     static constexpr const char* kAssemblyLog = "/inv/demo/zelkon_cluster_000012_assembly.dat";
@@ -52,7 +48,8 @@ class AssemblyTest : public ::testing::Test, public RunBench {
         for (int t = 1; t <= num_tasks; ++t) {
             tasks.cluster_task[t].name = task_name(t);
             tasks.cluster_task[t].server = (t - 1) % num_servers + 1;
-            tasks.cluster_task[t].server_label = "node" + std::to_string((t - 1) % num_servers + 1) + "/1";
+            tasks.cluster_task[t].server_label =
+                "node" + std::to_string((t - 1) % num_servers + 1) + "/1";
         }
         assembly_state.assembly_log_lines.assign(kAssemblyLogGrowth + 1, "");
     }

@@ -17,8 +17,7 @@ class FollowUp : public AssemblyTest {
     }
 };
 
-// Assembly time is overhead of the server that ran the task. After Stop the
-// follow-up ends with the task it followed.
+// Assembly time is overhead of the task's server; after Stop the follow-up ends.
 TEST_F(FollowUp, MergedTasksAreAssembledUpToTheFirstMissingMarkerAndBookTheirTimes) {
     start_batch(100, 16);
     servers.task_servers[2].compute_ms = FixedMs::from_ms(90000);
@@ -73,8 +72,7 @@ TEST_F(FollowUp, ALineHoldingEveryDataPointMarksTheLastTaskAssembled) {
               std::tuple(TaskState::assembled, 4));
 }
 
-// The marker says the task is merged; a log that cannot be read must not
-// leave it unassembled, or a run whose last task it is could never end.
+// The marker says merged: an unreadable log must not keep the run from its end.
 TEST_F(FollowUp, AnUnreadableLogStillAssemblesTheTask) {
     start_batch(2, 2, 2);
     fake.files.add_file(kAssemblyLog, "9999999       1     100\r\n");  // beyond every task

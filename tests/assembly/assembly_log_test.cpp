@@ -9,8 +9,7 @@ std::string with(std::string line, std::size_t at, const std::string& text) {
     return line.replace(at, text.size(), text);
 }
 
-// Fields that are not numeric keep the caller's value (-5 here); ierr is 0
-// once a component size is read; a second blank component gives 0 MB.
+// A field that is not numeric keeps the caller's value (-5 here).
 TEST(DecodeAssemblyLine, FixedColumnsBlanksAndDamage) {
     using Out = std::tuple<std::int32_t, std::int32_t, std::int32_t, std::int32_t, double, double>;
     const std::tuple<std::string, int, Out> cases[] = {
@@ -30,8 +29,7 @@ TEST(DecodeAssemblyLine, FixedColumnsBlanksAndDamage) {
     }
 }
 
-// Columns 47 to 56 in seconds; a time no sum of the run could hold, however
-// it is written, is an overflow rather than an undefined conversion.
+// Columns 47 to 56 in seconds; a time no sum can hold is an "Overflow".
 TEST(AssemblyTime, IsReadInMillisecondsAndOutOfRangeOverflows) {
     EXPECT_EQ(assembly_time_of(data_line(1, 1, 10, 2.5, {1})), FixedMs::from_ms(2500));
     EXPECT_EQ(assembly_time_of(data_line(1, 1, 10, -3, {1})), FixedMs());
@@ -46,10 +44,7 @@ TEST(AssemblyTime, IsReadInMillisecondsAndOutOfRangeOverflows) {
     }
 }
 
-// The assembly may be appending its line while the log is read: a line
-// without its end is taken once it is whole. Each task keeps its last line;
-// the table grows in steps of 5120 to hold the task; a task number beyond the
-// data points (or below 0) is damage, reported, with the lines before it kept.
+// A line without its end (still being written) waits; no task beyond the data points.
 TEST(LoadAssemblyLog, KeepsTheLastWholeLineOfEachTaskAndRejectsImpossibleTasks) {
     RunBench bench;
     bench.data.assembly_log_file = "/inv/job_assembly.dat";

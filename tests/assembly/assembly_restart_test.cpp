@@ -1,5 +1,4 @@
-// An assembly that ends without merging the awaited task is started again;
-// one that keeps failing ends the run with its reason; two never run at once.
+// An assembly that ends without merging the awaited task is started again.
 
 #include "assembly_fixture.h"
 
@@ -50,8 +49,7 @@ TEST_F(Restart, AnAssemblyThatEndedWithoutTheMarkerStartsAgainFromTheAwaitedTask
     EXPECT_EQ(std::tuple(tasks.last_assembled_task, starts()), std::tuple(5, 2));
 }
 
-// The marker comes before the end: a process seen ended after it made its
-// last marker is no failure; one still running is never started twice.
+// The marker comes before the end; one still running is never started twice.
 TEST_F(Restart, AnAssemblyThatMergedEverythingAndEndedIsNotStartedAgain) {
     for (int t = 1; t <= 16; ++t) {
         assemble();
@@ -86,8 +84,7 @@ TEST_F(Restart, EachAwaitedTaskHasItsOwnThreeRestarts) {
               std::tuple(2, command("2 node2/1 15")));
 }
 
-// A new run in the same window must not start an assembly on the matrix
-// files while the last run's assembly still works on them.
+// A new run must not start an assembly while the last run's one still works.
 TEST_F(Restart, ANewBatchWaitsForTheAssemblyOfAStoppedRun) {
     merge(1);
     run.run_terminated = true;

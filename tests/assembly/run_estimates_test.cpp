@@ -9,9 +9,7 @@ namespace {
 
 using Shown = std::vector<std::string>;
 
-// A run over 10,000 data points, 600 s after its start, whose task 20 ends
-// at data point 2,000; this computer's server was given 500. A figure whose
-// divisor would be 0, or that no clock can show, keeps its last value.
+// 10,000 data points, 600 s in, task 20 ends at 2,000; this computer's server had 500.
 TEST_F(AssemblyTest, TheEstimatesProjectTheRunFromTheDataAssembledSoFar) {
     seed(100, 4);
     run.elapsed_seconds = 600;

@@ -4,8 +4,7 @@
 namespace zelkon {
 namespace {
 
-// Pause stops the timer; any other index resumes it at 500 ms, and a paused
-// run sees a completion on the first tick after.
+// Any index but 0 resumes at 500 ms; a paused run sees a completion after resume.
 TEST_F(EngineTest, PauseStopsTheTimerAndResumeRestartsItAtFiveHundredMilliseconds) {
     seed_run({{"nodeA", 1, 0}}, 2);
     arm_timer();
@@ -57,8 +56,7 @@ TEST_F(EngineTest, StopAsksFirstAndAYesCleansUpAndStartsNothingMore) {
     EXPECT_EQ(tasks.cluster_task[2].state, TaskState::waiting);
 }
 
-// The question waits in an event loop of its own while the timer ticks on:
-// a run that finished meanwhile is not stopped, nor cleaned up, again.
+// Stop's question waits while the timer ticks: a run finished meanwhile stays so.
 TEST_F(EngineTest, StopAnsweredYesAfterTheRunFinishedDoesNothing) {
     seed_run({{"nodeA", 1, 0}}, 1);
     tasks.cluster_task[1].state = TaskState::assembled;
@@ -70,8 +68,7 @@ TEST_F(EngineTest, StopAnsweredYesAfterTheRunFinishedDoesNothing) {
     EXPECT_EQ(count_in_run_log("Zelkon Cluster finished at"), 1);
 }
 
-// Without a share, every machine's job folder goes; with one, only this
-// computer's (the others reach it through the share).
+// With a share, the other machines' job folders are the controller's and stay.
 TEST_F(EngineTest, TheCleanUpRemovesTheJobFoldersItOwns) {
     seed_run({{"CONTROL1", 1, 0, true}, {"nodeA", 1, 0}}, 1);
     for (bool share : {true, false}) {
@@ -89,8 +86,7 @@ class CancellingSlurm : public FakeSlurmSteps {
     int cancel_running_steps() override { return 2; }
 };
 
-// The clean-up works with the log closed, cancels the run's Slurm steps
-// still running, and adds the total time to the set-up's info file.
+// The clean-up works with the log closed and cancels the Slurm steps still running.
 TEST_F(EngineTest, ACleanUpReportsTheFinishTheStepsItCancelledAndTheTotalTime) {
     seed_run({{"nodeA", 1, 0}}, 1);
     CancellingSlurm slurm;
@@ -108,9 +104,7 @@ TEST_F(EngineTest, ACleanUpReportsTheFinishTheStepsItCancelledAndTheTotalTime) {
               "Nimbal_Controller info V1.1\r\n\r\nTotal Time Servers: 01:02:03\r\n");
 }
 
-// After the finish line, the run log names the matrix files there are and,
-// for a run left unfinished (stopped, or ended by an error with part of the
-// matrix made), the command that continues it, quoted for the shell.
+// After the finish line: the matrix files there are, and how to continue an unfinished run.
 TEST_F(EngineTest, TheMatrixFilesAndTheContinueCommandFollowTheFinishLine) {
     seed_run({{"nodeA", 1, 0}}, 1);
     data.num_components = 2;

@@ -38,9 +38,7 @@ TEST_F(EngineTest, AStartIsBookedInTheTaskTheServerTheCountersAndTheForm) {
               std::tuple("2", "4"));
 }
 
-// Free servers take the waiting tasks from the lowest, until none waits; a
-// failed start turns its server red and the next free server takes the task.
-// The command names the job path the machine sees, and threads when given.
+// The lowest free servers take the tasks; a failed start passes the task on.
 TEST_F(EngineTest, FreeServersTakeTheTasksInOrderAndAFailedStartPassesTheTaskOn) {
     seed_run({{"nodeA", 1, 4}, {"nodeB", 1, 0}, {"CONTROL1", 1, 2, true}, {"nodeD", 1, 0}}, 2);
     fake.management.fail_creates("nodeB", 8, "Unable to create step: Node drained");
@@ -93,8 +91,7 @@ TEST_F(EngineTest, ASemaphoreThatCannotBeCopiedEndsTheRunThroughTheTick) {
     EXPECT_TRUE(fake.management.created.empty());
 }
 
-// Through the pipes the command goes as UTF-16 without a terminator; nobody
-// listening is a failed start, and a missing pipe element ends the run.
+// Through a pipe the command goes as UTF-16 without a terminator.
 TEST_F(EngineTest, PipeStartsSendTheCommandAndANonZeroResultIsAFailedStart) {
     seed_run({{"nodeA", 2, 0}}, 1);
     job.use_rpc = true;
@@ -123,9 +120,7 @@ TEST_F(EngineTest, PipeStartsSendTheCommandAndANonZeroResultIsAFailedStart) {
     EXPECT_TRUE(servers.task_servers[1].failed && servers.task_servers[2].failed);
 }
 
-// The task command runs through /bin/sh in a job folder whose name the shell
-// would otherwise split and expand; a failure leaves an .err file, in the
-// program's own words when it wrote one.
+// In a job folder whose name the shell would split and expand, through /bin/sh.
 TEST(TaskCommand, ThePathsReachTheProgramWholeAndASilentFailureLeavesAnErrFile) {
     const std::pair<const char*, const char*> cases[] = {
         // The task program's script (none: not installed), the .err file (none: no file).

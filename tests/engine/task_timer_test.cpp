@@ -8,9 +8,7 @@ const Lines kNoServerLeft{
     "An error was encountered while running the calculation: No task "
     "server is left to run the remaining tasks"};
 
-// Elapsed time follows the monotonic clock, not the wall clock; the
-// remaining time shows only while positive; overhead is relative to the
-// computation, and kept until there is any.
+// Elapsed time follows the monotonic clock; remaining time shows only while positive.
 TEST_F(EngineTest, TheTickShowsElapsedRemainingTimeAndOverhead) {
     seed_run({{"nodeA", 1, 0}, {"nodeB", 1, 0}}, 3);
     run.run_start_time = run.run_start_time.plus_seconds(3600);  // the wall clock stepped
@@ -35,8 +33,7 @@ TEST_F(EngineTest, TheTickShowsElapsedRemainingTimeAndOverhead) {
               std::tuple("1 01:01:06", "kept"));
 }
 
-// The run goes on while the last task is in assembly. Only a run started at
-// program start (1) ends the program when finished; an error never does.
+// Only a run started at program start (1) ends the program, and only when finished.
 TEST_F(EngineTest, TheTickThatSeesTheLastTaskAssembledEndsTheRun) {
     seed_run({{"nodeA", 1, 0}}, 2);
     tasks.cluster_task[1].state = TaskState::assembled;
@@ -95,8 +92,7 @@ INSTANTIATE_TEST_SUITE_P(Servers, NoServerLeftTest,
                                            std::tuple{true, true, false},
                                            std::tuple{false, false, false}));
 
-// The clean-up removes the job folder: the completed tasks are merged first,
-// even in a batch too small to start otherwise, then the run ends.
+// The clean-up removes the job folder: completed tasks are merged first.
 TEST_F(EngineTest, WithNoServerLeftTheCompletedTasksAreMergedBeforeTheRunEnds) {
     seed_run({{"nodeA", 1, 0}}, 20);
     servers.task_servers[1].failed = true;
@@ -113,10 +109,7 @@ TEST_F(EngineTest, WithNoServerLeftTheCompletedTasksAreMergedBeforeTheRunEnds) {
     EXPECT_EQ(fake.dialogs.messages, kNoServerLeft);
 }
 
-// Two servers of one machine, three tasks; the regular tick at 100 ms starts
-// tasks 1 and 2, and task 1 then ends at 150 ms. The tick that collects it is
-// followed at once by one that starts task 3; where the job folder can be
-// watched, the semaphore's removal wakes the tick, unless the timer is off.
+// The tick that collects a task is followed at once; a semaphore removal wakes it.
 class PromptTickTest : public EngineTest, public ::testing::WithParamInterface<bool> {};
 
 TEST_P(PromptTickTest, ACompletionBringsTheNextTickForward) {
@@ -147,9 +140,7 @@ TEST_P(PromptTickTest, ACompletionBringsTheNextTickForward) {
 
 INSTANTIATE_TEST_SUITE_P(Watch, PromptTickTest, ::testing::Bool());
 
-// At a yield the event pump delivers what a test puts in on_yield, then any
-// tick that fell due: a pause there runs first while the tick finishes its
-// steps, and a tick delivered there returns at once.
+// A pause in a yield comes first; a tick delivered in a yield returns at once.
 TEST_F(EngineTest, WhatRunsInAYieldComesBeforeTheRestOfTheTick) {
     seed_run({{"nodeA", 2, 0}}, 3);
     arm_timer();
@@ -177,8 +168,7 @@ TEST_F(EngineTest, WhatRunsInAYieldComesBeforeTheRestOfTheTick) {
               std::tuple(2, "marker", 2, 0));
 }
 
-// Whatever runs in a yield finds the task table and the servers agreeing: a
-// busy server's task runs on it, and as many tasks run as servers are busy.
+// A busy server's task runs on it, and as many tasks run as servers are busy.
 std::string records_disagree(const ServerTable& servers, const TaskTable& tasks) {
     std::int32_t busy = 0;
     for (std::int32_t s = 1; s <= servers.num_task_servers(); ++s) {
@@ -204,9 +194,7 @@ class StopAtEachYield : public EngineTest, public ::testing::WithParamInterface<
     }
 };
 
-// Each case reaches a different yield first: a start, a completion, or a
-// server taken out as hung (servers 1 and 2 have done a task at 50 points/min
-// and run another; server 3's task has run far too long).
+// Each case reaches a different yield first: a start, a completion, a hung server.
 TEST_P(StopAtEachYield, FindsTheRecordsWholeAndEndsTheRunOnce) {
     const std::string where = GetParam();
     seed_run({{"nodeA", 1, 0}, {"nodeB", 1, 0}, {"nodeC", 1, 0}}, 6);
