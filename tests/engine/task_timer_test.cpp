@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "engine_fixture.h"
 
 namespace zelkon {
@@ -147,12 +149,11 @@ std::string records_disagree(const ServerTable& servers, const TaskTable& tasks)
 class StopAtEachYield : public EngineTest, public ::testing::WithParamInterface<const char*> {
   protected:
     // Task starts only: the assembly of completed tasks may still start.
-    std::size_t task_starts() const {
-        std::size_t starts = 0;
-        for (const auto& created : fake.management.created) {
-            starts += created.command_line.find("zelkon_cluster_task") != std::string::npos;
-        }
-        return starts;
+    long task_starts() const {
+        return std::count_if(fake.management.created.begin(), fake.management.created.end(),
+                             [](const auto& created) {
+                                 return created.command_line.starts_with("m=$(zelkon_cluster_task");
+                             });
     }
 };
 
@@ -174,7 +175,7 @@ TEST_P(StopAtEachYield, FindsTheRecordsWholeAndEndsTheRunOnce) {
         finish_task(2, "Clock time taken: 0.001\r\n");
     }
     std::vector<std::string> seen;
-    std::size_t created_at_stop = 0;
+    long created_at_stop = 0;
     fake.dialogs.answers.push_back(true);
     fake.events.on_yield = [this, &seen, &created_at_stop] {
         seen.push_back(records_disagree(servers, tasks));
