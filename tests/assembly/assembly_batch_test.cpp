@@ -79,5 +79,25 @@ TEST_F(AssemblyTest, AMarkerThatCannotBeDeletedStopsTheBatchWithAnError) {
     EXPECT_FALSE(assembly_state.assembly_running);
 }
 
+// An assembly that never exits after its batch would hold back every later one.
+TEST_F(AssemblyTest, AnAssemblyHungOnItsWayOutIsEndedAfterTheLimit) {
+    seed(40, 4);
+    complete(1, 16);
+    assemble();
+    int hung = fake.processes.started[0].process_id;
+    for (int t = 1; t <= 16; ++t) {
+        merge(t);
+    }
+    assemble();
+    complete(17, 32);
+    fake.clock.sleep_ms(kAssemblyExitLimitMs);
+    EXPECT_EQ(std::tuple(assemble(), starts()), std::tuple("1", 1));  // still within the limit
+    fake.clock.sleep_ms(1);
+    assemble();
+    EXPECT_EQ(std::tuple(fake.processes.ended, starts()), std::tuple(std::vector<int>{hung}, 2));
+    EXPECT_TRUE(process_log_has(" Cluster assembly process " + std::to_string(hung) +
+                                " still running 60 s after its batch was merged, ended"));
+}
+
 }  // namespace
 }  // namespace zelkon

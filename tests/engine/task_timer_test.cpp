@@ -10,6 +10,28 @@ const Lines kNoServerLeft{
     "An error was encountered while running the calculation: No task "
     "server is left to run the remaining tasks"};
 
+// Elapsed time follows the monotonic clock; remaining time shows only while positive;
+// overhead is relative to the computation, and kept until there is any.
+TEST_F(EngineTest, TheTickShowsElapsedRemainingTimeAndOverhead) {
+    seed_run({{"nodeA", 1, 0}, {"nodeB", 1, 0}}, 3);
+    run.run_start_time = run.run_start_time.plus_seconds(3600);  // the wall clock stepped
+    estimates.estimated_duration_seconds = 100;
+    tick();
+    EXPECT_EQ(controls.Text_overheads.text, "100");
+    fake.clock.sleep_ms(66000);
+    finish_task(1, "Clock time taken: 1.0\r\n");  // 60 s computed in 66 s
+    tick();
+    EXPECT_EQ(std::tuple(controls.Label_logging_time.caption,
+                         controls.Label_estimated_time_remaining.caption,
+                         controls.Text_overheads.text, run.tick_time),
+              std::tuple("00:01:06", "00:00:34", "10.0", fake.clock.now()));
+    fake.clock.sleep_ms(90000000);
+    tick();
+    EXPECT_EQ(std::tuple(controls.Label_logging_time.caption,
+                         controls.Label_estimated_time_remaining.caption),
+              std::tuple("1 01:01:06", "00:00:34"));
+}
+
 // Only a run started at program start (1) ends the program, and only when finished.
 TEST_F(EngineTest, TheTickThatSeesTheLastTaskAssembledEndsTheRun) {
     seed_run({{"nodeA", 1, 0}}, 2);
@@ -117,7 +139,7 @@ TEST_P(PromptTickTest, ACompletionBringsTheNextTickForward) {
 
 INSTANTIATE_TEST_SUITE_P(Watch, PromptTickTest, ::testing::Bool());
 
-// A pause in a yield comes first, and the tick still finishes its steps.
+// A pause in a yield comes first; a tick delivered in a yield returns at once.
 TEST_F(EngineTest, WhatRunsInAYieldComesBeforeTheRestOfTheTick) {
     seed_run({{"nodeA", 2, 0}}, 3);
     arm_timer();
@@ -130,6 +152,14 @@ TEST_F(EngineTest, WhatRunsInAYieldComesBeforeTheRestOfTheTick) {
               std::tuple(false, 1, TaskState::complete));
     fake.clock.advance(10000);
     EXPECT_EQ(fake.management.created.size(), 1u);  // no tick while paused
+    fake.events.on_yield = [this] {
+        fake.clock.sleep_ms(3000);  // the next tick falls due, and returns at once
+        controls.Label_logging_time.caption = "marker";
+    };
+    arm_timer();
+    fake.clock.advance(100);
+    EXPECT_EQ(std::tuple(controls.Label_logging_time.caption, run.timer_stage),
+              std::tuple("marker", 0));
 }
 
 // A busy server's task runs on it, and as many tasks run as servers are busy.
