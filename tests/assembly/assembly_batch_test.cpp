@@ -1,5 +1,4 @@
-// When a batch of completed tasks starts, which tasks it holds, and how the
-// assembly program is started on this computer.
+// When a batch of completed tasks starts, which tasks it holds, and how.
 
 #include "assembly_fixture.h"
 
@@ -7,132 +6,97 @@ namespace zelkon {
 namespace {
 
 struct BatchCase {
-    const char* what;
-    int servers;
-    int assembled;       // tasks already in the matrix
-    int first_complete;  // tasks first_complete..last_complete are complete
-    int last_complete;
+    int servers, assembled, first_complete, last_complete;
     bool stopped;
     const char* command_rest;  // null: held back, nothing started
-    int ierr;
+    const char* ierr;
     int hang_checks;
-};
-
-const BatchCase kBatchCases[] = {
-    {"ten of a hundred on four servers wait", 4, 0, 1, 10, false, nullptr, 1, 1},
-    {"sixteen start", 4, 0, 1, 16, false, "1 node1/1 16", 0, 0},
-    {"thirty-nine wait for forty servers", 40, 0, 1, 39, false, nullptr, 1, 1},
-    {"forty start on forty servers", 40, 0, 1, 40, false, "1 node1/1 40", 0, 0},
-    {"the last four start at once", 4, 96, 97, 100, false, "97 node1/1 4", 0, 0},
-    {"after Stop a single task starts, without a count", 4, 0, 1, 1, true, "1 node1/1", 0, 0},
-    {"the next task still running holds everything", 4, 0, 2, 40, false, nullptr, 0, 1},
-    {"all assembled starts nothing", 4, 100, 1, 100, false, nullptr, 0, 0},
 };
 
 class BatchRule : public AssemblyTest, public ::testing::WithParamInterface<BatchCase> {};
 
-TEST_P(BatchRule, StartsOrHoldsBack) {
+TEST_P(BatchRule, StartsAtSixteenOrOnePerServerOrTheLastTasksOrAfterStop) {
     const BatchCase& c = GetParam();
-    seed_run(100, c.servers);
+    seed(100, c.servers);
     complete(c.first_complete, c.last_complete);
-    form.tasks.last_assembled_task = c.assembled;
-    form.run.run_terminated = c.stopped;
+    tasks.last_assembled_task = c.assembled;
+    run.run_terminated = c.stopped;
     EXPECT_EQ(assemble(), c.ierr);
-    EXPECT_EQ(hang.calls, c.hang_checks);
-    if (c.command_rest == nullptr) {
-        EXPECT_EQ(starts(), 0);
-        EXPECT_FALSE(form.assembly_state.assembly_running);
-        EXPECT_EQ(form.tasks.last_assembled_task, c.assembled);
-        return;
-    }
-    ASSERT_EQ(starts(), 1);
-    EXPECT_EQ(last_start().command_line, command(c.command_rest));
-    EXPECT_TRUE(form.assembly_state.assembly_running);
-    EXPECT_EQ(form.tasks.last_assembled_task, c.assembled + 1);
+    bool started = c.command_rest != nullptr;
+    EXPECT_EQ(std::tuple(hang.calls, assembly_state.assembly_running, tasks.last_assembled_task),
+              std::tuple(c.hang_checks, started, c.assembled + (started ? 1 : 0)));
+    ASSERT_EQ(starts(), started ? 1 : 0);
+    EXPECT_EQ(started ? last_command() : "", started ? command(c.command_rest) : "");
 }
 
-INSTANTIATE_TEST_SUITE_P(Assembly, BatchRule, ::testing::ValuesIn(kBatchCases),
-                         [](const auto& info) { return "case" + std::to_string(info.index); });
+INSTANTIATE_TEST_SUITE_P(
+    Assembly, BatchRule,
+    ::testing::Values(BatchCase{4, 0, 1, 10, false, nullptr, "1", 1},  // ten of a hundred wait
+                      BatchCase{4, 0, 1, 16, false, "1 node1/1 16", "0", 0},
+                      BatchCase{40, 0, 1, 39, false, nullptr, "1", 1},  // one per server
+                      BatchCase{40, 0, 1, 40, false, "1 node1/1 40", "0", 0},
+                      BatchCase{4, 96, 97, 100, false, "97 node1/1 4", "0", 0},  // the last ones
+                      BatchCase{4, 0, 1, 1, true, "1 node1/1", "0", 0},  // after Stop, no count
+                      BatchCase{4, 0, 2, 40, false, nullptr, "0", 1},    // task 1 still runs
+                      BatchCase{4, 100, 1, 100, false, nullptr, "0", 0}));
 
-TEST_F(AssemblyTest, AGapEndsTheBatch) {
-    seed_run(100, 4);
-    complete(1, 20);
-    complete(22, 40);
-    form.tasks.cluster_task[21].state = TaskState::running;
-    assemble();
-    ASSERT_EQ(starts(), 1);
-    EXPECT_EQ(last_start().command_line, command("1 node1/1 20"));
-    EXPECT_EQ(form.tasks.cluster_task[20].state, TaskState::in_assembly);
-    EXPECT_EQ(form.tasks.cluster_task[22].state, TaskState::complete);
-}
-
-TEST_F(AssemblyTest, ABatchMarksItsTasksAndWritesTheStartToTheProcessLog) {
-    seed_run(100, 4);
+// A gap ends the batch; stale markers and an old error file go before it starts.
+TEST_F(AssemblyTest, ABatchMarksItsTasksUpToAGapAndWritesTheStartToTheProcessLog) {
+    seed(100, 4);
     complete(3, 20);
-    form.tasks.last_assembled_task = 2;
-    fake.files.add_file(marker(3), "");  // left from an earlier run
-    fake.files.add_file(marker(18), "");
-    fake.files.add_file(kErrorFile, "an earlier failure\r\n");
+    complete(22, 40);
+    tasks.last_assembled_task = 2;
+    for (const std::string& stale : {marker(3), marker(18), std::string(kErrorFile)}) {
+        fake.files.add_file(stale, "");
+    }
     assemble();
     ASSERT_EQ(starts(), 1);
-    EXPECT_EQ(last_start().folder, kInversion);
-    EXPECT_EQ(last_start().command_line, command("3 node3/1 18"));
-    EXPECT_FALSE(fake.files.file_exists(marker(3)));
-    EXPECT_FALSE(fake.files.file_exists(marker(18)));
-    EXPECT_FALSE(fake.files.file_exists(kErrorFile));
-    for (int t = 3; t <= 20; ++t) {
-        EXPECT_EQ(form.tasks.cluster_task[t].state, TaskState::in_assembly) << t;
-        EXPECT_EQ(form.tasks.cluster_task[t].in_batch, t < 20 ? 1 : 0) << t;
+    EXPECT_EQ(fake.processes.started[0].folder, kInversion);
+    EXPECT_EQ(last_command(), command("3 node3/1 18"));
+    EXPECT_FALSE(fake.files.file_exists(marker(3)) || fake.files.file_exists(marker(18)) ||
+                 fake.files.file_exists(kErrorFile));
+    for (int t = 3; t <= 22; ++t) {
+        EXPECT_EQ(tasks.cluster_task[t].state, t <= 20   ? TaskState::in_assembly
+                                               : t == 21 ? TaskState::waiting
+                                                         : TaskState::complete);
+        EXPECT_EQ(tasks.cluster_task[t].in_batch, t < 20 ? 1 : 0) << t;
     }
-    EXPECT_EQ(form.tasks.cluster_task[21].state, TaskState::waiting);
-    EXPECT_EQ(form.tasks.last_assembled_task, 3);
-    EXPECT_EQ(form.assembly_state.assembly_process_id, last_start().process_id);
-    EXPECT_EQ(process_log(), "14:05:09 Start cluster assembly 3 node3/1 18\r\n14:05:09 " +
-                                 std::to_string(last_start().process_id) + " " +
-                                 command("3 node3/1 18") + "\r\n");
+    int id = fake.processes.started[0].process_id;
+    EXPECT_EQ(assembly_state.assembly_process_id, id);
+    EXPECT_EQ(process_log_lines(),
+              (std::vector<std::string>{" Start cluster assembly 3 node3/1 18",
+                                        " " + std::to_string(id) + " " + command("3 node3/1 18")}));
 }
 
-// A marker that stays would count its task as merged before the assembly
-// reaches it: the batch does not start, and the run ends with the error.
+// A stale marker would count its task as merged too early: an error, no start.
 TEST_F(AssemblyTest, AMarkerThatCannotBeDeletedStopsTheBatchWithAnError) {
-    seed_run(100, 4);
+    seed(100, 4);
     complete(1, 16);
     fake.files.add_file(marker(7), "");
     fake.files.set_read_only(marker(7));
-    try {
-        assemble();
-        ADD_FAILURE() << "no error";
-    } catch (const ZelkonError& error) {
-        EXPECT_EQ(error.description(), "Path/File access error: " + marker(7));
-    }
+    EXPECT_EQ(assemble(), "Path/File access error: " + marker(7));
     EXPECT_EQ(starts(), 0);
-    EXPECT_FALSE(state.assembly_running);
+    EXPECT_FALSE(assembly_state.assembly_running);
 }
 
-// An assembly that merged its batch but never exits would hold back every
-// later batch: past the limit it is ended, and the next batch starts.
+// An assembly that never exits after its batch would hold back every later one.
 TEST_F(AssemblyTest, AnAssemblyHungOnItsWayOutIsEndedAfterTheLimit) {
-    seed_run(40, 4);
+    seed(40, 4);
     complete(1, 16);
     assemble();
-    int hung = last_start().process_id;
+    int hung = fake.processes.started[0].process_id;
     for (int t = 1; t <= 16; ++t) {
         merge(t);
     }
     assemble();
-    ASSERT_FALSE(state.assembly_running);
     complete(17, 32);
     fake.clock.sleep_ms(kAssemblyExitLimitMs);
-    EXPECT_EQ(assemble(), 1);
-    EXPECT_EQ(starts(), 1) << "still within the limit";
+    EXPECT_EQ(std::tuple(assemble(), starts()), std::tuple("1", 1));  // still within the limit
     fake.clock.sleep_ms(1);
     assemble();
-    EXPECT_EQ(fake.processes.ended, std::vector<int>{hung});
-    EXPECT_EQ(starts(), 2);
-    EXPECT_NE(process_log().find(" Cluster assembly process " + std::to_string(hung) +
-                                 " still running 60 s after its batch was merged, ended\r\n"),
-              std::string::npos)
-        << process_log();
+    EXPECT_EQ(std::tuple(fake.processes.ended, starts()), std::tuple(std::vector<int>{hung}, 2));
+    EXPECT_TRUE(process_log_has(" Cluster assembly process " + std::to_string(hung) +
+                                " still running 60 s after its batch was merged, ended"));
 }
 
 }  // namespace

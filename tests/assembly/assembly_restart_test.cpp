@@ -1,8 +1,6 @@
-// An assembly that ends without merging the awaited task is started again;
-// one that keeps failing ends the run with its reason; two never run at once.
+// An assembly that ends without merging the awaited task is started again.
 
 #include "assembly_fixture.h"
-#include "platform/error.h"
 
 namespace zelkon {
 namespace {
@@ -11,12 +9,12 @@ class Restart : public AssemblyTest {
   protected:
     // A run of 100 tasks on four servers whose batch of tasks 1..16 has started.
     void SetUp() override {
-        seed_run(100, 4);
+        seed(100, 4);
         complete(1, 16);
         assemble();
-        ASSERT_EQ(starts(), 1);
     }
-    // Every later start fails at once, leaving this reason in the error file.
+    // The first start has failed, and so do three restarts, each leaving
+    // this reason in the error file.
     void fail_every_start(const std::string& reason) {
         fake.processes.on_start = [this, reason](const FakeProcessStarter::Started& process) {
             if (!reason.empty()) {
@@ -24,16 +22,11 @@ class Restart : public AssemblyTest {
             }
             fake.processes.finish(process.process_id, 1);
         };
-        fake.processes.finish(form.assembly_state.assembly_process_id, 71);
-    }
-    // The message the run ends with, or "" when the call returned.
-    std::string failure() {
-        try {
-            assemble();
-        } catch (const ZelkonError& error) {
-            return error.description();
+        fake.processes.finish(assembly_state.assembly_process_id, 71);
+        for (int restart = 1; restart <= 3; ++restart) {
+            EXPECT_EQ(assemble(), "0") << "restart " << restart;
         }
-        return "";
+        EXPECT_EQ(starts(), 4);
     }
 };
 
@@ -41,54 +34,35 @@ TEST_F(Restart, AnAssemblyThatEndedWithoutTheMarkerStartsAgainFromTheAwaitedTask
     merge(1);
     merge(2);
     merge(3);
-    fake.processes.finish(form.assembly_state.assembly_process_id, 71);
+    fake.processes.finish(assembly_state.assembly_process_id, 71);
     assemble();
     ASSERT_EQ(starts(), 2);
-    EXPECT_EQ(last_start().command_line, command("4 node4/1 13"));
-    EXPECT_EQ(last_start().folder, kInversion);
-    EXPECT_EQ(form.tasks.last_assembled_task, 4);
-    EXPECT_TRUE(form.assembly_state.assembly_running);
-    EXPECT_EQ(form.assembly_state.assembly_process_id, last_start().process_id);
-    EXPECT_NE(process_log().find("14:05:09 Cluster assembly 4 ended without merging it, exit code "
-                                 "71\r\n14:05:09 Restart cluster assembly 4 node4/1 13\r\n"),
-              std::string::npos)
-        << process_log();
+    EXPECT_EQ(
+        std::tuple(last_command(), fake.processes.started[1].folder, tasks.last_assembled_task,
+                   assembly_state.assembly_running, assembly_state.assembly_process_id),
+        std::tuple(command("4 node4/1 13"), kInversion, 4, true,
+                   fake.processes.started[1].process_id));
+    EXPECT_TRUE(process_log_has(" Cluster assembly 4 ended without merging it, exit code 71"));
+    EXPECT_TRUE(process_log_has(" Restart cluster assembly 4 node4/1 13"));
     merge(4);
     assemble();
-    EXPECT_EQ(form.tasks.last_assembled_task, 5);
-    EXPECT_EQ(starts(), 2);
+    EXPECT_EQ(std::tuple(tasks.last_assembled_task, starts()), std::tuple(5, 2));
 }
 
-// The marker comes before the end: a process seen ended after it made its
-// last marker is no failure.
+// The marker comes before the end; one still running is never started twice.
 TEST_F(Restart, AnAssemblyThatMergedEverythingAndEndedIsNotStartedAgain) {
     for (int t = 1; t <= 16; ++t) {
+        assemble();
         merge(t);
     }
-    fake.processes.finish(form.assembly_state.assembly_process_id);
+    fake.processes.finish(assembly_state.assembly_process_id);
     assemble();
-    EXPECT_FALSE(form.assembly_state.assembly_running);
-    EXPECT_EQ(starts(), 1);
-}
-
-TEST_F(Restart, AnAssemblyStillRunningIsNeverStartedTwiceAcrossPauseAndResume) {
-    form.Command_pause_run_Click(0);
-    assemble();
-    form.Command_pause_run_Click(1);
-    for (int tick = 0; tick < 5; ++tick) {
-        assemble();
-    }
-    EXPECT_EQ(starts(), 1);
-    EXPECT_TRUE(form.assembly_state.assembly_running);
+    EXPECT_EQ(std::tuple(assembly_state.assembly_running, starts()), std::tuple(false, 1));
 }
 
 TEST_F(Restart, AfterThreeRestartsTheRunEndsWithTheAssemblysReason) {
     fail_every_start("zelkon_cluster_assemble: Error: the piece P does not exist");
-    for (int restart = 1; restart <= 3; ++restart) {
-        EXPECT_EQ(failure(), "") << "restart " << restart;
-    }
-    EXPECT_EQ(starts(), 4);
-    EXPECT_EQ(failure(),
+    EXPECT_EQ(assemble(),
               "The assembly of task 1 failed: 14:05:09 zelkon_cluster_assemble: Error: the piece "
               "P does not exist");
     EXPECT_EQ(starts(), 4);
@@ -96,43 +70,36 @@ TEST_F(Restart, AfterThreeRestartsTheRunEndsWithTheAssemblysReason) {
 
 // An error file left from before the batch is not this failure's reason.
 TEST_F(Restart, WithoutAnErrorFileTheMessageSaysHowOftenItFailed) {
-    fail_every_start("");
     fake.files.add_file(kErrorFile, "14:00:00 an earlier failure\r\n");
-    for (int restart = 1; restart <= 3; ++restart) {
-        failure();
-    }
-    EXPECT_EQ(failure(),
-              "The assembly of task 1 failed: the assembly ended 4 times without "
-              "merging it");
+    fail_every_start("");
+    EXPECT_EQ(assemble(),
+              "The assembly of task 1 failed: the assembly ended 4 times without merging it");
 }
 
 TEST_F(Restart, EachAwaitedTaskHasItsOwnThreeRestarts) {
     fail_every_start("");
-    for (int restart = 1; restart <= 3; ++restart) {
-        failure();
-    }
     merge(1);  // the fourth start merged task 1, then ended
-    EXPECT_EQ(failure(), "");
-    EXPECT_EQ(form.tasks.last_assembled_task, 2);
-    EXPECT_EQ(last_start().command_line, command("2 node2/1 15"));
+    EXPECT_EQ(assemble(), "0");
+    EXPECT_EQ(std::tuple(tasks.last_assembled_task, last_command()),
+              std::tuple(2, command("2 node2/1 15")));
 }
 
-// A new run in the same window must not start an assembly on the matrix
-// files while the last run's assembly still works on them.
+// A new run must not start an assembly while the last run's one still works.
 TEST_F(Restart, ANewBatchWaitsForTheAssemblyOfAStoppedRun) {
     merge(1);
-    form.run.run_terminated = true;
+    run.run_terminated = true;
     assemble();
-    EXPECT_FALSE(form.assembly_state.assembly_running);
-    seed_run(100, 4);  // the next run, continuing the matrix
-    form.tasks.last_assembled_task = 1;
+    EXPECT_FALSE(assembly_state.assembly_running);
+    run.run_terminated = false;  // the next run, continuing the matrix
+    tasks.last_assembled_task = 1;
     complete(2, 20);
-    EXPECT_EQ(assemble(), 1);
-    EXPECT_EQ(starts(), 1);
+    for (int t = 2; t <= 20; ++t) {
+        tasks.cluster_task[t].in_batch = 0;
+    }
+    EXPECT_EQ(std::tuple(assemble(), starts()), std::tuple("1", 1));
     fake.processes.finish(fake.processes.started[0].process_id);
-    EXPECT_EQ(assemble(), 0);
-    ASSERT_EQ(starts(), 2);
-    EXPECT_EQ(last_start().command_line, command("2 node2/1 19"));
+    EXPECT_EQ(assemble(), "0");
+    EXPECT_EQ(last_command(), command("2 node2/1 19"));
 }
 
 }  // namespace

@@ -8,10 +8,7 @@
 
 namespace zelkon {
 
-// The task engine and the run control over a run's records and the fakes.
-// The task timer stays off until a test arms it, so that a yield inside a
-// procedure called directly delivers no tick; sleep_ms moves time without
-// firing it.
+// The engine and run control on the records; the timer ticks only once armed.
 class EngineTest : public ::testing::Test, public RunBench {
   protected:
     EngineTest() {

@@ -1,184 +1,239 @@
+#include <algorithm>
+
 #include "engine_fixture.h"
 
 namespace zelkon {
 namespace {
 
-struct TimeCase {
-    const char* what;
-    std::int64_t after_ms;
-    double estimated_seconds;
-    const char* elapsed;
-    const char* remaining;
-};
+using Lines = std::vector<std::string>;
+const Lines kNoServerLeft{
+    "An error was encountered while running the calculation: No task "
+    "server is left to run the remaining tasks"};
 
-class ElapsedTimeTest : public EngineTest, public ::testing::WithParamInterface<TimeCase> {};
-
-TEST_P(ElapsedTimeTest, TheTickShowsElapsedAndOnlyAPositiveRemainingTime) {
-    const TimeCase& c = GetParam();
-    seed_run({{"nodeA", 1, 0}}, 1);
-    book_running(1, 1, 0);
-    controls.Label_estimated_time_remaining.caption = "kept";
-    form.estimates.estimated_duration_seconds = c.estimated_seconds;
-    fake.clock.sleep_ms(static_cast<int>(c.after_ms));
-    tick();
-    EXPECT_EQ(controls.Label_logging_time.caption, c.elapsed);
-    EXPECT_EQ(controls.Label_estimated_time_remaining.caption, c.remaining);
-    EXPECT_EQ(form.run.tick_time, fake.clock.now());
-    EXPECT_EQ(form.run.timer_stage, 0);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Ticks, ElapsedTimeTest,
-    ::testing::Values(TimeCase{"no_estimate_yet", 65999, 0, "00:01:05", "kept"},
-                      TimeCase{"estimate_ahead", 65000, 100, "00:01:05", "00:00:35"},
-                      TimeCase{"estimate_reached", 100000, 100, "00:01:40", "kept"},
-                      TimeCase{"past_a_day", 90061000, 200000, "1 01:01:01", "1 06:32:19"}),
-    [](const auto& info) { return std::string(info.param.what); });
-
-TEST_F(EngineTest, ElapsedTimeFollowsTheMonotonicClockNotTheWallClock) {
-    seed_run({{"nodeA", 1, 0}}, 1);
-    form.run.run_start_time = form.run.run_start_time.plus_seconds(3600);  // the wall clock stepped
-    fake.clock.sleep_ms(5000);
-    tick();
-    EXPECT_EQ(form.run.elapsed_seconds, 5.0);
-}
-
-TEST_F(EngineTest, OverheadIsRelativeToComputationAndKeptUntilThereIsAny) {
+// Elapsed time follows the monotonic clock; remaining time shows only while positive;
+// overhead is relative to the computation, and kept until there is any.
+TEST_F(EngineTest, TheTickShowsElapsedRemainingTimeAndOverhead) {
     seed_run({{"nodeA", 1, 0}, {"nodeB", 1, 0}}, 3);
+    run.run_start_time = run.run_start_time.plus_seconds(3600);  // the wall clock stepped
+    estimates.estimated_duration_seconds = 100;
     tick();
     EXPECT_EQ(controls.Text_overheads.text, "100");
-
-    // One task computed for 60 s in a wall time of 66 s.
     fake.clock.sleep_ms(66000);
-    finish_task(1, "Clock time taken: 1.0\r\n");
+    finish_task(1, "Clock time taken: 1.0\r\n");  // 60 s computed in 66 s
     tick();
-    EXPECT_EQ(controls.Text_overheads.text, "10.0");
+    EXPECT_EQ(std::tuple(controls.Label_logging_time.caption,
+                         controls.Label_estimated_time_remaining.caption,
+                         controls.Text_overheads.text, run.tick_time),
+              std::tuple("00:01:06", "00:00:34", "10.0", fake.clock.now()));
+    fake.clock.sleep_ms(90000000);
+    tick();
+    EXPECT_EQ(std::tuple(controls.Label_logging_time.caption,
+                         controls.Label_estimated_time_remaining.caption),
+              std::tuple("1 01:01:06", "00:00:34"));
 }
 
-struct EndCase {
-    const char* what;
-    std::int32_t exit_when_finished;
-    std::vector<int> exit_codes;
-};
-
-class EndOfRunTest : public EngineTest, public ::testing::WithParamInterface<EndCase> {};
-
-TEST_P(EndOfRunTest, TheTickThatSeesTheLastTaskAssembledEndsTheRun) {
+// Only a run started at program start (1) ends the program, and only when finished.
+TEST_F(EngineTest, TheTickThatSeesTheLastTaskAssembledEndsTheRun) {
     seed_run({{"nodeA", 1, 0}}, 2);
+    tasks.cluster_task[1].state = TaskState::assembled;
+    tasks.cluster_task[2].state = TaskState::in_assembly;
     arm_timer();
-    for (ClusterTask& task : form.tasks.cluster_task) {
-        task.state = TaskState::assembled;
+    tick();
+    EXPECT_TRUE(task_timer->enabled());
+    for (std::int32_t exit_when_finished : {0, 2, 1, 1}) {
+        host.begin_run_report();
+        run.run_terminated = false;
+        arm_timer();
+        tasks.cluster_task[2].state = TaskState::assembled;
+        run.exit_when_finished = exit_when_finished;
+        if (exit_when_finished == 1 && !exit_codes.empty()) {
+            tasks.cluster_task[2].state = TaskState::waiting;
+            channels.server_wmi_process.clear();
+        }
+        tick();
+        EXPECT_EQ(std::tuple(task_timer->enabled(), task_timer->interval(), process_log.is_open(),
+                             run.timer_stage, exit_codes.size()),
+                  std::tuple(false, 0, false, 0, exit_when_finished == 1 ? 1u : 0u));
     }
-    form.tasks.last_assembled_task = 2;
-    form.run.exit_when_finished = GetParam().exit_when_finished;
-    tick();
-    EXPECT_FALSE(form.Timer_cluster_task->enabled());
-    EXPECT_EQ(form.Timer_cluster_task->interval(), 0);
-    EXPECT_EQ(count_in_run_log("Zelkon Cluster finished at 06-Dec-2026 14:05:09"), 1);
-    EXPECT_FALSE(form.process_log.is_open());
-    EXPECT_EQ(outcomes, std::vector<RunOutcome>{RunOutcome::all_assembled});
-    EXPECT_EQ(exit_codes, GetParam().exit_codes);
-    EXPECT_EQ(form.run.timer_stage, 0);
-}
-
-INSTANTIATE_TEST_SUITE_P(Ends, EndOfRunTest,
-                         ::testing::Values(EndCase{"started_by_hand", 0, {}},
-                                           EndCase{"started_at_program_start", 1, {0}},
-                                           EndCase{"any_other_value", 2, {}}),
-                         [](const auto& info) { return std::string(info.param.what); });
-
-TEST_F(EngineTest, TheRunGoesOnWhileTheLastTaskIsOnlyInAssembly) {
-    seed_run({{"nodeA", 1, 0}}, 2);
-    arm_timer();
-    form.tasks.cluster_task[1].state = TaskState::assembled;
-    form.tasks.cluster_task[2].state = TaskState::in_assembly;
-    tick();
-    EXPECT_TRUE(form.Timer_cluster_task->enabled());
-    EXPECT_TRUE(outcomes.empty());
-}
-
-TEST_F(EngineTest, AnErrorInATickEndsTheRunWithItsDescription) {
-    seed_run({{"nodeA", 1, 0}}, 1);
-    arm_timer();
-    form.channels.server_wmi_process.clear();
-    form.run.exit_when_finished = 1;
-    tick();
+    EXPECT_EQ(count_in_run_log("Zelkon Cluster finished at 06-Dec-2026 14:05:09"), 4);
+    EXPECT_EQ(outcomes,
+              (std::vector<RunOutcome>{RunOutcome::all_assembled, RunOutcome::all_assembled,
+                                       RunOutcome::all_assembled, RunOutcome::error}));
     EXPECT_EQ(fake.dialogs.messages,
-              std::vector<std::string>{"An error was encountered while running the calculation: "
-                                       "Object variable or With block variable not set"});
+              Lines{"An error was encountered while running the calculation: "
+                    "Object variable or With block variable not set"});
     EXPECT_EQ(fake.dialogs.warnings, fake.dialogs.messages);  // a failure, shown as one
-    EXPECT_FALSE(form.Timer_cluster_task->enabled());
-    EXPECT_EQ(form.Timer_cluster_task->interval(), 0);
-    EXPECT_EQ(form.run.timer_stage, 0);
-    EXPECT_EQ(count_in_run_log("Zelkon Cluster finished at"), 1);
-    EXPECT_EQ(outcomes, std::vector<RunOutcome>{RunOutcome::error});
-    EXPECT_TRUE(exit_codes.empty());  // only a finished run ends the program
 }
 
-struct NoServerCase {
-    const char* what;
-    bool first_failed;
-    bool second_busy;
-    bool task_waits;
-    bool run_ends;
-};
-
-class NoServerLeftTest : public EngineTest, public ::testing::WithParamInterface<NoServerCase> {};
+// Server 1 has failed; server 2 is busy or failed too; tasks wait or not.
+class NoServerLeftTest : public EngineTest,
+                         public ::testing::WithParamInterface<std::tuple<bool, bool, bool>> {};
 
 TEST_P(NoServerLeftTest, TheRunEndsOnlyWhenWaitingTasksCanNeverStart) {
-    const NoServerCase& c = GetParam();
+    auto [second_busy, task_waits, run_ends] = GetParam();
     seed_run({{"nodeA", 2, 0}}, 3);
     arm_timer();
-    form.servers.task_servers[1].failed = c.first_failed;
-    if (c.second_busy) {
+    servers.task_servers[1].failed = true;
+    servers.task_servers[2].failed = !second_busy;
+    if (second_busy) {
         book_running(2, 3, 0);
-    } else {
-        form.servers.task_servers[2].failed = true;
     }
-    if (!c.task_waits) {
-        for (ClusterTask& task : form.tasks.cluster_task) {
-            task.state = TaskState::complete;
-        }
+    for (ClusterTask& task : tasks.cluster_task) {
+        task.state = task_waits ? task.state : TaskState::complete;
     }
     tick();
-    std::vector<std::string> expected;
-    if (c.run_ends) {
-        expected.push_back(
-            "An error was encountered while running the calculation: No task server is left to "
-            "run the remaining tasks");
-    }
-    EXPECT_EQ(fake.dialogs.messages, expected);
-    EXPECT_EQ(form.Timer_cluster_task->enabled(), !c.run_ends);
+    EXPECT_EQ(fake.dialogs.messages, run_ends ? kNoServerLeft : Lines{});
+    EXPECT_EQ(task_timer->enabled(), !run_ends);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Servers, NoServerLeftTest,
-    ::testing::Values(NoServerCase{"all_failed_tasks_wait", true, false, true, true},
-                      NoServerCase{"one_busy_tasks_wait", true, true, true, false},
-                      NoServerCase{"all_failed_nothing_waits", true, false, false, false}),
-    [](const auto& info) { return std::string(info.param.what); });
+INSTANTIATE_TEST_SUITE_P(Servers, NoServerLeftTest,
+                         ::testing::Values(std::tuple{false, true, true},
+                                           std::tuple{true, true, false},
+                                           std::tuple{false, false, false}));
 
-// The clean-up removes the job folder: the completed tasks are merged first,
-// even in a batch too small to start otherwise, then the run ends.
+// The clean-up removes the job folder: completed tasks are merged first.
 TEST_F(EngineTest, WithNoServerLeftTheCompletedTasksAreMergedBeforeTheRunEnds) {
     seed_run({{"nodeA", 1, 0}}, 20);
-    arm_timer();
-    state.task_servers[1].failed = true;
+    servers.task_servers[1].failed = true;
     for (std::int32_t t = 1; t <= 2; ++t) {
-        state.cluster_task[t].name = "Zelkon_job_000012_task_00000" + std::to_string(t);
-        state.cluster_task[t].state = TaskState::complete;
+        tasks.cluster_task[t].name = task_name(t);
+        tasks.cluster_task[t].state = TaskState::complete;
     }
     tick();
-    EXPECT_TRUE(fake.dialogs.messages.empty());
-    ASSERT_TRUE(state.assembly_running);
+    EXPECT_TRUE(fake.dialogs.messages.empty() && assembly_state.assembly_running);
     fake.files.add_file(task_file(1, ".old"), "");
     fake.files.add_file(task_file(2, ".old"), "");
     tick();
-    EXPECT_EQ(state.cluster_task[2].state, TaskState::assembled);
-    EXPECT_EQ(fake.dialogs.messages,
-              std::vector<std::string>{"An error was encountered while running the calculation: "
-                                       "No task server is left to run the remaining tasks"});
+    EXPECT_EQ(tasks.cluster_task[2].state, TaskState::assembled);
+    EXPECT_EQ(fake.dialogs.messages, kNoServerLeft);
 }
+
+// The tick that collects a task is followed at once; a semaphore removal wakes it.
+class PromptTickTest : public EngineTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(PromptTickTest, ACompletionBringsTheNextTickForward) {
+    bool watchable = GetParam();
+    fake.folder_watch.watchable = watchable;
+    seed_run({{"nodeA", 2, 0}}, 3);
+    arm_timer();
+    fake.clock.advance(150);
+    finish_task(1, "Clock time taken: 0.001\r\n");
+    EXPECT_EQ(fake.folder_watch.folder, watchable ? kJobPath : "");
+    if (watchable) {
+        fake.folder_watch.report_removed("Zelkon_job_000012_task_000001.zpc.tmp");
+        fake.clock.advance(5);
+        task_timer->set_enabled(false);  // paused
+        fake.folder_watch.report_removed("Zelkon_job_000012_task_000001.sem");
+        fake.clock.advance(5);
+        EXPECT_EQ(tasks.cluster_task[1].state, TaskState::running);
+        arm_timer();
+        fake.folder_watch.report_removed("Zelkon_job_000012_task_000001.sem");
+    } else {
+        fake.clock.advance(50);  // the regular tick at 200 ms collects task 1
+        EXPECT_NE(tasks.cluster_task[3].state, TaskState::running);
+    }
+    fake.clock.advance(watchable ? 2 : 1);  // one tick collects, the next starts task 3
+    EXPECT_EQ(tasks.cluster_task[3].state, TaskState::running);
+    EXPECT_EQ(servers.task_servers[1].task_start_ms.ms(), watchable ? 162.0 : 201.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Watch, PromptTickTest, ::testing::Bool());
+
+// A pause in a yield comes first; a tick delivered in a yield returns at once.
+TEST_F(EngineTest, WhatRunsInAYieldComesBeforeTheRestOfTheTick) {
+    seed_run({{"nodeA", 2, 0}}, 3);
+    arm_timer();
+    book_running(2, 3, 0);
+    finish_task(3, "Clock time taken: 0.001\r\n");
+    fake.events.on_yield = [this] { run_control.Command_pause_run_Click(0); };
+    fake.clock.advance(100);
+    EXPECT_EQ(std::tuple(task_timer->enabled(), servers.task_servers[1].task,
+                         tasks.cluster_task[3].state),
+              std::tuple(false, 1, TaskState::complete));
+    fake.clock.advance(10000);
+    EXPECT_EQ(fake.management.created.size(), 1u);  // no tick while paused
+    fake.events.on_yield = [this] {
+        fake.clock.sleep_ms(3000);  // the next tick falls due, and returns at once
+        controls.Label_logging_time.caption = "marker";
+    };
+    arm_timer();
+    fake.clock.advance(100);
+    EXPECT_EQ(std::tuple(controls.Label_logging_time.caption, run.timer_stage),
+              std::tuple("marker", 0));
+}
+
+// A busy server's task runs on it, and as many tasks run as servers are busy.
+std::string records_disagree(const ServerTable& servers, const TaskTable& tasks) {
+    std::int32_t busy = 0;
+    for (std::int32_t s = 1; s <= servers.num_task_servers(); ++s) {
+        const TaskServer& server = servers.task_servers[s];
+        busy += server.busy ? 1 : 0;
+        if (server.busy && (tasks.cluster_task[server.task].state != TaskState::running ||
+                            tasks.cluster_task[server.task].server != s)) {
+            return "server " + std::to_string(s) + " is busy, its task is not running on it";
+        }
+    }
+    return busy == tasks.num_tasks_processing ? "" : "running tasks and busy servers differ";
+}
+
+class StopAtEachYield : public EngineTest, public ::testing::WithParamInterface<const char*> {
+  protected:
+    // Task starts only: the assembly of completed tasks may still start.
+    long task_starts() const {
+        return std::count_if(fake.management.created.begin(), fake.management.created.end(),
+                             [](const auto& created) {
+                                 return created.command_line.starts_with("m=$(zelkon_cluster_task");
+                             });
+    }
+};
+
+// Each case reaches a different yield first: a start, a completion, a hung server.
+TEST_P(StopAtEachYield, FindsTheRecordsWholeAndEndsTheRunOnce) {
+    const std::string where = GetParam();
+    seed_run({{"nodeA", 1, 0}, {"nodeB", 1, 0}, {"nodeC", 1, 0}}, 6);
+    arm_timer();
+    if (where != "dispatch") {
+        for (std::int32_t s : {1, 2}) {
+            servers.task_servers[s].tasks_completed = where == "hang_check" ? 1 : 0;
+            servers.task_servers[s].data_per_min = 50.0f;
+            book_running(s, s, 0);
+        }
+        book_running(3, 3, where == "hang_check" ? 21 * 60000 : 0);
+    }
+    if (where == "completion") {
+        finish_task(1, "Clock time taken: 0.001\r\n");
+        finish_task(2, "Clock time taken: 0.001\r\n");
+    }
+    std::vector<std::string> seen;
+    long created_at_stop = 0;
+    fake.dialogs.answers.push_back(true);
+    fake.events.on_yield = [this, &seen, &created_at_stop] {
+        seen.push_back(records_disagree(servers, tasks));
+        if (seen.size() == 1) {
+            run_control.Command_stop_cluster_run_Click();
+            created_at_stop = task_starts();
+        }
+    };
+    if (where == "hang_check") {
+        engine.update_speed_stats();
+        std::int32_t hung = 0;
+        engine.check_for_hung_server(hung);
+        EXPECT_EQ(hung, 1);
+    } else {
+        fake.clock.advance(100);
+    }
+    ASSERT_FALSE(seen.empty()) << "no yield reached";
+    seen.push_back(records_disagree(servers, tasks));
+    EXPECT_EQ(seen, Lines(seen.size(), ""));
+    EXPECT_EQ(fake.dialogs.messages.size(), 1u);  // Stop's message, no error
+    EXPECT_EQ(outcomes, std::vector<RunOutcome>{RunOutcome::stopped});
+    EXPECT_EQ(count_in_run_log("Zelkon Cluster finished at"), 1);
+    EXPECT_EQ(std::tuple(run.timer_stage, task_timer->enabled()), std::tuple(0, false));
+    EXPECT_EQ(task_starts(), created_at_stop);  // no task started after it
+}
+
+INSTANTIATE_TEST_SUITE_P(Yields, StopAtEachYield,
+                         ::testing::Values("dispatch", "completion", "hang_check"));
 
 }  // namespace
 }  // namespace zelkon
