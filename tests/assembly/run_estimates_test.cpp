@@ -20,8 +20,8 @@ TEST_F(AssemblyTest, TheEstimatesProjectTheRunFromTheDataAssembledSoFar) {
         controls.Label_estimated_duration.caption = controls.Label_expected_finish.caption = "kept";
         controls.Label_estimated_time_remaining.caption = controls.Text_speedup.text = "kept";
         controls.Text_mtx_size.text = controls.Text_mtx_compression.text = "kept";
-        RunEstimates{controls, data, servers, tasks, run, estimates, fake.clock}
-            .refresh_run_estimates(20, {0, component_1_mb});
+        RunEstimates{data, servers, tasks, run, estimates, presenter}.refresh_run_estimates(
+            20, {0, component_1_mb});
         return Shown{controls.Label_estimated_duration.caption,
                      controls.Label_expected_finish.caption,
                      controls.Label_estimated_time_remaining.caption,

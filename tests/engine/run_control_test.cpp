@@ -90,11 +90,11 @@ class CancellingSlurm : public FakeSlurmSteps {
 TEST_F(EngineTest, ACleanUpReportsTheFinishTheStepsItCancelledAndTheTotalTime) {
     seed_run({{"nodeA", 1, 0}}, 1);
     CancellingSlurm slurm;
-    RunControl control{controls, job, data, servers, run, channels, services(), slurm, *task_timer};
+    RunControl control{job, data, servers, run, channels, services(), slurm, *task_timer};
     const std::string info = std::string(kInversion) + "zelkon_cluster_init_12.info";
     fake.files.add_file(info, "Nimbal_Controller info V1.1\r\n");
     process_log.close();
-    controls.Label_logging_time.caption = "01:02:03";
+    run.elapsed_seconds = 3723;  // 01:02:03
     control.cluster_cleanup();
     EXPECT_EQ(fake.files.content(kProcessLog), "");
     EXPECT_EQ(controls.TextBox_run_log.text,
