@@ -1,6 +1,6 @@
 // A task log's "Clock time taken: <minutes>" line, read by its leading number.
-#include "model/Module_zelkon_cluster.h"
 #include "fuzz_support.h"
+#include "model/Module_zelkon_cluster.h"
 #include "platform/error.h"
 
 using namespace zelkon;

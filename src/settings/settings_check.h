@@ -14,8 +14,8 @@ namespace zelkon {
 // Checks the form's settings and builds the machine and task-server tables.
 class SettingsCheck {
   public:
-    SettingsCheck(FormControls& controls, JobSettings& job, ServerTable& servers,
-                  Dialogs& dialogs, ComputerName& computer_name, Environment& environment)
+    SettingsCheck(FormControls& controls, JobSettings& job, ServerTable& servers, Dialogs& dialogs,
+                  ComputerName& computer_name, Environment& environment)
         : controls(controls),
           job(job),
           servers(servers),

@@ -25,7 +25,8 @@ struct SettingsFileValues {
 
 // The lines of a settings file, without their CR LF ends: the checked
 // settings of the run state, then the server list's own lines.
-std::vector<std::string> settings_file_lines(const JobSettings& job, const std::string& server_text);
+std::vector<std::string> settings_file_lines(const JobSettings& job,
+                                             const std::string& server_text);
 
 // Takes the values of a settings file from its lines by line number. False
 // when the first line does not begin with "Nimbal". Throws ZelkonError when

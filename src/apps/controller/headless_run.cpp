@@ -8,10 +8,10 @@
 #include "apps/controller/headless_output.h"
 #include "apps/controller/real_platform.h"
 #include "form/Form_zelkon_cluster_controller.h"
-#include "setup/server_grid.h"
 #include "platform/headless_dialogs.h"
 #include "platform/qt_event_loop.h"
 #include "platform/stop_signals.h"
+#include "setup/server_grid.h"
 
 namespace zelkon {
 namespace {
