@@ -58,8 +58,7 @@ class AssemblyTest : public ::testing::Test, public RunBench {
             tasks.cluster_task[t].state = TaskState::complete;
         }
     }
-    // The assembly program's part for a merged task: its log line (after the
-    // header when the log is new), then its marker.
+    // A merged task's log line (after a header when the log is new), then its marker.
     void merge(int task, double seconds = 0.0) {
         std::string log = fake.files.file_exists(kAssemblyLog) ? fake.files.content(kAssemblyLog)
                                                                : "   TaskID  First   Last\r\n";

@@ -13,8 +13,7 @@ class Restart : public AssemblyTest {
         complete(1, 16);
         assemble();
     }
-    // The first start has failed, and so do three restarts, each leaving
-    // this reason in the error file.
+    // The first start and three restarts fail, each leaving this reason in the error file.
     void fail_every_start(const std::string& reason) {
         fake.processes.on_start = [this, reason](const FakeProcessStarter::Started& process) {
             if (!reason.empty()) {
@@ -29,36 +28,6 @@ class Restart : public AssemblyTest {
         EXPECT_EQ(starts(), 4);
     }
 };
-
-TEST_F(Restart, AnAssemblyThatEndedWithoutTheMarkerStartsAgainFromTheAwaitedTask) {
-    merge(1);
-    merge(2);
-    merge(3);
-    fake.processes.finish(assembly_state.assembly_process_id, 71);
-    assemble();
-    ASSERT_EQ(starts(), 2);
-    EXPECT_EQ(
-        std::tuple(last_command(), fake.processes.started[1].folder, tasks.last_assembled_task,
-                   assembly_state.assembly_running, assembly_state.assembly_process_id),
-        std::tuple(command("4 node4/1 13"), kInversion, 4, true,
-                   fake.processes.started[1].process_id));
-    EXPECT_TRUE(process_log_has(" Cluster assembly 4 ended without merging it, exit code 71"));
-    EXPECT_TRUE(process_log_has(" Restart cluster assembly 4 node4/1 13"));
-    merge(4);
-    assemble();
-    EXPECT_EQ(std::tuple(tasks.last_assembled_task, starts()), std::tuple(5, 2));
-}
-
-// The marker comes before the end; one still running is never started twice.
-TEST_F(Restart, AnAssemblyThatMergedEverythingAndEndedIsNotStartedAgain) {
-    for (int t = 1; t <= 16; ++t) {
-        assemble();
-        merge(t);
-    }
-    fake.processes.finish(assembly_state.assembly_process_id);
-    assemble();
-    EXPECT_EQ(std::tuple(assembly_state.assembly_running, starts()), std::tuple(false, 1));
-}
 
 TEST_F(Restart, AfterThreeRestartsTheRunEndsWithTheAssemblysReason) {
     fail_every_start("zelkon_cluster_assemble: Error: the piece P does not exist");

@@ -49,8 +49,7 @@ TEST_F(SettingsCheckTest, BadValuesAreRefusedWithTheirMessage) {
     EXPECT_EQ(only_message(), unpassable("inversion folder"));
 }
 
-// Each check waits for the ones before it; a fractional maximum below one
-// passes as one hundred, and what passed before a refusal is kept.
+// Each check waits for the ones before it; a fractional maximum below one passes as 100.
 TEST_F(SettingsCheckTest, RefusalsComeInTheirOrder) {
     FormControls& c = controls;
     const std::tuple<TextControl*, const char*, const char*, const char*> steps[] = {
@@ -68,34 +67,24 @@ TEST_F(SettingsCheckTest, RefusalsComeInTheirOrder) {
         EXPECT_EQ(only_message(), message);
         control->text = good;
     }
-    EXPECT_EQ(job.max_tasks, 100);
-    EXPECT_EQ(job.work_drive, "D");
+    EXPECT_EQ(std::tuple(job.max_tasks, job.work_drive), std::tuple(100, "D"));
     c.Check_use_RPC.value = 0;
     EXPECT_EQ(check(), 0);
-    EXPECT_TRUE(fake.dialogs.messages.empty());
-    EXPECT_EQ(job.task_target, 100);
-    EXPECT_EQ(job.work_folder, "\\Work\\");  // kept as typed, less blanks
-    EXPECT_EQ(job.job_folder, "Work/Job_7");
-    EXPECT_EQ(job.job_id, "7");
-    EXPECT_FALSE(job.use_rpc);
-    EXPECT_EQ(job.local_computer_name, "HOST");
+    // The work folder is kept as typed, less blanks.
+    EXPECT_EQ(std::tuple(job.task_target, job.work_folder, job.job_folder, job.job_id, job.use_rpc,
+                         job.local_computer_name),
+              std::tuple(100, "\\Work\\", "Work/Job_7", "7", false, "HOST"));
 }
 
-// How the typed work place becomes the job's folder here and, under the net
-// root and the computer's name, on other machines.
+// The typed work place gives the job's folder here and, under the net root, elsewhere.
 TEST_F(SettingsCheckTest, TheWorkPlaceGivesTheJobPaths) {
     FormControls& c = controls;
     const std::tuple<TextControl*, const char*, std::string> cases[] = {
-        {&c.Text_work_folder, "\\Work\\", "/data/Work/Job_12/"},
-        {&c.Text_work_folder, "/Work/", "/data/Work/Job_12/"},
         {&c.Text_work_folder, "\\temp\\inv_temp", "/data/temp/inv_temp/Job_12/"},
-        {&c.Text_work_drive, "D", "/mnt/d/Work/Job_12/"},
         {&c.Text_work_drive, "e:\\", "/mnt/e/Work/Job_12/"},
         {&c.Text_work_drive, "/scratch/", "/scratch/Work/Job_12/"},
         {&c.Text_work_drive, "data", "/data/Work/Job_12/"},
         {&c.Text_work_drive, "/", "/Work/Job_12/"},
-        {&c.Text_jobID, "1", "/data/Work/Job_1/"},
-        {&c.Text_jobID, "999999", "/data/Work/Job_999999/"},
         {&c.Text_jobID, "000012", "/data/Work/Job_000012/"},
     };
     for (const auto& [control, typed, local] : cases) {
@@ -116,8 +105,7 @@ TEST_F(SettingsCheckTest, TheWorkPlaceGivesTheJobPaths) {
     EXPECT_EQ(job.local_work_path, "/data/Work/Job_12/");
 }
 
-// Each machine as name/count/threads@first task server, and each task
-// server as machine.instance/threads: a machine's servers follow one another.
+// Machines as name/count/threads@first server, then task servers as machine.instance/threads.
 std::string tables_of(const ServerTable& s) {
     std::string text;
     for (const Machine& m : s.machines) {
@@ -131,8 +119,7 @@ std::string tables_of(const ServerTable& s) {
     return text;
 }
 
-// A repeat is merged and rewrites the list; a second check starts the tables
-// again, and a count of 0 keeps its machine's place.
+// A repeat is merged into the list; a second check rebuilds; a count of 0 keeps its place.
 TEST_F(SettingsCheckTest, ServerTablesAreRebuiltFromTheList) {
     controls.Text_server.text = "A/2/4\r\nB\r\na/3";
     ASSERT_EQ(check(), 0);
@@ -148,8 +135,7 @@ TEST_F(SettingsCheckTest, ServerTablesAreRebuiltFromTheList) {
     EXPECT_EQ(controls.Text_server.text, "A/0\r\nB/2\r\n\r\n");
 }
 
-// The allocation's nodes take steps, not pipes; the list as typed is what
-// the settings keep.
+// The allocation's nodes take steps, not pipes; the settings keep the list as typed.
 TEST_F(SettingsCheckTest, TheSlurmLineGivesNodesThatTakeNoListener) {
     fake.environment.variables = {
         {"SLURM_JOB_ID", "5"}, {"SLURM_JOB_NODELIST", "n[1-2]"}, {"SLURM_TASKS_PER_NODE", "3(x2)"}};

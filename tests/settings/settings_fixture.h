@@ -28,8 +28,7 @@ inline std::string inputs_of(const FormControls& c) {
            std::to_string(c.Check_use_RPC.value) + "|" + c.Text_server.text + "|" + c.Dir1;
 }
 
-// The settings classes over a bench's records, whose controls hold settings
-// that pass the check.
+// The settings classes over a bench's records, with settings that pass the check.
 class SettingsFixture : public ::testing::Test, public RunBench {
   protected:
     SettingsFixture() {
@@ -50,8 +49,7 @@ class SettingsFixture : public ::testing::Test, public RunBench {
         return ierr;
     }
 
-    // The only message shown since the last call; fails the test when there is
-    // not exactly one.
+    // The only message shown since the last call; fails unless there is exactly one.
     std::string only_message() {
         EXPECT_EQ(fake.dialogs.messages.size(), 1u);
         std::string last = fake.dialogs.messages.empty() ? "" : fake.dialogs.messages.back();

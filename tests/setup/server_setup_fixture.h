@@ -12,10 +12,8 @@
 
 namespace zelkon {
 
-// The server set-up over a bench's records: nodeA with 2 task servers and
-// nodeB with 1, job 12 in /data/Work (made, as stage 4 makes it), whose
-// machines run the connection test's listing and reach the controller's
-// folders under /net/CONTROL1 (the same disk).
+// nodeA/2 and nodeB, job 12 in /data/Work (made as stage 4 makes it); machines run the
+// listing and reach this computer's folders under /net/CONTROL1.
 class ServerSetupTest : public ::testing::Test, public RunBench {
   public:
     static constexpr const char* kListing = "/data/Work/Job_12/dir.lst";
@@ -38,7 +36,6 @@ class ServerSetupTest : public ::testing::Test, public RunBench {
         fake.management.on_create = [this](const auto& process) {
             run_listing(process.command_line);
         };
-        hooks.on_run_log_appended = [this](const std::string& text) { logged += text; };
     }
 
     void run_listing(const std::string& command) {
@@ -55,8 +52,7 @@ class ServerSetupTest : public ::testing::Test, public RunBench {
         return *listeners.back();
     }
 
-    // Stages 6 to 26 as a set-up calls them, after the settings check; the
-    // info file is kept. Throws what a stage throws.
+    // Stages 6 to 26 after the settings check, the info file kept; throws what a stage throws.
     void run_stages() {
         std::int32_t ierr = 0;
         settings_check.check_cluster_settings(ierr);
@@ -96,7 +92,6 @@ class ServerSetupTest : public ::testing::Test, public RunBench {
     }
 
     SetupProgress setup;
-    std::string logged;  // everything appended to the run log
     std::vector<std::unique_ptr<FakeListener>> listeners;
     SettingsCheck settings_check{controls,        job, servers, fake.dialogs, fake.computer_name,
                                  fake.environment};
