@@ -1,3 +1,4 @@
+// Starting programs without a shell, and capturing what they write.
 #include "platform/spawn.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +8,7 @@
 #include <cerrno>
 #include <fstream>
 
+#include "platform/captured_run.h"
 #include "temp_folder.h"
 
 namespace zelkon {
@@ -17,31 +19,26 @@ void write_file(const std::string& path, const std::string& text, mode_t mode) {
     chmod(path.c_str(), mode);
 }
 
-// The path is searched in the parent, as exec would search it.
+// The path is searched in the parent, as exec would search it; a file that
+// is not executable is passed over.
 TEST(Spawn, ResolvesTheProgramOnThePathBeforeStarting) {
-    TempFolder first;
-    TempFolder second;
-    write_file(first.file("tool"), "", 0644);  // not executable: passed over
+    TempFolder first, second;
+    write_file(first.file("tool"), "", 0644);
     write_file(second.file("tool"), "", 0755);
     write_file(first.file("locked"), "", 0644);
     std::string path = first.path() + ":" + second.path();
-    struct Case {
-        std::string name;
-        int error;
+    const std::tuple<std::string, int, std::string> cases[] = {{"tool", 0, second.file("tool")},
+                                                               {"locked", EACCES, ""},
+                                                               {"absent", ENOENT, ""},
+                                                               {"./x/absent", 0, "./x/absent"}};
+    for (const auto& [name, error, expected] : cases) {
         std::string file;
-    };
-    for (const Case& c : {Case{"tool", 0, second.file("tool")}, Case{"locked", EACCES, ""},
-                          Case{"absent", ENOENT, ""}, Case{"./x/absent", 0, "./x/absent"}}) {
-        std::string file;
-        EXPECT_EQ(resolve_program(c.name, path.c_str(), file), c.error) << c.name;
-        EXPECT_EQ(file, c.file) << c.name;
+        EXPECT_EQ(resolve_program(name, path.c_str(), file), error) << name;
+        EXPECT_EQ(file, expected) << name;
     }
-}
-
-TEST(Spawn, AProgramNotOnThePathIsNotStarted) {
-    SpawnRequest request;
-    request.arguments = {"zelkon-no-such-program"};
-    SpawnResult result = spawn_process(request);
+    SpawnRequest absent;
+    absent.arguments = {"zelkon-no-such-program"};
+    SpawnResult result = spawn_process(absent);
     EXPECT_EQ(result.process_id, 0);
     EXPECT_EQ(result.error, ENOENT);
 }
@@ -57,6 +54,17 @@ TEST(Spawn, AnExecutableWithoutAnInterpreterLineRunsInTheShell) {
     int status = 0;
     waitpid(result.process_id, &status, 0);
     EXPECT_EQ(WEXITSTATUS(status), 5);
+}
+
+// Without a shell; standard input is empty. A program that cannot be run is
+// pinned by the ssh management service's test.
+TEST(CapturedRun, KeepsBothStreamsAndTheExitStatusApartAndTheArgumentsAsTheyAre) {
+    CapturedRun run = run_captured(
+        {"sh", "-c", "printf '%s|' \"$@\"; echo err >&2; wc -c; exit 4", "x", "a b", "$HOME", ";"});
+    ASSERT_TRUE(run.started);
+    EXPECT_EQ(run.output, "a b|$HOME|;|0\n");
+    EXPECT_EQ(run.errors, "err\n");
+    EXPECT_EQ(run.exit_status, 4);
 }
 
 }  // namespace

