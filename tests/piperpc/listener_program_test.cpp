@@ -45,6 +45,17 @@ class ListenerProgram : public ::testing::Test {
         client->SetServer(server);
         return client;
     }
+    // The error Listen raises for the pipe name, or "" when it listens.
+    std::string listen_error(const std::string& pipe_name) {
+        PipeRPC pipe(*transport, clock, computer_name);
+        pipe.SetPipeName(pipe_name);
+        try {
+            pipe.Listen();
+        } catch (const ZelkonError& error) {
+            return error.description();
+        }
+        return "";
+    }
     // One exchange of UTF-16LE text with a reply buffer of the size given.
     std::string call(PipeRPC& client, const std::string& text, int expected = 0, int upper = 255) {
         ByteArray request = ByteArray::of(to_utf16le(text));
@@ -59,21 +70,6 @@ class ListenerProgram : public ::testing::Test {
     std::unique_ptr<UnixPipeTransport> transport;
     std::optional<ListenerProcess> listener;
 };
-
-// The error Listen raises for the pipe name, or "" when it listens.
-std::string listen_error(const std::string& pipe_name) {
-    UnixPipeTransport transport(UnixPipeConfig::from_environment());
-    FakeClock clock;
-    HostComputerName computer_name;
-    PipeRPC pipe(transport, clock, computer_name);
-    pipe.SetPipeName(pipe_name);
-    try {
-        pipe.Listen();
-    } catch (const ZelkonError& error) {
-        return error.description();
-    }
-    return "";
-}
 
 TEST_F(ListenerProgram, OnlyItsOwnerCanReachThePipe) {
     for (const std::string& name :
