@@ -59,8 +59,7 @@ Message bytes_of(const std::string& text) {
     return Message(text.begin(), text.end());
 }
 
-// The cap refuses a client beyond it; a slot that a client leaves already
-// waits again as Disconnected is raised, and the lowest free slot is taken.
+// A slot a client leaves waits again as Disconnected is raised; the lowest free one is taken.
 TEST_F(PipeRpc, TheCapRefusesClientsBeyondItAndAFreedSlotIsTakenAgain) {
     listen("P", 2);
     auto first = transport.connect_client("P");
@@ -186,9 +185,7 @@ const ClientFault kFaults[] = {
     {1, false, false, kVanishes, {}, {{0, 7, 109}}}};
 INSTANTIATE_TEST_SUITE_P(Faults, PipeRpcClientFault, ::testing::ValuesIn(kFaults));
 
-// The response keeps its lower bound: shrunk to a shorter reply (even an
-// empty one), whole when filled exactly, its first bytes with 234 when the
-// reply is longer.
+// The response keeps its lower bound; a longer reply gives its first bytes and 234.
 TEST_F(PipeRpc, TheClientsResponseTakesTheReplyWithinItsBounds) {
     struct Case {
         int lower, upper;
@@ -217,8 +214,7 @@ TEST_F(PipeRpc, TheClientsResponseTakesTheReplyWithinItsBounds) {
     }
 }
 
-// A pipe-less call, ClosePipe (twice, or when free) and teardown each close
-// a pipe once; with nobody listening the transport's reason comes back.
+// With nobody listening the transport's reason comes back.
 TEST_F(PipeRpc, EveryWayOfClosingTheClientClosesThePipeOnce) {
     client.SetPipeName("nobody");
     ByteArray request = ByteArray::of(bytes_of("hello"));
@@ -277,8 +273,7 @@ TEST_F(ListenerServiceTest, AFailedStartIsReportedInAReplyTheControllerCanHold) 
     EXPECT_LE(reply.size(), 256u);
 }
 
-// Nothing, an odd number of bytes, a lone surrogate, a tab (where the shell
-// would split) or a delete character.
+// Nothing, odd bytes, a lone surrogate, a tab (the shell would split there), a delete.
 TEST_F(ListenerServiceTest, BytesThatAreNotTextNeverReachTheShell) {
     for (const std::vector<std::uint8_t>& request :
          std::vector<std::vector<std::uint8_t>>{{},

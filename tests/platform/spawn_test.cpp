@@ -1,5 +1,4 @@
-// Starting programs: without a shell and capturing what they write, or through the
-// shell and detached.
+// Starting programs: without a shell, capturing what they write, or through it, detached.
 #include "platform/spawn.h"
 
 #include <gtest/gtest.h>
@@ -26,8 +25,7 @@ void write_file(const std::string& path, const std::string& text, mode_t mode) {
     chmod(path.c_str(), mode);
 }
 
-// The path is searched in the parent, as exec would search it; a file that
-// is not executable is passed over.
+// The path is searched in the parent, as exec would; a file not executable is passed over.
 TEST(Spawn, ResolvesTheProgramOnThePathBeforeStarting) {
     TempFolder first, second;
     write_file(first.file("tool"), "", 0644);
@@ -63,8 +61,7 @@ TEST(Spawn, AnExecutableWithoutAnInterpreterLineRunsInTheShell) {
     EXPECT_EQ(WEXITSTATUS(status), 5);
 }
 
-// Without a shell; standard input is empty. A program that cannot be run is
-// pinned by the ssh management service's test.
+// Standard input is empty; a program that cannot run is pinned by the ssh service's test.
 TEST(CapturedRun, KeepsBothStreamsAndTheExitStatusApartAndTheArgumentsAsTheyAre) {
     CapturedRun run = run_captured(
         {"sh", "-c", "printf '%s|' \"$@\"; echo err >&2; wc -c; exit 4", "x", "a b", "$HOME", ";"});
@@ -81,8 +78,7 @@ std::string first_line(const std::string& path) {
     return lines.empty() ? "" : lines[0];
 }
 
-// Through the shell, in the folder, with no terminal and a session of its own;
-// a folder that does not exist is a failed start.
+// In the folder, with no terminal and a session of its own; no folder, no start.
 TEST(PosixProcessStarter, RunsTheCommandThroughTheShellInTheFolderDetached) {
     TempFolder temp;
     PosixProcessStarter processes;
@@ -118,8 +114,7 @@ bool alive(int process_id) {
     return stat >> pid_field >> name >> state && state != "Z";
 }
 
-// A stop signal held back while waiting ends the whole group, also a process
-// of it that ignores SIGTERM, before the wait returns.
+// A stop signal held back while waiting ends the whole group, even a process ignoring SIGTERM.
 TEST(PosixProcessStarter, AStopSignalDuringTheWaitEndsTheWholeGroup) {
     TempFolder temp;
     PosixProcessStarter processes;

@@ -12,8 +12,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A runtime folder ssh would misread, or too long for a master's socket
-// address (a hash and a temporary suffix), gives way to /tmp.
+// A runtime folder ssh would misread, or too long for a master's socket, gives way to /tmp.
 TEST(SshControlFolder, IsPrivateFitsASocketAddressAndGoesWithTheObject) {
     for (const char* runtime : {"/tmp", "/tmp/a folder with blanks",
                                 "/tmp/a-runtime-folder-with-a-long-name-indeed", ""}) {
@@ -33,8 +32,7 @@ TEST(SshControlFolder, IsPrivateFitsASocketAddressAndGoesWithTheObject) {
     unsetenv("XDG_RUNTIME_DIR");
 }
 
-// A killed controller left its folder; the next controller removes it, and
-// nothing that is in use or not a control folder of its own.
+// The next controller removes a killed one's folder, and no folder in use or not its own.
 TEST(SshControlFolder, AFolderWhoseControllerIsGoneIsRemovedByTheNext) {
     TempFolder runtime;
     setenv("XDG_RUNTIME_DIR", runtime.path().c_str(), 1);

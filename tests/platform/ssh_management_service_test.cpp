@@ -1,5 +1,4 @@
-// What the ssh management service decides before, or without, a login, and
-// the starter shell it runs tasks through.
+// The ssh management service without a login, and the starter shell it runs tasks through.
 #include "platform/ssh_management_service.h"
 
 #include <gtest/gtest.h>
@@ -14,8 +13,7 @@
 namespace zelkon {
 namespace {
 
-// The local computer is served without ssh, and a name that ssh would read as
-// an option is refused before ssh runs (here an "ssh" that only marks that it ran).
+// This computer needs no ssh; a name ssh reads as an option is refused before ssh runs.
 TEST(SshManagementService, SshRunsOnlyForAnotherMachineWithAPlainName) {
     TempFolder temp;
     FakeProcessStarter processes;
@@ -64,8 +62,7 @@ TEST(StarterProtocol, AnAnswerIsAProcessIdOrAFailureStatus) {
     EXPECT_FALSE(starter_request("run it", std::string("/w\0/", 4), request));
 }
 
-// Whole runs over ssh start every remote task through the starter, in folders
-// with awkward names; a starter that ends is what they cannot show.
+// Whole runs start remote tasks through the starter; one that ends they cannot show.
 TEST(StarterProtocol, AStarterThatEndsLosesTheMachineWithSshsReason) {
     SshOptions ssh;
     ssh.program = {"/bin/sh", "-c",

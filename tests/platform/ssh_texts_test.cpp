@@ -29,8 +29,7 @@ TEST(ShellWords, SplitsAsAShellWouldWithoutExpandingAnything) {
     }
 }
 
-// Quoting is the inverse of splitting: any text comes back as one word, and
-// a plain path stays as it is, so that logged command lines read well.
+// Any text comes back as one word; a plain path stays as it is, so logged commands read well.
 TEST(ShellWords, AQuotedTextSplitsBackIntoItselfAlone) {
     for (const char* text : {"My Work's $HOME \"q\"", "a\\b `x` $(y) ;*", "", "tab\there"}) {
         EXPECT_EQ(split_shell_words(shell_word(text)), std::vector<std::string>{text}) << text;

@@ -1,5 +1,4 @@
-// The prism field checked against physics it must agree with, not against its own formula,
-// and the matrix rows that hold it.
+// The prism field against physics, not against its own formula; the rows that hold it.
 #include "prism.h"
 
 #include <gtest/gtest.h>
@@ -34,8 +33,7 @@ double subdivided(Kernel kernel, const Point& p, const Box& b, int n) {
     return sum;
 }
 
-// A small distant prism acts as one point mass; near a prism (above it, and off to one
-// side) the field is that of many small ones.
+// A small distant prism acts as one point mass; near one (above, off to a side), as many.
 TEST(ZelkonPrism, FieldMatchesPointMasses) {
     const Box near{-40, 60, -25, 35, -90, -10};
     struct Case {

@@ -1,6 +1,4 @@
-// The reference programs' contract with the controller where whole runs do not reach it
-// (bad input, refused assemblies, the widest log line) and the matrix's arithmetic. The
-// programs run from the build's bin/ folder as the controller runs them.
+// The reference programs where whole runs do not reach them, and the matrix's arithmetic.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -86,8 +84,7 @@ class Inversion {
     fs::path inversion_, job_;
 };
 
-// Bad input or a missing input file give an Error line in the log named with the job ID as
-// the caller wrote it, a non-zero exit and no cluster data file.
+// An Error line in the log named with the job ID as given, exit 1, no cluster data file.
 TEST(ZelkonInit, AFailureIsLoggedUnderTheJobIdAsGiven) {
     for (const char* says : {"unknown key \"density\"", "does not exist"}) {
         TempFolder folder;
@@ -114,8 +111,7 @@ TEST(ZelkonTask, ABadRequestKeepsTheSemaphoreAndSaysWhy) {
     EXPECT_TRUE(contains(missing.errors, "/nowhere/x.zcd")) << missing.errors;
 }
 
-// Whole runs compare split matrices with this one: the field of each cell's prism seen
-// from each station in turn (east, then north), which the checker reads and refuses cut short.
+// Whole runs compare split matrices with this one: each cell's prism seen from each station.
 TEST(ZelkonAssemble, MatrixHoldsTheFieldOfEveryCellAtEveryStation) {
     Inversion inv;
     ASSERT_EQ(inv.task(1, 1, 30, 3).exit_status, 0);
@@ -184,8 +180,7 @@ TEST(ZelkonAssemble, RefusalsChangeNothingAndSayWhy) {
     EXPECT_FALSE(inv.job_file_exists(4, ".old"));
 }
 
-// The widest values fill their columns exactly (the controller reads fixed columns); wider
-// ones are refused.
+// The widest values fill their fixed columns exactly; wider ones are refused.
 TEST(ZelkonAssemblyLog, TheWidestValuesFillTheirColumnsAndWiderOnesAreRefused) {
     AssemblyLine line{1234567,    99999001,       99999999, 999,      12.345,
                       "23:59:58", {999999999999}, {2},      "nodeA/3"};
