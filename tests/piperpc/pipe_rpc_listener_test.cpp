@@ -1,12 +1,65 @@
-#include "pipe_fixture.h"
+// The pipe component on fake pipes, and the service the listener program gives through it.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sstream>
+
+#include "apps/listener/listener_service.h"
+#include "piperpc/pipe_rpc.h"
+#include "piperpc/utf16.h"
+#include "platform/fake/fake_clock.h"
+#include "platform/fake/fake_pipe_transport.h"
+#include "platform/fake/fake_process_starter.h"
+#include "platform/fake/fake_services.h"
 
 namespace zelkon {
 namespace {
 
-using PipeRpc = PipeFixture;
+// A listener and a client on fake pipes and a simulated clock; the listener's events recorded.
+class PipeRpc : public ::testing::Test {
+  public:
+    using Disconnect = std::tuple<int, int, int>;  // pipe, reason, error
 
-// The cap refuses a client beyond it; a slot that a client leaves already
-// waits again as Disconnected is raised, and the lowest free slot is taken.
+    PipeRpc() : transport(clock), listener(transport, clock, name), client(transport, clock, name) {
+        listener.Connected = [this](int pipe) { connected.push_back(pipe); };
+        listener.Disconnected = [this](int pipe, int reason, int error) {
+            disconnected.push_back({pipe, reason, error});
+        };
+        // Echoes the request, unless a test set a fixed reply.
+        listener.Called = [this](int pipe, ByteArray& request, ByteArray& response) {
+            calls.push_back(pipe);
+            response = ByteArray::of(fixed_reply ? *fixed_reply : request.bytes);
+        };
+        listener.PollError = [this](const ZelkonError& error) {
+            poll_errors.push_back(error.description());
+        };
+    }
+
+    void listen(const std::string& pipe_name = "P", int max_clients = 1) {
+        listener.SetPipeName(pipe_name);
+        listener.SetMaxClients(static_cast<std::int16_t>(max_clients));
+        listener.Listen();
+    }
+    void tick() { clock.advance(PipeRPC::kPollIntervalMs); }
+
+    FakeClock clock;
+    FakeComputerName name;
+    FakePipeTransport transport;
+    // The records outlive the components, whose teardown still raises events.
+    std::optional<Message> fixed_reply;
+    std::vector<int> connected;
+    std::vector<Disconnect> disconnected;
+    std::vector<int> calls;
+    std::vector<std::string> poll_errors;
+    PipeRPC listener;
+    PipeRPC client;
+};
+
+Message bytes_of(const std::string& text) {
+    return Message(text.begin(), text.end());
+}
+
+// A slot a client leaves waits again as Disconnected is raised; the lowest free one is taken.
 TEST_F(PipeRpc, TheCapRefusesClientsBeyondItAndAFreedSlotIsTakenAgain) {
     listen("P", 2);
     auto first = transport.connect_client("P");
@@ -47,29 +100,17 @@ TEST_F(PipeRpc, ARequestOfExactlyMaxRequestIsServedOneMoreIsRefused) {
     EXPECT_EQ(listener.IdleInstances(), 1);
 }
 
-TEST_F(PipeRpc, MultiPollDrainsABurstInOneTickOtherwiseOneRequestATick) {
-    for (bool multi : {false, true}) {
-        listener.SetMultiPoll(multi);
-        listen();
-        auto link = transport.connect_client("P");
-        for (int i = 0; i < 3; ++i) {
-            link->send(bytes_of("r" + std::to_string(i)));
-        }
-        tick();
-        EXPECT_EQ(link->to_client.size(), multi ? 3u : 1u);
-        tick();
-        EXPECT_EQ(link->to_client.size(), multi ? 3u : 2u);
-        listener.ClosePipe();
-    }
-}
-
 TEST_F(PipeRpc, AFailureToSetUpTheFirstInstanceEndsListen) {
     for (auto [inject, text] : {std::pair{&transport.fail_next_listen, "Pipe #0, System error 123"},
                                 {&transport.fail_next_connect, "System error 123"}}) {
         *inject = kPipeInvalidName;
-        ZelkonError error = raised_by([&] { listen(); });
-        EXPECT_EQ(error.number(), PipeRPC::kErrPipeSystem);
-        EXPECT_EQ(error.description(), text);
+        try {
+            listen();
+            ADD_FAILURE() << "listens";
+        } catch (const ZelkonError& error) {
+            EXPECT_EQ(error.number(), PipeRPC::kErrPipeSystem);
+            EXPECT_EQ(error.description(), text);
+        }
         EXPECT_EQ(transport.open_instances("P"), 0);
     }
     listen();
@@ -102,10 +143,10 @@ struct ClientFault {
     bool gone_at_once, replacement_fails;
     Handler handler;
     std::vector<std::string> poll_errors;
-    std::vector<PipeFixture::Disconnect> disconnected;
+    std::vector<PipeRpc::Disconnect> disconnected;
 };
 
-class PipeRpcClientFault : public PipeFixture, public ::testing::WithParamInterface<ClientFault> {};
+class PipeRpcClientFault : public PipeRpc, public ::testing::WithParamInterface<ClientFault> {};
 
 TEST_P(PipeRpcClientFault, CostsOnlyThatClientItsPipe) {
     const ClientFault& c = GetParam();
@@ -144,9 +185,7 @@ const ClientFault kFaults[] = {
     {1, false, false, kVanishes, {}, {{0, 7, 109}}}};
 INSTANTIATE_TEST_SUITE_P(Faults, PipeRpcClientFault, ::testing::ValuesIn(kFaults));
 
-// The response keeps its lower bound: shrunk to a shorter reply (even an
-// empty one), whole when filled exactly, its first bytes with 234 when the
-// reply is longer.
+// The response keeps its lower bound; a longer reply gives its first bytes and 234.
 TEST_F(PipeRpc, TheClientsResponseTakesTheReplyWithinItsBounds) {
     struct Case {
         int lower, upper;
@@ -158,7 +197,7 @@ TEST_F(PipeRpc, TheClientsResponseTakesTheReplyWithinItsBounds) {
                  {0, 255, 256, 0, 255},
                  {0, 255, 300, 234, 255}};
     listen();
-    address_client();
+    client.SetPipeName("P");
     ASSERT_EQ(client.OpenPipe(), 0);
     for (const Case& c : cases) {
         fixed_reply = Message(c.reply);
@@ -175,17 +214,16 @@ TEST_F(PipeRpc, TheClientsResponseTakesTheReplyWithinItsBounds) {
     }
 }
 
-// A pipe-less call, ClosePipe (twice, or when free) and teardown each close
-// a pipe once; with nobody listening the transport's reason comes back.
+// With nobody listening the transport's reason comes back.
 TEST_F(PipeRpc, EveryWayOfClosingTheClientClosesThePipeOnce) {
-    address_client("nobody");
+    client.SetPipeName("nobody");
     ByteArray request = ByteArray::of(bytes_of("hello"));
     ByteArray response = ByteArray::with_bounds(0, 255);
     EXPECT_EQ(client.OpenPipe(), kPipeFileNotFound);
     EXPECT_EQ(client.PipeCall(request, response), kPipeFileNotFound);
     client.ClosePipe();
     listen("P", 3);
-    address_client();
+    client.SetPipeName("P");
     ASSERT_EQ(client.PipeCall(request, response), 0);
     EXPECT_EQ(response.bytes, bytes_of("hello"));
     tick();
@@ -206,12 +244,56 @@ TEST_F(PipeRpc, AClientWaitsItsWholeTimeoutForABusyPipe) {
     listen("P", 1);
     auto first = transport.connect_client("P");
     tick();
-    address_client();
+    client.SetPipeName("P");
     client.SetTimeout(100);
     std::int64_t start = clock.tick_ms();
     EXPECT_EQ(client.OpenPipe(), kPipeTimeout);
     EXPECT_GE(clock.tick_ms() - start, 100);
     EXPECT_GT(transport.refused_clients, 0);
+}
+
+class ListenerServiceTest : public ::testing::Test {
+  protected:
+    std::string ask(const std::vector<std::uint8_t>& request) {
+        return from_utf16le(service.answer(2, request));
+    }
+
+    FakeProcessStarter processes;
+    FakeComputerName name;
+    FakeClock clock;
+    std::ostringstream log;
+    ListenerService service{processes, name, clock, log, 6};
+};
+
+// Answers and started commands are shown by the program tests; this is what they cannot do.
+TEST_F(ListenerServiceTest, AFailedStartIsReportedInAReplyTheControllerCanHold) {
+    processes.fail_starts = true;
+    std::vector<std::uint8_t> reply = service.answer(0, to_utf16le(std::string(400, 'x')));
+    EXPECT_EQ(from_utf16le(reply).rfind("Error: ", 0), 0u);
+    EXPECT_LE(reply.size(), 256u);
+}
+
+// Nothing, odd bytes, a lone surrogate, a tab (the shell would split there), a delete.
+TEST_F(ListenerServiceTest, BytesThatAreNotTextNeverReachTheShell) {
+    for (const std::vector<std::uint8_t>& request :
+         std::vector<std::vector<std::uint8_t>>{{},
+                                                {'l', 0, 's'},
+                                                {0x00, 0xD8, 'x', 0},
+                                                {'l', 0, 's', 0, '\t', 0, '/', 0},
+                                                {'l', 0, 's', 0, 0x7f, 0}}) {
+        EXPECT_EQ(ask(request).rfind("Error: ", 0), 0u);
+    }
+    EXPECT_TRUE(processes.started.empty());
+}
+
+TEST_F(ListenerServiceTest, EachRequestIsOneLogLineWithItsTimeAndReply) {
+    ask(to_utf16le("Num pipes:"));
+    ask(to_utf16le("x\n2026-12-06 00:00:00 forged"));
+    std::string text = log.str();
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2) << text;
+    EXPECT_EQ(text.rfind("2026-12-0", 0), 0u) << text;
+    EXPECT_NE(text.find("pipe 2: Num pipes: -> Server: CONTROL1 Max pipes: 6\n"), std::string::npos)
+        << text;
 }
 
 }  // namespace

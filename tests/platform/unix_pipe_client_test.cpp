@@ -13,8 +13,7 @@
 namespace zelkon {
 namespace {
 
-// A listener that takes connections into its backlog but never greets them,
-// as a hung one would, is a time-out.
+// A listener that takes connections but never greets them, as a hung one, is a time-out.
 TEST(UnixPipeClient, ASilentListenerIsATimeOut) {
     TempFolder folder;
     sockaddr_un address{};

@@ -1,9 +1,11 @@
-// The prism field checked against physics it must agree with, not against its own formula.
+// The prism field against physics, not against its own formula; the rows that hold it.
 #include "prism.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+
+#include "matrix_format.h"
 
 namespace zelkon_ref {
 namespace {
@@ -31,8 +33,7 @@ double subdivided(Kernel kernel, const Point& p, const Box& b, int n) {
     return sum;
 }
 
-// A small distant prism acts as one point mass; near a prism (above it, and off to one
-// side) the field is that of many small ones.
+// A small distant prism acts as one point mass; near one (above, off to a side), as many.
 TEST(ZelkonPrism, FieldMatchesPointMasses) {
     const Box near{-40, 60, -25, 35, -90, -10};
     struct Case {
@@ -53,30 +54,12 @@ TEST(ZelkonPrism, FieldMatchesPointMasses) {
     }
 }
 
-TEST(ZelkonRowKernel, EveryCellMatchesItsOwnPrismSeenFromItsStation) {
-    // Data points run east, then north: point 5 of a 3 x 2 grid is the second of its second row.
-    const Point station = station_position(StationGrid{2.5, -40, 10, 20, 3, 2, 2}, 5);
-    EXPECT_DOUBLE_EQ(station.x, 12.5);
-    EXPECT_DOUBLE_EQ(station.y, -20);
-    EXPECT_DOUBLE_EQ(station.z, 2);
-    RowKernel kernel(Mesh{-100, -80, 0, 40, 30, 20, 5, 4, 3});
-    for (Kernel k : {Kernel::gz, Kernel::gx, Kernel::gy}) {
-        std::vector<float> row;
-        kernel.compute(k, station, row);
-        ASSERT_EQ(row.size(), 60u);
-        for (int iz = 0; iz < 3; ++iz) {
-            for (int iy = 0; iy < 4; ++iy) {
-                for (int ix = 0; ix < 5; ++ix) {
-                    Box cell{-100 + 40.0 * ix, -60 + 40.0 * ix,  -80 + 30.0 * iy,
-                             -50 + 30.0 * iy,  -20.0 * (iz + 1), -20.0 * iz};
-                    double expected = prism_field(k, station, cell);
-                    float got = row[ix + 5 * (iy + 4 * iz)];
-                    EXPECT_NEAR(got, expected, 1e-5 * std::fabs(expected) + 1e-12)
-                        << kernel_name(k) << " cell " << ix << "," << iy << "," << iz;
-                }
-            }
-        }
-    }
+// Rows read back exactly (as the assembled matrices show) unless a threshold zeroes small entries.
+TEST(ZelkonMatrixFormat, AThresholdZeroesSmallEntries) {
+    std::string file =
+        matrix_header(5) + encode_row(3, {10.0f, -0.5f, 0.05f, -2.0f, 0.0999f}, 0.01);
+    EXPECT_EQ(read_matrix_rows(file, "m")[0].values,
+              (std::vector<float>{10.0f, -0.5f, 0.0f, -2.0f, 0.0f}));
 }
 
 }  // namespace

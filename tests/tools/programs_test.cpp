@@ -1,193 +1,202 @@
-// The reference programs' contract with the controller: the initialisation's log, the
-// task's log and semaphore, and the assembly's batches, fixed-column log, markers and
-// exactly-once merging.
-#include <algorithm>
+// The reference programs where whole runs do not reach them, and the matrix's arithmetic.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 
-#include "cluster_job.h"
+#include "assembly_log.h"
+#include "error.h"
 #include "files.h"
-#include "inversion_fixture.h"
 #include "matrix_format.h"
+#include "platform/captured_run.h"
+#include "platform/temp_folder.h"
 #include "prism.h"
-#include "text.h"
 
-namespace zelkon_ref_test {
+namespace zelkon_ref {
 namespace {
 
-std::vector<std::string> log_lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    std::string line;
-    while (std::getline(in, line)) {
-        EXPECT_TRUE(!line.empty() && line.back() == '\r') << "not a CR LF line: " << line;
-        lines.push_back(zelkon_ref::trim(line));
-    }
-    return lines;
+namespace fs = std::filesystem;
+using zelkon::TempFolder;
+
+std::string read_file(const fs::path& path) {
+    std::ostringstream content;
+    content << std::ifstream(path, std::ios::binary).rdbuf();
+    return content.str();
 }
 
-// The controller reads the log in whole runs. Bad input or a missing input file give one
-// Error line, a non-zero exit and no cluster data file; the log is named with the job ID as
-// the caller wrote it.
-TEST(ZelkonInit, OutcomeIsLoggedUnderTheJobIdAsGiven) {
-    struct Case {
-        std::string input;  // none when empty
-        std::vector<std::string> env;
-        std::string says;  // success when empty
-    } cases[] = {{kSmallInput, {}, ""},
-                 {std::string(kSmallInput) + "density = 2.67\n", {}, "unknown key \"density\""},
-                 {"", {}, "does not exist"}};
-    for (const Case& c : cases) {
-        TempFolder folder;
-        if (!c.input.empty()) {
-            write_file(folder.file("zelkon.inp"), c.input);
-        }
-        ProgramRun run =
-            run_program("zelkon", {"zelkon.inp", "CLUSTER=000007"}, folder.path(), c.env);
-        EXPECT_EQ(run.exit_code, c.says.empty() ? 0 : 1) << run.err;
-        EXPECT_TRUE(fs::exists(folder.file("zelkon_cluster_init_000007.log")));
-        EXPECT_FALSE(fs::exists(folder.file("zelkon_cluster_init_7.log")));
-        EXPECT_EQ(fs::exists(folder.file("zelkon_cluster_7.zcd")), c.says.empty());
-        std::vector<std::string> errors;
-        std::ranges::copy_if(log_lines(read_file(folder.file("zelkon_cluster_init_000007.log"))),
-                             std::back_inserter(errors), [](const std::string& line) {
-                                 return line.find("Error") != std::string::npos;
-                             });
-        ASSERT_EQ(errors.size(), c.says.empty() ? 0u : 1u) << c.says;
-        EXPECT_TRUE(c.says.empty() || errors[0].find(c.says) != std::string::npos) << c.says;
-    }
+bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
 }
 
-// The log (with the clock time the controller reads) is written before the semaphore goes;
-// a bad request keeps the semaphore and says why in the task's .err file.
-TEST(ZelkonTask, TheLogIsWrittenAndTheSemaphoreGoesOrABadRequestSaysWhy) {
-    Inversion inv;
-    ASSERT_EQ(inv.task(1, 1, 30).exit_code, 0);
-    EXPECT_FALSE(inv.job_file_exists(inv.task_name(1) + ".sem"));
-    std::string log = read_file(inv.job_folder() / (inv.task_name(1) + ".log"));
-    auto value = [&](const std::string& key) {
-        size_t at = log.find(key);
-        size_t end = log.find('\r', at);
-        return at == std::string::npos
-                   ? -1
-                   : zelkon_ref::parse_real(log.substr(at + key.size(), end - at - key.size()))
-                         .value_or(-1);
-    };
-    EXPECT_GE(value("Clock time taken:"), 0) << log;
-    EXPECT_EQ(value("Kernel evaluations:"), 30 * 120 * 2) << log;
-    ProgramRun run = inv.task(6, 25, 31);
-    EXPECT_EQ(run.exit_code, 1);
-    EXPECT_TRUE(inv.job_file_exists(inv.task_name(6) + ".sem"));
-    EXPECT_FALSE(inv.job_file_exists(inv.task_name(6) + ".log"));
-    std::string why = read_file(inv.job_folder() / (inv.task_name(6) + ".err"));
-    EXPECT_NE(why.find("within 1 to 30"), std::string::npos) << why;
-    ProgramRun missing = run_program("zelkon_cluster_task", {"/nowhere/x.zcd", "1", "1", "2"}, ".");
-    EXPECT_EQ(missing.exit_code, 1);
-    EXPECT_NE(missing.err.find("/nowhere/x.zcd"), std::string::npos);
+// Exit code 124 when the program still ran after a minute.
+zelkon::CapturedRun run_program(const std::string& program, std::vector<std::string> args,
+                                const fs::path& folder) {
+    args.insert(args.begin(), {"timeout", "60", "env", "-C", folder.string(),
+                               std::string(ZELKON_BIN_DIR) + "/" + program});
+    return zelkon::run_captured(args);
 }
 
-const std::vector<std::pair<long long, long long>> kSplit = {{1, 4},   {5, 9},   {10, 17},
-                                                             {18, 18}, {19, 25}, {26, 30}};
+// 30 stations over a 6 x 5 x 4 mesh, two components.
+const char* const kSmallInput =
+    "station_origin = 5 5\nstation_spacing = 20 20\nstation_count = 6 5\nstation_height = 3\n"
+    "mesh_origin = -10 -10 0\ncell_size = 25 25 15\ncell_count = 6 5 4\n"
+    "component = gz gz 1\ncomponent = gx gx 2\n";
 
-const char* const kLog = "zelkon_cluster_12_assembly.dat";
-
-// How many tasks the assembly log holds.
-size_t data_lines(const std::string& text) {
-    size_t count = 0;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        count += line.size() > 23 && line.find("TaskID") == std::string::npos ? 1 : 0;
+// Job 12, initialised: the cluster data file is in the inversion folder and the job folder.
+class Inversion {
+  public:
+    Inversion() : inversion_(root_.file("inversion")), job_(root_.file("work/Job_12")) {
+        fs::create_directories(inversion_);
+        fs::create_directories(job_);
+        std::ofstream(inversion_ / "zelkon.inp") << kSmallInput;
+        EXPECT_EQ(run_program("zelkon", {"zelkon.inp", "CLUSTER=12"}, inversion_).exit_status, 0);
+        fs::copy_file(inversion_ / "zelkon_cluster_12.zcd", job_ / "zelkon_cluster_12.zcd");
     }
-    return count;
-}
-
-// The same job computed as one task and assembled at once: what every split must give.
-struct Reference {
-    Reference() {
-        EXPECT_EQ(inv.task(1, 1, 30).exit_code, 0);
-        ProgramRun run = inv.assemble(1, 1);
-        EXPECT_EQ(run.exit_code, 0) << run.err;
-        gz = inv.file("parvex_gz.mtx");
-        gx = inv.file("parvex_gx.mtx");
+    const fs::path& folder() const { return inversion_; }
+    std::string file(const std::string& name) const { return read_file(inversion_ / name); }
+    bool job_file_exists(int task, const std::string& ending) const {
+        return fs::exists(job_ / (task_name(task) + ending));
     }
-    Inversion inv;
-    std::string gz, gx;
+    std::string task_name(int task) const {
+        char name[64];
+        std::snprintf(name, sizeof name, "Zelkon_job_000012_task_%06d", task);
+        return name;
+    }
+    // Creates the task's semaphore file, as dispatch does, then runs the task.
+    zelkon::CapturedRun task(int task, int first, int last, int threads = 1) const {
+        std::ofstream(job_ / (task_name(task) + ".sem"));
+        return run_program("zelkon_cluster_task",
+                           {data_file(), std::to_string(task), std::to_string(first),
+                            std::to_string(last), "OMP_NUM_THREADS=" + std::to_string(threads)},
+                           job_.parent_path());
+    }
+    zelkon::CapturedRun assemble(int first_task, int count) const {
+        return run_program(
+            "zelkon_cluster_assemble",
+            {data_file(), std::to_string(first_task), "nodeA/1", std::to_string(count)},
+            inversion_);
+    }
+    // The job folder joined directly to the cluster data file name, as the commands get it.
+    std::string data_file() const { return job_.string() + "/zelkon_cluster_12.zcd"; }
+    TempFolder root_;
+    fs::path inversion_, job_;
 };
 
-const Reference& reference() {
-    static Reference r;
-    return r;
+// An Error line in the log named with the job ID as given, exit 1, no cluster data file.
+TEST(ZelkonInit, AFailureIsLoggedUnderTheJobIdAsGiven) {
+    for (const char* says : {"unknown key \"density\"", "does not exist"}) {
+        TempFolder folder;
+        if (says[0] == 'u') {
+            std::ofstream(folder.file("zelkon.inp")) << kSmallInput << "density = 2.67\n";
+        }
+        auto run = run_program("zelkon", {"zelkon.inp", "CLUSTER=000007"}, folder.path());
+        EXPECT_EQ(run.exit_status, 1) << run.errors;
+        std::string log = read_file(folder.file("zelkon_cluster_init_000007.log"));
+        EXPECT_TRUE(contains(log, "Error") && contains(log, says)) << log;
+        EXPECT_FALSE(fs::exists(folder.file("zelkon_cluster_7.zcd")));
+    }
 }
 
-void expect_matches_reference(const Inversion& inv) {
-    EXPECT_EQ(inv.file("parvex_gz.mtx"), reference().gz);
-    EXPECT_EQ(inv.file("parvex_gx.mtx"), reference().gx);
+// A bad request keeps the semaphore and says why in the task's .err file.
+TEST(ZelkonTask, ABadRequestKeepsTheSemaphoreAndSaysWhy) {
+    Inversion inv;
+    EXPECT_EQ(inv.task(6, 25, 31).exit_status, 1);
+    EXPECT_TRUE(inv.job_file_exists(6, ".sem"));
+    EXPECT_FALSE(inv.job_file_exists(6, ".log"));
+    EXPECT_TRUE(contains(read_file(inv.job_ / (inv.task_name(6) + ".err")), "within 1 to 30"));
+    auto missing = run_program("zelkon_cluster_task", {"/nowhere/x.zcd", "1", "1", "2"}, ".");
+    EXPECT_EQ(missing.exit_status, 1);
+    EXPECT_TRUE(contains(missing.errors, "/nowhere/x.zcd")) << missing.errors;
 }
 
-// With the split matrices equal to this one, every piece holds the right rows too.
-TEST(ZelkonAssemble, MatrixHoldsEveryRowOfTheKernelInOrderAndTheCheckerReadsIt) {
-    const Inversion& inv = reference().inv;
-    zelkon_ref::ClusterJob job = zelkon_ref::read_cluster_job(inv.job_data_file());
-    zelkon_ref::RowKernel kernel(job.survey.mesh);
-    for (size_t c = 0; c < 2; ++c) {
-        std::vector<zelkon_ref::MatrixRow> rows =
-            zelkon_ref::read_matrix_rows(c == 0 ? reference().gz : reference().gx, "matrix");
+// Whole runs compare split matrices with this one: each cell's prism seen from each station.
+TEST(ZelkonAssemble, MatrixHoldsTheFieldOfEveryCellAtEveryStation) {
+    Inversion inv;
+    ASSERT_EQ(inv.task(1, 1, 30, 3).exit_status, 0);
+    ASSERT_EQ(inv.assemble(1, 1).exit_status, 0);
+    for (Kernel kernel : {Kernel::gz, Kernel::gx}) {
+        std::string name = std::string("parvex_") + kernel_name(kernel) + ".mtx";
+        std::vector<MatrixRow> rows = read_matrix_rows(inv.file(name), name);
         ASSERT_EQ(rows.size(), 30u);
-        for (size_t i = 0; i < rows.size(); ++i) {
-            std::vector<float> expected;
-            kernel.compute(job.survey.components[c].kernel,
-                           zelkon_ref::station_position(job.survey.stations, i + 1), expected);
-            EXPECT_EQ(rows[i].datum, i + 1);
-            EXPECT_EQ(rows[i].values, expected);
+        for (int i = 0; i < 30; ++i) {
+            EXPECT_EQ(rows[i].datum, i + 1u);
+            ASSERT_EQ(rows[i].values.size(), 120u);
+            Point station{5.0 + 20 * (i % 6), 5.0 + 20 * (i / 6), 3};
+            for (int c = 0; c < 120; ++c) {  // x fastest, then y, then depth
+                int ix = c % 6, iy = c / 6 % 5, iz = c / 30;
+                Box cell{-10 + 25.0 * ix, 15 + 25.0 * ix,   -10 + 25.0 * iy,
+                         15 + 25.0 * iy,  -15.0 * (iz + 1), -15.0 * iz};
+                double expected = prism_field(kernel, station, cell);
+                EXPECT_NEAR(rows[i].values[c], expected, 1e-5 * std::fabs(expected) + 1e-12)
+                    << name << " row " << i + 1 << " cell " << c;
+            }
         }
     }
-    ProgramRun good = run_program("zelkon_matrix_check", {"parvex_gz.mtx"}, inv.folder());
-    EXPECT_EQ(good.exit_code, 0) << good.err;
-    EXPECT_NE(good.out.find("30 rows of 120 cells"), std::string::npos) << good.out;
-    TempFolder folder;
-    write_file(folder.file("cut.mtx"), reference().gz.substr(0, reference().gz.size() - 5));
-    ProgramRun bad = run_program("zelkon_matrix_check", {"cut.mtx"}, folder.path());
-    EXPECT_EQ(bad.exit_code, 1);
-    EXPECT_NE(bad.err.find("cut short"), std::string::npos) << bad.err;
+    auto good = run_program("zelkon_matrix_check", {"parvex_gz.mtx"}, inv.folder());
+    EXPECT_TRUE(good.exit_status == 0 && contains(good.output, "30 rows of 120 cells"))
+        << good.output;
+    fs::resize_file(inv.folder() / "parvex_gz.mtx",
+                    fs::file_size(inv.folder() / "parvex_gz.mtx") - 5);
+    auto bad = run_program("zelkon_matrix_check", {"parvex_gz.mtx"}, inv.folder());
+    EXPECT_EQ(bad.exit_status, 1);
+    EXPECT_TRUE(contains(bad.errors, "cut short")) << bad.errors;
 }
 
 // Each refusal leaves the matrix files and the log as they were, and says why.
 TEST(ZelkonAssemble, RefusalsChangeNothingAndSayWhy) {
     Inversion inv;
-    inv.run_tasks(kSplit);
-    ASSERT_EQ(inv.assemble(1, 2).exit_code, 0);
+    const std::pair<int, int> split[] = {{1, 4}, {5, 9}, {10, 17}, {18, 30}};
+    for (int t = 1; t <= 4; ++t) {
+        ASSERT_EQ(inv.task(t, split[t - 1].first, split[t - 1].second).exit_status, 0);
+    }
+    ASSERT_EQ(inv.assemble(1, 2).exit_status, 0);
     const std::string gz = inv.file("parvex_gz.mtx"), gx = inv.file("parvex_gx.mtx");
-    const std::string log = inv.file(kLog);
-    auto refused = [&](long long first, long long count, const std::string& says) {
-        ProgramRun run = inv.assemble(first, count);
-        EXPECT_EQ(run.exit_code, 1);
-        EXPECT_NE(run.err.find(says), std::string::npos) << run.err;
+    const std::string log = inv.file("zelkon_cluster_12_assembly.dat");
+    auto refused = [&](int first, const std::string& says) {
+        auto run = inv.assemble(first, 1);
+        EXPECT_EQ(run.exit_status, 1);
+        EXPECT_TRUE(contains(run.errors, says)) << run.errors;
         EXPECT_EQ(inv.file("parvex_gz.mtx"), gz);
-        EXPECT_EQ(inv.file(kLog), log);
+        EXPECT_EQ(inv.file("zelkon_cluster_12_assembly.dat"), log);
     };
-    refused(4, 1, "task 3 is not assembled yet");
+    refused(4, "task 3 is not assembled yet");
     {
-        zelkon_ref::FolderLock held(inv.folder());  // as a running assembly holds it
-        refused(3, 1, "another assembly is working");
+        FolderLock held(inv.folder());  // as a running assembly holds it
+        refused(3, "another assembly is working");
     }
     fs::resize_file(inv.folder() / "parvex_gx.mtx", 100);
-    refused(3, 1, "parvex_gx.mtx is missing or shorter than");
-    write_file(inv.folder() / "parvex_gx.mtx", gx);
-    ASSERT_EQ(inv.task(3, 11, 17).exit_code, 0);  // data point 10 is missing
-    refused(3, 1, "starts at data point 11 but the matrix ends at data point 9");
-    ASSERT_EQ(inv.task(3, 10, 17).exit_code, 0);
+    refused(3, "parvex_gx.mtx is missing or shorter than");
+    std::ofstream(inv.folder() / "parvex_gx.mtx", std::ios::binary) << gx;
+    ASSERT_EQ(inv.task(3, 11, 17).exit_status, 0);  // data point 10 is missing
+    refused(3, "starts at data point 11 but the matrix ends at data point 9");
     // A missing piece stops the batch after the tasks before it.
-    fs::remove(inv.job_folder() / (inv.task_name(4) + "_gx.zpc"));
-    ProgramRun missing = inv.assemble(3, 2);
-    EXPECT_EQ(missing.exit_code, 1);
-    EXPECT_NE(missing.err.find("does not exist"), std::string::npos) << missing.err;
-    EXPECT_NE(inv.file("zelkon_cluster_12_assembly.err").find("does not exist"), std::string::npos);
-    EXPECT_TRUE(inv.job_file_exists(inv.task_name(3) + ".old"));
-    EXPECT_FALSE(inv.job_file_exists(inv.task_name(4) + ".old"));
-    EXPECT_EQ(data_lines(inv.file(kLog)), 3u);
-    ASSERT_EQ(inv.task(4, 18, 18).exit_code, 0);
-    ASSERT_EQ(inv.assemble(4, 3).exit_code, 0);
-    expect_matches_reference(inv);
+    ASSERT_EQ(inv.task(3, 10, 17).exit_status, 0);
+    fs::remove(inv.job_ / (inv.task_name(4) + "_gx.zpc"));
+    EXPECT_EQ(inv.assemble(3, 2).exit_status, 1);
+    EXPECT_TRUE(contains(inv.file("zelkon_cluster_12_assembly.err"), "does not exist"));
+    EXPECT_TRUE(inv.job_file_exists(3, ".old"));
+    EXPECT_FALSE(inv.job_file_exists(4, ".old"));
+}
+
+// The widest values fill their fixed columns exactly; wider ones are refused.
+TEST(ZelkonAssemblyLog, TheWidestValuesFillTheirColumnsAndWiderOnesAreRefused) {
+    AssemblyLine line{1234567,    99999001,       99999999, 999,      12.345,
+                      "23:59:58", {999999999999}, {2},      "nodeA/3"};
+    const std::string text = format_assembly_line(line);
+    EXPECT_EQ(text.substr(0, 31),
+              "123456799999001"
+              "99999999"
+              "     999");
+    EXPECT_EQ(text.substr(46, 10), "    12.345");
+    EXPECT_EQ(text.substr(69, 12), "999999999999");
+    line.task = 10000000;
+    EXPECT_THROW(format_assembly_line(line), ZelkonError);
+    line.task = 1;
+    line.sizes[0] = 1000000000000ull;
+    EXPECT_THROW(format_assembly_line(line), ZelkonError);
 }
 
 }  // namespace
-}  // namespace zelkon_ref_test
+}  // namespace zelkon_ref
