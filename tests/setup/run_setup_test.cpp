@@ -1,8 +1,12 @@
 // Test Cluster Setup through the form, which composes the set-up's parts: its verdicts.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <tuple>
+
 #include "fake_listener.h"
 #include "form/Form_zelkon_cluster_controller.h"
+#include "platform/error.h"
 
 namespace zelkon {
 namespace {
@@ -45,6 +49,7 @@ class RunSetupTest : public ::testing::Test {
         "Number of observed data: 1004\r\nNumber of Components: 1\r\nData type, restart: 1\r\n"
         "Data type: gz\r\nCluster File: zelkon_cluster_000012.zcd\r\n";
     std::vector<RunOutcome> outcomes;  // what the host was told, once per run
+    void TestBody() override {}
 };
 
 // The verdict counts the pipes opened (with RPC: no listener, then only nodeA's).
@@ -62,6 +67,40 @@ TEST_F(RunSetupTest, ATestGivesItsVerdictAndStartsNothing) {
     EXPECT_EQ(fake.dialogs.warnings, fake.dialogs.messages);
     EXPECT_EQ(outcomes, std::vector<RunOutcome>(2, RunOutcome::test_incorrect));
     EXPECT_FALSE(form.controls.Command_stop_cluster_run.visible);
+}
+
+// A set-up that stops says why, ends once, and removes a job folder it left
+// empty; one that stops after tasks could have written there keeps it.
+TEST_F(RunSetupTest, ASetUpThatStopsSaysWhyAndCleansUp) {
+    using Arrange = std::function<void(RunSetupTest&)>;
+    const std::tuple<Arrange, std::string, RunOutcome, bool> cases[] = {
+        {[](RunSetupTest& t) { t.form.controls.Text_server.text = ""; },
+         "No server names have been specified", RunOutcome::setup_stopped, false},
+        {[](RunSetupTest& t) {
+             t.fake.processes.on_wait = [](const FakeProcessStarter::Started&) {
+                 throw ZelkonError(462, "The remote server machine does not exist");
+             };
+         },
+         "at stage 14 while performing action: Run the zelkon init process", RunOutcome::error,
+         false},
+        {[](RunSetupTest& t) {
+             t.fake.files.add_file("/inv/demo/parvex.mtx", "old");
+             t.fake.files.set_read_only("/inv/demo/parvex.mtx");
+         },
+         "at stage 29 while performing action: Delete any existing files", RunOutcome::error, true},
+    };
+    for (const auto& [arrange, said, outcome, folder_stays] : cases) {
+        RunSetupTest t;
+        arrange(t);
+        t.form.Command_start_cluster_run_Click(1);
+        ASSERT_EQ(t.fake.dialogs.warnings.size(), 1u) << said;
+        EXPECT_NE(t.fake.dialogs.warnings.back().find(said), std::string::npos)
+            << t.fake.dialogs.warnings.back();
+        EXPECT_EQ(t.outcomes, std::vector<RunOutcome>{outcome});
+        EXPECT_FALSE(t.form.Timer_cluster_task->enabled() || t.form.controls.busy_pointer);
+        EXPECT_TRUE(t.form.controls.Command_start_cluster_run[0].enabled);
+        EXPECT_EQ(t.fake.files.folder_exists("/data/Work/Job_12"), folder_stays) << said;
+    }
 }
 
 }  // namespace
