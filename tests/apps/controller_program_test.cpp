@@ -9,7 +9,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Runs the controller in a temporary home with the reference programs on PATH.
+// The controller in a temporary home, the reference programs on PATH.
 class ControllerProgram : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -27,8 +27,7 @@ class ControllerProgram : public ::testing::Test {
             << use_rpc << "\r\n\r\nServerList\r\n"
             << servers << "\r\n";
     }
-    // The rest of a wait in `then` for something the controller does, which
-    // gives up should the controller end first.
+    // Ends a wait in `then`, which gives up should the controller end first.
     static constexpr const char* kUnlessEnded = " || ! kill -0 $! 2>/dev/null; do sleep 0.1; done";
     // `then` runs while the controller runs in the background (its id in $!).
     ProgramRun run(const std::string& arguments, const std::string& prefix = "",
@@ -85,15 +84,12 @@ TEST_F(ControllerProgram, AnUnreadableSettingsFileIsNamedAsTheOnlyReason) {
     EXPECT_FALSE(contains(done.err, "not all stored")) << done.err;
 }
 
-// A stop signal while the set-up waits for a slow initialisation ends the
-// set-up there: the initialisation's processes go too, the reason is given,
-// and the exit code is 1.
+// TERM during a slow initialisation ends it and the set-up, exit code 1.
 TEST_F(ControllerProgram, TermDuringTheSetUpEndsTheInitialisationAndCleansUp) {
     fs::create_directories(temp.file("slow"));
     std::ofstream(temp.file("slow/zelkon"))
         << "#!/bin/sh\nsleep 30 &\necho $! > '" << temp.file("sleep.pid") << "'\nwait\n";
     fs::permissions(temp.file("slow/zelkon"), fs::perms::owner_all);
-    // Sent once the initialisation has started its child, not at a guess.
     ProgramRun done =
         run("--headless " + settings + inv, "PATH='" + temp.file("slow") + "':\"$PATH\"",
             "until [ -s '" + temp.file("sleep.pid") + "' ]" + kUnlessEnded + "; kill -TERM $!");
@@ -106,9 +102,7 @@ TEST_F(ControllerProgram, TermDuringTheSetUpEndsTheInitialisationAndCleansUp) {
         << "the initialisation's child outlived the set-up";
 }
 
-// A stop signal while a pipe to a machine that does not answer is being
-// opened ends the set-up there, through its error path. The machine's ssh
-// login hangs; its job folder is this computer's, through a link.
+// TERM while a pipe to a machine whose login hangs is opened ends the set-up.
 TEST_F(ControllerProgram, TermWhileThePipesOpenEndsTheSetUp) {
     fs::create_directories(temp.file("net"));
     fs::create_directory_symlink("/", temp.file("net/deadhost"));

@@ -1,5 +1,5 @@
-// What a headless run writes: the run log on standard output, the status
-// line on standard error, and how the two share one terminal.
+// The run log on standard output, the status line on standard error, and
+// how the two share one terminal.
 #include "apps/controller/headless_output.h"
 
 #include <gtest/gtest.h>
@@ -37,25 +37,20 @@ std::vector<std::string> screen_of(const std::string& text) {
 // Leading breaks of a run-log text become lines, whether or not the printer
 // closes each text's line at once.
 TEST(RunLogPrinting, TurnsLeadingBreaksIntoLines) {
-    const std::vector<std::string> log = {"Zelkon Cluster started", "\r\rSet up", "\rCommand: x"};
-    const struct {
-        bool close_lines;
-        std::vector<std::string> appends;
-        const char* printed;  // after end_line
-    } cases[] = {{false, log, "Zelkon Cluster started\n\nSet up\nCommand: x\n"},
-                 {true, log, "Zelkon Cluster started\n\nSet up\nCommand: x\n"},
-                 {false, {"\rA\r", "B"}, "\nA\nB\n"},
-                 {true, {"\rA\r", "B"}, "\nA\nB\n"},
-                 {true, {"\rA", " and more"}, "\nA\n and more\n"}};
-    for (const auto& c : cases) {
+    auto printed = [](bool close_lines, const std::vector<std::string>& texts) {
         std::ostringstream out;
-        RunLogPrinter printer(out, c.close_lines);
-        for (const std::string& text : c.appends) {
+        RunLogPrinter printer(out, close_lines);
+        for (const std::string& text : texts) {
             printer.print(text);
         }
         printer.end_line();
-        EXPECT_EQ(out.str(), c.printed);
+        return out.str();
+    };
+    for (bool close_lines : {false, true}) {
+        EXPECT_EQ(printed(close_lines, {"Zelkon Cluster started", "\r\rSet up", "\rCommand: x"}),
+                  "Zelkon Cluster started\n\nSet up\nCommand: x\n");
     }
+    EXPECT_EQ(printed(true, {"\rA", " and more"}), "\nA\n and more\n");
 }
 
 // A run of 100 tasks: 37 computed, 4 running, 30 assembled.
@@ -74,8 +69,7 @@ struct RunFigures {
     FormControls controls;
 };
 
-// Before the first estimate the remaining time is unknown; more counted
-// than wait leaves none waiting.
+// Before the first estimate the time left is unknown; none waits below zero.
 TEST(ProgressText, CountsTasksAndShowsTheTimes) {
     RunFigures run;
     EXPECT_EQ(progress_text(run.tasks, run.controls),

@@ -7,8 +7,7 @@
 namespace zelkon {
 namespace {
 
-// Runs the script with the programs on PATH and a private runtime folder, so
-// that the pipes it makes are its own; with a listener there when asked.
+// Runs the script in a private pipe folder, with a listener there when asked.
 ProgramRun run_script(const TempFolder& temp, const std::string& call, bool listener = true) {
     mkdir(temp.file("runtime").c_str(), 0700);
     std::string script =

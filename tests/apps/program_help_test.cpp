@@ -15,8 +15,7 @@ class ProgramHelp : public ::testing::TestWithParam<std::string> {
     TempFolder temp;
 };
 
-// --help-all is an unknown option: Qt would offer it, but only with Qt
-// parsing the command line itself.
+// --help-all, which Qt's own parsing would offer, is an unknown option.
 TEST_P(ProgramHelp, HelpAndVersionNameTheProgramItsOptionsAndItsExitCodes) {
     ProgramRun help = run("--help");
     EXPECT_EQ(help.code, 0) << help.err;

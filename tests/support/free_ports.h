@@ -10,8 +10,7 @@
 
 namespace zelkon {
 
-// N different ports that nothing listens on at the moment, on any address:
-// all are bound before any is let go, so none comes twice.
+// N different ports nothing listens on now (all bound before any is let go).
 template <std::size_t N>
 std::array<int, N> free_ports() {
     std::array<int, N> fds{};

@@ -1,19 +1,8 @@
 #pragma once
 
-#include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <chrono>
-#include <fstream>
-#include <sstream>
-#include <string>
-#include <thread>
-#include <vector>
-
-extern char** environ;
+#include "program_run.h"
 
 namespace zelkon {
 
@@ -21,36 +10,20 @@ namespace zelkon {
 // XDG_RUNTIME_DIR), its standard error in a log; ended when it goes.
 class ListenerProcess {
   public:
-    // extra_environment: further NAME=VALUE words, such as the PATH that
-    // the host's tasks find their programs on.
+    // extra_environment: further NAME=VALUE words, such as the tasks' PATH.
     ListenerProcess(const std::string& bin_folder, const std::string& runtime_folder,
                     int max_clients, std::string log,
                     const std::vector<std::string>& extra_environment = {})
         : log_(std::move(log)) {
-        std::vector<std::string> words = {"/usr/bin/env", "XDG_RUNTIME_DIR=" + runtime_folder};
-        words.insert(words.end(), extra_environment.begin(), extra_environment.end());
-        words.push_back(bin_folder + "/zelkon-listener");
-        words.push_back("--max-clients");
-        words.push_back(std::to_string(max_clients));
-        std::vector<char*> argv;
-        for (std::string& word : words) {
-            argv.push_back(word.data());
+        std::string line = "exec env XDG_RUNTIME_DIR=" + shell_quoted(runtime_folder);
+        for (const std::string& word : extra_environment) {
+            line += " " + shell_quoted(word);
         }
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 2, log_.c_str(), O_WRONLY | O_CREAT, 0600);
-        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
-            pid_ = -1;
-        }
-        posix_spawn_file_actions_destroy(&actions);
-        for (int i = 0;
-             i < 500 && pid_ > 0 && log_text().find("listening on pipe") == std::string::npos;
-             ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
+        pid_ = spawn_shell(line + " " + shell_quoted(bin_folder + "/zelkon-listener") +
+                           " --max-clients " + std::to_string(max_clients) +
+                           " < /dev/null > /dev/null 2>> " + shell_quoted(log_));
+        eventually([this] { return pid_ <= 0 || contains(log_text(), "listening on pipe"); },
+                   std::chrono::seconds(5));
     }
     ~ListenerProcess() { end(SIGTERM); }
     ListenerProcess(const ListenerProcess&) = delete;
@@ -67,11 +40,7 @@ class ListenerProcess {
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
     pid_t pid() const { return pid_; }
-    std::string log_text() const {
-        std::stringstream text;
-        text << std::ifstream(log_).rdbuf();
-        return text.str();
-    }
+    std::string log_text() const { return file_text(log_); }
 
   private:
     std::string log_;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,6 +16,8 @@
 #include <vector>
 
 #include "platform/temp_folder.h"
+
+extern char** environ;
 
 namespace zelkon {
 
@@ -79,27 +82,20 @@ inline bool eventually(const std::function<bool()>& condition,
     return true;
 }
 
-// A live process as /proc shows it.
+// A live process: its id and command line (a zombie's is empty).
 struct ProcessInfo {
     pid_t pid = 0;
-    pid_t parent = 0;
     std::string command_line;
 };
 
-// Live processes.
 inline std::vector<ProcessInfo> processes() {
     std::vector<ProcessInfo> all;
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
-        std::string stat = file_text(entry.path().string() + "/stat");
-        std::size_t after_name = stat.rfind(')');
-        char state = 'Z';
-        ProcessInfo p{std::atoi(entry.path().filename().c_str()), 0, ""};
-        std::istringstream fields(after_name == std::string::npos ? ""
-                                                                  : stat.substr(after_name + 1));
-        if (p.pid > 0 && fields >> state >> p.parent && state != 'Z') {
-            p.command_line = file_text(entry.path().string() + "/cmdline");
-            std::replace(p.command_line.begin(), p.command_line.end(), '\0', ' ');
+        ProcessInfo p{std::atoi(entry.path().filename().c_str()),
+                      file_text(entry.path().string() + "/cmdline")};
+        std::replace(p.command_line.begin(), p.command_line.end(), '\0', ' ');
+        if (p.pid > 0 && !p.command_line.empty()) {
             all.push_back(p);
         }
     }
@@ -119,6 +115,14 @@ inline ProgramRun run_command(const TempFolder& temp, const std::string& command
     int status = std::system(line.c_str());
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, file_text(temp.file("out.txt")),
             file_text(temp.file("err.txt"))};
+}
+
+// Starts the shell command line in the background: its process id, or -1.
+inline pid_t spawn_shell(std::string line) {
+    std::vector<char*> argv = {const_cast<char*>("/bin/sh"), const_cast<char*>("-c"), line.data(),
+                               nullptr};
+    pid_t pid = -1;
+    return posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) == 0 ? pid : -1;
 }
 
 }  // namespace zelkon

@@ -1,15 +1,10 @@
 #pragma once
-// Whole runs of the real controller, headless: an inversion folder with the
-// demo, a work folder, a server list, and the controller started on them with
-// the build's programs first on PATH, settings and a pipe folder of its own.
-// WholeRun adds this computer, nodeA and nodeB of a private sshd, each host
-// with a pipe folder of its own, and is parameterised over the ways of
-// starting tasks: over ssh, or through a listener on each host. A run that
-// ends with exit 0 must leave the matrices of the demo computed as one task.
+// Whole runs of the real controller, headless, on the demo: WholeRun adds
+// nodeA and nodeB of a private sshd, tasks started over ssh or through a
+// listener on each host. A run that ends with exit 0 must leave the matrices
+// of the demo computed as one task.
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 
@@ -19,20 +14,16 @@
 
 #include "listener_process.h"
 #include "private_sshd.h"
-#include "program_run.h"
 
 namespace zelkon {
 
+namespace fs = std::filesystem;
+
 class WholeRunBench : public ::testing::Test {
   protected:
-    static constexpr int kDemoData = 400;
-
-    // The programs every host runs: the build's, with a task program that
-    // reads the fault switches from a file, since a remote login or a job
-    // step does not carry the test's environment. And the demo computed as
-    // one task and assembled at once.
+    // The build's programs, the task program reading fault switches from a
+    // file (a login does not carry our environment); the demo as one task.
     static void SetUpTestSuite() {
-        namespace fs = std::filesystem;
         suite = new TempFolder;
         fs::create_directory(bin());
         for (const auto& entry : fs::directory_iterator(ZELKON_BIN_DIR)) {
@@ -40,14 +31,15 @@ class WholeRunBench : public ::testing::Test {
                 fs::create_symlink(entry.path(), bin() + "/" + entry.path().filename().string());
             }
         }
+        std::string faults = shell_quoted(faults_file());
         std::ofstream(bin() + "/zelkon_cluster_task")
-            << "#!/bin/sh\nif [ -f " << shell_quoted(faults_file()) << " ]; then set -a; . "
-            << shell_quoted(faults_file()) << "; set +a; fi\nexec "
-            << shell_quoted(std::string(ZELKON_BIN_DIR) + "/zelkon_cluster_task") << " \"$@\"\n";
+            << "#!/bin/sh\nif [ -f " << faults << " ]; then set -a; . " << faults
+            << "; set +a; fi\nexec " << shell_quoted(ZELKON_BIN_DIR "/zelkon_cluster_task")
+            << " \"$@\"\n";
         fs::permissions(bin() + "/zelkon_cluster_task", fs::perms::owner_all);
         std::string folder = suite->file("reference");
         fs::create_directories(folder + "/job");
-        fs::copy_file(demo_input(), folder + "/zelkon.inp");
+        fs::copy_file(kDemoInput, folder + "/zelkon.inp");
         std::string job = shell_quoted(folder + "/job/zelkon_cluster_1.zcd");
         run_command(*suite, "cd " + shell_quoted(folder) + " && export PATH=" + ZELKON_BIN_DIR +
                                 ":$PATH && zelkon zelkon.inp CLUSTER=1 && cp zelkon_cluster_1.zcd "
@@ -61,34 +53,31 @@ class WholeRunBench : public ::testing::Test {
         delete suite;
         delete reference;
     }
-    static std::string demo_input() {
-        return std::string(ZELKON_EXAMPLES_DIR) + "/demo/zelkon.inp";
-    }
+    static constexpr const char* kDemoInput = ZELKON_EXAMPLES_DIR "/demo/zelkon.inp";
     static std::string bin() { return suite->file("bin"); }
     static std::string faults_file() { return suite->file("task_faults.env"); }
 
-    // The inversion folder, and every machine's disk as this one's:
-    // NET/HOST leads to "/".
+    // The inversion folder; every machine's disk is this one's (NET/HOST is "/").
     void prepare() {
-        namespace fs = std::filesystem;
         ASSERT_FALSE(reference->first.empty()) << "the one-task matrices could not be computed";
         fs::remove(faults_file());
         fs::create_directories(inversion());
-        fs::copy_file(demo_input(), inversion() + "/zelkon.inp");
+        fs::copy_file(kDemoInput, inversion() + "/zelkon.inp");
         fs::create_directories(temp.file("net"));
-        for (const char* host : {"nodeA", "nodeB", "nodeDown"}) {
-            fs::create_directory_symlink("/", temp.file(std::string("net/") + host));
+        for (const std::string& host : {std::string("nodeA"), std::string("nodeB"),
+                                        std::string("nodeDown"), this_computer()}) {
+            fs::create_directory_symlink("/", temp.file("net/" + host));
         }
-        fs::create_directory_symlink("/", temp.file("net/" + this_computer()));
-        fs::create_directory(runtime("here"));
-        chmod(runtime("here").c_str(), 0700);
+        for (const char* host : {"here", "nodeA", "nodeB"}) {
+            fs::create_directory(runtime(host));
+            chmod(runtime(host).c_str(), 0700);
+        }
     }
     void TearDown() override {
         if (pid_ > 0) {
             kill(pid_, SIGKILL);
             finish();
         }
-        // Tasks of a stopped run may still be going; the folder goes after them.
         eventually([this] { return !any_process_mentions(job_folder()); });
     }
 
@@ -117,11 +106,9 @@ class WholeRunBench : public ::testing::Test {
     virtual std::string launch(const std::string& controller) const {
         return "env " + environment() + controller;
     }
-    // Starts the controller, headless, with further NAME=VALUE words in its
-    // environment and the arguments given (by default the settings file and
-    // the inversion folder).
+    // Starts the controller with further NAME=VALUE words in its environment
+    // (arguments by default the settings file and the inversion folder).
     void start(const std::string& switches = "", std::string arguments = "") {
-        runs += 1;
         if (arguments.empty()) {
             arguments = "--settings " + shell_quoted(temp.file("job.inp")) + " " +
                         shell_quoted(inversion());
@@ -130,18 +117,15 @@ class WholeRunBench : public ::testing::Test {
                            launch(switches + " zelkon-cluster-controller --headless " + arguments) +
                            " > " + shell_quoted(output("out")) + " 2> " +
                            shell_quoted(output("err"));
-        std::vector<char*> argv = {const_cast<char*>("/bin/sh"), const_cast<char*>("-c"),
-                                   line.data(), nullptr};
-        ASSERT_EQ(posix_spawn(&pid_, argv[0], nullptr, nullptr, argv.data(), environ), 0);
+        pid_ = spawn_shell(line);
+        ASSERT_GT(pid_, 0);
     }
-    // Waits for the controller: its exit code (128 + the signal that ended
-    // it) and output. A run still going after five minutes, far beyond what
-    // any here takes, is killed and fails.
+    // Exit code (128 + the signal that ended it) and output; a run still going
+    // after five minutes is killed and fails.
     ProgramRun finish() {
         int status = 0;
-        bool ended = eventually([&] { return waitpid(pid_, &status, WNOHANG) != 0; },
-                                std::chrono::minutes(5));
-        if (!ended) {
+        if (!eventually([&] { return waitpid(pid_, &status, WNOHANG) != 0; },
+                        std::chrono::minutes(5))) {
             kill(pid_, SIGKILL);
             waitpid(pid_, &status, 0);
             ADD_FAILURE() << "the controller did not end";
@@ -154,8 +138,7 @@ class WholeRunBench : public ::testing::Test {
         start(switches, arguments);
         return finish();
     }
-    // Signals the controller, which may run below what started it (its
-    // arguments name this test's folder).
+    // The controller may run below what started it; its arguments name our folder.
     void signal_controller(int number) const {
         pid_t target = pid_;
         for (const ProcessInfo& p : processes()) {
@@ -167,9 +150,7 @@ class WholeRunBench : public ::testing::Test {
     }
 
     std::string runtime(const std::string& host) const { return temp.file("run-" + host); }
-    std::string output(const std::string& stream) const {
-        return temp.file(stream + std::to_string(runs) + ".txt");
-    }
+    std::string output(const std::string& stream) const { return temp.file(stream + ".txt"); }
     std::string inversion() const { return temp.file(inversion_name); }
     std::string in_inversion(const std::string& name) const {
         return file_text(inversion() + "/" + name);
@@ -182,12 +163,8 @@ class WholeRunBench : public ::testing::Test {
     // The data lines of the assembly log (or of the run log that shows them).
     static std::vector<std::string> data_lines(const std::string& text) {
         static const std::regex data_line(R"(^ *\d+ +\d+ +\d+ +\d+ +\d+\.\d+ .*)");
-        std::vector<std::string> found;
-        for (const std::string& line : lines_of(text)) {
-            if (std::regex_match(line, data_line)) {
-                found.push_back(line);
-            }
-        }
+        std::vector<std::string> found = lines_of(text);
+        std::erase_if(found, [](const std::string& l) { return !std::regex_match(l, data_line); });
         return found;
     }
     static long long column(const std::string& line, std::size_t from, std::size_t to) {
@@ -200,9 +177,9 @@ class WholeRunBench : public ::testing::Test {
 
     // The process log's events without their time of day.
     std::vector<std::string> events() const {
-        std::vector<std::string> found;
-        for (const std::string& line : lines_of(process_log())) {
-            found.push_back(line.size() > 9 ? line.substr(9) : line);
+        std::vector<std::string> found = lines_of(process_log());
+        for (std::string& line : found) {
+            line.erase(0, line.size() > 9 ? 9 : 0);
         }
         return found;
     }
@@ -233,22 +210,13 @@ class WholeRunBench : public ::testing::Test {
         return servers;
     }
 
-    void expect_the_matrix_of_one_task() const {
-        std::string gz = in_inversion("parvex_gz.mtx");
-        std::string gx = in_inversion("parvex_gx.mtx");
-        EXPECT_TRUE(gz == reference->first)
-            << gz.size() << " bytes against " << reference->first.size();
-        EXPECT_TRUE(gx == reference->second)
-            << gx.size() << " bytes against " << reference->second.size();
-    }
-    // Exit 0 and the one-task matrices; tasks 1..tasks in the assembly log,
-    // in order, covering the data without gap or overlap, its last sizes
-    // those of the files, as the run log showed them; the run log ends with
-    // where the matrices are, the process log as every run's does, and the
-    // job folder has gone.
+    // Exit 0, the one-task matrices, tasks 1..tasks in the assembly log covering
+    // the data without gap or overlap, as the run log showed them; both logs
+    // end as every run's do, and the job folder has gone.
     void expect_a_whole_run(const ProgramRun& run, int tasks) const {
         EXPECT_EQ(run.code, 0) << run.err;
-        expect_the_matrix_of_one_task();
+        EXPECT_TRUE(in_inversion("parvex_gz.mtx") == reference->first);
+        EXPECT_TRUE(in_inversion("parvex_gx.mtx") == reference->second);
         std::vector<std::string> lines = data_lines(assembly_log());
         ASSERT_EQ(static_cast<int>(lines.size()), tasks) << assembly_log();
         EXPECT_TRUE(assembly_log().starts_with(" TaskID")) << assembly_log();
@@ -260,9 +228,8 @@ class WholeRunBench : public ::testing::Test {
             EXPECT_EQ(column(line, 24, 31), column(line, 16, 23) - next_datum + 1) << line;
             next_datum = column(line, 16, 23) + 1;
         }
-        EXPECT_EQ(next_datum, kDemoData + 1);
-        EXPECT_EQ(column(lines.back(), 70, 81), static_cast<long long>(reference->first.size()));
-        EXPECT_EQ(column(lines.back(), 95, 106), static_cast<long long>(reference->second.size()));
+        EXPECT_EQ(next_datum, 401) << "the demo's 400 data";
+        expect_sizes_committed(lines.back());
         EXPECT_EQ(data_lines(run.out), lines) << run.out;
         std::string notes = "Matrix file: " + inversion() +
                             "/parvex_gz.mtx\nMatrix file: " + inversion() + "/parvex_gx.mtx\n";
@@ -275,22 +242,24 @@ class WholeRunBench : public ::testing::Test {
         EXPECT_TRUE(!all.empty() && all.front().ends_with("Zelkon Cluster started") &&
                     all.back() == "Zelkon Cluster ended")
             << process_log();
-        EXPECT_FALSE(std::filesystem::exists(job_folder()));
+        EXPECT_FALSE(fs::exists(job_folder()));
     }
-    // The matrix files hold what the assembly log's last line commits, and
-    // that is the start of the one-task matrices. An assembly may still be
-    // appending: the lock every assembly takes waits for it.
+    // The matrix files hold what the line commits: the start of the one-task ones.
+    void expect_sizes_committed(const std::string& line) const {
+        std::string gz = in_inversion("parvex_gz.mtx");
+        std::string gx = in_inversion("parvex_gx.mtx");
+        EXPECT_EQ(static_cast<long long>(gz.size()), column(line, 70, 81)) << line;
+        EXPECT_EQ(static_cast<long long>(gx.size()), column(line, 95, 106)) << line;
+        EXPECT_TRUE(reference->first.starts_with(gz) && reference->second.starts_with(gx));
+    }
+    // The lock every assembly takes waits for one still appending.
     void expect_the_committed_part_of_the_matrix() const {
         int folder = open(inversion().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         ASSERT_EQ(flock(folder, LOCK_EX), 0);
         std::vector<std::string> lines = data_lines(assembly_log());
-        std::string gz = in_inversion("parvex_gz.mtx");
-        std::string gx = in_inversion("parvex_gx.mtx");
-        close(folder);
         ASSERT_FALSE(lines.empty()) << "no task was assembled";
-        EXPECT_EQ(static_cast<long long>(gz.size()), column(lines.back(), 70, 81));
-        EXPECT_EQ(static_cast<long long>(gx.size()), column(lines.back(), 95, 106));
-        EXPECT_TRUE(reference->first.starts_with(gz) && reference->second.starts_with(gx));
+        expect_sizes_committed(lines.back());
+        close(folder);
     }
 
     static inline TempFolder* suite = nullptr;
@@ -299,7 +268,6 @@ class WholeRunBench : public ::testing::Test {
     std::string inversion_name = "inv";
     std::string work_folder = "Work";
     TempFolder temp;
-    int runs = 0;
 
   private:
     pid_t pid_ = -1;
@@ -316,10 +284,6 @@ class WholeRun : public WholeRunBench, public ::testing::WithParamInterface<Star
   protected:
     void SetUp() override {
         prepare();
-        for (const char* host : {"nodeA", "nodeB"}) {
-            std::filesystem::create_directory(runtime(host));
-            chmod(runtime(host).c_str(), 0700);
-        }
         sshd = std::make_unique<PrivateSshd>(bin(), runtime("nodeA"), runtime("nodeB"));
         ASSERT_TRUE(sshd->started()) << sshd->errors();
         for (const char* host : {"here", "nodeA", "nodeB"}) {
@@ -330,17 +294,12 @@ class WholeRun : public WholeRunBench, public ::testing::WithParamInterface<Star
             }
         }
     }
-    void TearDown() override {
-        WholeRunBench::TearDown();
-        listeners.clear();
-    }
     std::string environment() const override {
         return WholeRunBench::environment() +
                " ZELKON_SSH_COMMAND=" + shell_quoted(sshd->ssh_command()) + " ";
     }
     bool use_rpc() const { return GetParam() == StartWay::listener; }
-    // This computer with two task servers, nodeA and nodeB with three each,
-    // and the further lines given.
+    // This computer with two task servers, nodeA and nodeB with three each.
     void settings(int tasks, const std::string& more = "") {
         WholeRunBench::settings(tasks, this_computer() + "/2\r\nnodeA/3\r\nnodeB/3" + more,
                                 use_rpc());

@@ -9,7 +9,7 @@ constexpr const char* kHome = "/home/alexandra";
 constexpr const char* kDemo = "/home/alexandra/zelkon-demo";
 constexpr const char* kInversion = "/home/alexandra/zelkon-demo/inversion";
 
-void fill_settings(FormControls& c) {
+void fill_controls(FormControls& c) {
     c.caption = "Zelkon Cluster Controller on CONTROL1";
     c.Text_server.text = "CONTROL1/2\r\nnode-a/4/2\r\nnode-b/4/2\r\nnode-c/2";
     c.Text_work_drive.text = kDemo;
@@ -24,9 +24,6 @@ void fill_settings(FormControls& c) {
     c.Command_start_cluster_run[1].visible = false;
     c.Command_stop_cluster_run.visible = true;
     c.Command_pause_run[0].visible = true;
-}
-
-void fill_figures(FormControls& c) {
     c.Text_tasks_remaining.text = "117";
     c.Text_tasks_processing.text = "12";
     c.Text_tasks_done.text = "71";
@@ -61,10 +58,9 @@ void fill_grid(GridControl& grid) {
             grid.cell(row + 1, col).text = rows[row][col];
         }
     }
-    grid.cell(1, 1).back_color = kColorGreen;
-    grid.cell(2, 1).back_color = kColorGreen;
-    grid.cell(3, 1).back_color = kColorGreen;
-    grid.cell(4, 1).back_color = kColorRed;
+    for (int row = 1; row <= 4; ++row) {
+        grid.cell(row, 1).back_color = row < 4 ? kColorGreen : kColorRed;
+    }
 }
 
 std::string demo_log() {
@@ -83,8 +79,7 @@ DemoRun::DemoRun() {
     fake.environment.variables["HOME"] = kHome;
     fake.files.add_folder(std::string(kInversion) + "/previous");
     fake.files.add_folder(std::string(kDemo) + "/Work");
-    fill_settings(form.controls);
-    fill_figures(form.controls);
+    fill_controls(form.controls);
     fill_grid(form.controls.Grid_server_stats);
     form.set_run_log(demo_log());
 }

@@ -5,10 +5,8 @@
 
 namespace zelkon {
 
-// A form part-way through a run, its work drive and inversion folder in a
-// home folder, every figure, the statistics grid and the run log filled as a
-// run fills them. What the screenshots show and the clipping check measures;
-// make the window after this, so that it offers the home folder as a drive.
+// A form part-way through a run, every figure, the grid and the run log filled,
+// for the screenshots and the clipping check; make the window after it.
 struct DemoRun {
     DemoRun();
 

@@ -1,6 +1,4 @@
-// What binds the window to its form: each box shows its model after a
-// refresh, and only the settings take typing. How each control looks is the
-// clipping test's and a person's part.
+// What binds the window to its form; how controls look is the clipping test's.
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
@@ -21,36 +19,29 @@ TEST(WindowBindings, EveryBoxShowsItsModelAndOnlySettingsTakeTyping) {
     Form_zelkon_cluster_controller form{fake.bundle()};
     MainWindow window{form};
     FormControls& c = form.controls;
-    const std::pair<const char*, TextControl*> boxes[] = {
-        {"Text_work_drive", &c.Text_work_drive},
-        {"Text_work_folder", &c.Text_work_folder},
-        {"Text_jobID", &c.Text_jobID},
-        {"Text_max_tasks", &c.Text_max_tasks},
-        {"Text_network_share", &c.Text_network_share},
-        {"Text_set_folder", &c.Text_set_folder},
-        {"Text_tasks_remaining", &c.Text_tasks_remaining},
-        {"Text_tasks_processing", &c.Text_tasks_processing},
-        {"Text_tasks_done", &c.Text_tasks_done},
-        {"Text_tasks_completed", &c.Text_tasks_completed},
-        {"Text_mtx_ndata", &c.Text_mtx_ndata},
-        {"Text_mtx_mx", &c.Text_mtx_mx},
-        {"Text_mtx_my", &c.Text_mtx_my},
-        {"Text_mtx_mz", &c.Text_mtx_mz},
-        {"Text_mtx_size", &c.Text_mtx_size},
-        {"Text_mtx_compression", &c.Text_mtx_compression},
-        {"Text_speedup", &c.Text_speedup},
-        {"Text_overheads", &c.Text_overheads}};
-    for (std::size_t i = 0; i < std::size(boxes); ++i) {
-        auto [name, model] = boxes[i];
-        auto* box = window.findChild<QLineEdit*>(name);
+    const char* names[] = {"Text_work_drive",      "Text_work_folder",      "Text_jobID",
+                           "Text_max_tasks",       "Text_network_share",    "Text_set_folder",
+                           "Text_tasks_remaining", "Text_tasks_processing", "Text_tasks_done",
+                           "Text_tasks_completed", "Text_mtx_ndata",        "Text_mtx_mx",
+                           "Text_mtx_my",          "Text_mtx_mz",           "Text_mtx_size",
+                           "Text_mtx_compression", "Text_speedup",          "Text_overheads"};
+    TextControl* models[] = {&c.Text_work_drive,      &c.Text_work_folder,      &c.Text_jobID,
+                             &c.Text_max_tasks,       &c.Text_network_share,    &c.Text_set_folder,
+                             &c.Text_tasks_remaining, &c.Text_tasks_processing, &c.Text_tasks_done,
+                             &c.Text_tasks_completed, &c.Text_mtx_ndata,        &c.Text_mtx_mx,
+                             &c.Text_mtx_my,          &c.Text_mtx_mz,           &c.Text_mtx_size,
+                             &c.Text_mtx_compression, &c.Text_speedup,          &c.Text_overheads};
+    for (std::size_t i = 0; i < std::size(names); ++i) {
+        const std::string name = names[i];
+        auto* box = window.findChild<QLineEdit*>(names[i]);
         ASSERT_NE(box, nullptr) << name;
-        *model = TextControl{std::string(name) + " text", std::string(name) + " tip", true};
+        *models[i] = TextControl{name + " text", name + " tip", true};
         window.refresh();
-        EXPECT_EQ(box->text().toStdString(), model->text);
-        EXPECT_EQ(box->toolTip().toStdString(), model->tool_tip);
+        EXPECT_EQ(box->text().toStdString(), name + " text");
+        EXPECT_EQ(box->toolTip().toStdString(), name + " tip");
         box->selectAll();
         QTest::keyClicks(box, "typed");
-        EXPECT_EQ(model->text, i < 6 ? "typed" : std::string(name) + " text") << name;
+        EXPECT_EQ(models[i]->text, i < 6 ? "typed" : name + " text") << name;
     }
 }
 
