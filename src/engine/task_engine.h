@@ -24,7 +24,6 @@ class TaskEngine : public HungServerCheck {
           servers(records.servers),
           tasks(records.tasks),
           run(records.run),
-          estimates(records.estimates),
           channels(channels),
           files(services.files),
           clock(services.clock),
@@ -93,7 +92,6 @@ class TaskEngine : public HungServerCheck {
     ServerTable& servers;
     TaskTable& tasks;
     RunProgress& run;
-    const Estimates& estimates;
     ServerConnections& channels;
     FileSystem& files;
     Clock& clock;
