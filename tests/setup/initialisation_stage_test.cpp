@@ -212,6 +212,12 @@ TEST_F(InitialisationTest, AStartContinuesTheMatrixAfterItsLastTask) {
     write_assembly_log(40, 20);
     divide(1015, 100);
     expect_contiguous_division(41);
+    // A log that holds task 1 alone continues from task 2.
+    write_assembly_log(1, 10);
+    divide(1000, 100);
+    EXPECT_EQ(std::tuple(tasks.cluster_task[1].state, tasks.data_done_at_start),
+              std::tuple(TaskState::assembled, 10));
+    expect_contiguous_division(2);
     // Answering No, or testing the set-up, divides afresh.
     fake.dialogs.answers.push_back(false);
     divide(1000, 100);
