@@ -146,14 +146,6 @@ struct RunBench {
         }
         return lines;
     }
-    bool process_log_has(const std::string& line) const {
-        for (const std::string& written : process_log_lines()) {
-            if (written == line) {
-                return true;
-            }
-        }
-        return false;
-    }
     int count_in_run_log(const std::string& text) const {
         int count = 0;
         const std::string& log = controls.TextBox_run_log.text;
