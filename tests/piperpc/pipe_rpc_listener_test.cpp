@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <sstream>
 
+#include "apps/listener/disconnect_text.h"
 #include "apps/listener/listener_service.h"
 #include "piperpc/pipe_rpc.h"
 #include "piperpc/utf16.h"
@@ -294,6 +295,15 @@ TEST_F(ListenerServiceTest, EachRequestIsOneLogLineWithItsTimeAndReply) {
     EXPECT_EQ(text.rfind("2026-12-0", 0), 0u) << text;
     EXPECT_NE(text.find("pipe 2: Num pipes: -> Server: CONTROL1 Max pipes: 6\n"), std::string::npos)
         << text;
+}
+
+// The listener's log line for a client that went: closing its end is the
+// ordinary way; any other end gives its reason and the system's word.
+TEST(DisconnectText, TellsAnOrdinaryCloseFromEveryOtherEnd) {
+    EXPECT_EQ(disconnect_text(PipeRPC::kReasonClientGone, kPipeBrokenPipe), "client closed");
+    EXPECT_NE(disconnect_text(PipeRPC::kReasonClientGone, 0), "client closed");
+    EXPECT_EQ(disconnect_text(PipeRPC::kReasonReadFailed, 0),
+              "dropped: the request could not be read");
 }
 
 }  // namespace
