@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QTest>
 
 #include "form/Form_zelkon_cluster_controller.h"
@@ -42,7 +43,10 @@ TEST(WindowBindings, EveryBoxShowsItsModelAndOnlySettingsTakeTyping) {
         box->selectAll();
         QTest::keyClicks(box, "typed");
         EXPECT_EQ(models[i]->text, i < 6 ? "typed" : name + " text") << name;
-    }
+    }  // The run log is the run's to write, not the user's.
+    auto* log = window.findChild<QPlainTextEdit*>("TextBox_run_log");
+    ASSERT_NE(log, nullptr);
+    EXPECT_TRUE(log->isReadOnly());
 }
 
 // A lone CR breaks a line; CR LF breaks it once, even when the LF comes in a
