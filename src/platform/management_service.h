@@ -32,6 +32,9 @@ class ManagementService {
     virtual ~ManagementService() = default;
     // Throws ZelkonError when the machine cannot be reached.
     virtual std::shared_ptr<ProcessClass> connect(const std::string& host) = 0;
+    // Begins reaching a machine without waiting, so that several machines
+    // are reached at once; connect() then finishes it.
+    virtual void begin_connect(const std::string& /*host*/) {}
 };
 
 }  // namespace zelkon

@@ -93,6 +93,12 @@ class PipeTransport {
     // Why the last open() failed, in the words of what carried it (ssh's or
     // the dial's last line); empty when nothing said why.
     virtual std::string last_open_failure() const { return {}; }
+    // Begins opening the pipe `name` on another computer without waiting, so
+    // that the logins of several pipes overlap; the next open() of that pipe
+    // takes it up.
+    virtual void dial_ahead(const std::string& /*server*/, const std::string& /*name*/) {}
+    // Ends the dials begun ahead that no open() took up.
+    virtual void drop_dials_ahead() {}
 };
 
 }  // namespace zelkon

@@ -1,10 +1,8 @@
 #include "platform/ssh_management_service.h"
 
-#include "platform/captured_run.h"
 #include "platform/error.h"
 #include "platform/local_management_service.h"
 #include "platform/ssh_control_folder.h"
-#include "platform/ssh_texts.h"
 #include "platform/starter_protocol.h"
 
 namespace zelkon {
@@ -49,14 +47,27 @@ std::shared_ptr<ProcessClass> SshManagementService::connect(const std::string& h
     if (host.empty() || host[0] == '-') {
         throw ZelkonError(kErrorMachineUnavailable, "Not a machine name: \"" + host + "\"", "ssh");
     }
-    CapturedRun run = run_captured(options_.run_on(host, "true"));
-    if (!run.started || run.exit_status != 0) {
-        throw ZelkonError(kErrorMachineUnavailable, ssh_failure_reason(run), "ssh");
+    begin_connect(host);
+    std::shared_ptr<SshProcessClass> machine = std::move(begun_[host]);
+    begun_.erase(host);
+    if (!machine->ready()) {
+        throw ZelkonError(kErrorMachineUnavailable, machine->lost_connection(), "ssh");
     }
-    return std::make_shared<SshProcessClass>(options_, host);
+    return machine;
+}
+
+void SshManagementService::begin_connect(const std::string& host) {
+    if (is_local_host(host, computer_name_) || host.empty() || host[0] == '-' ||
+        begun_.count(host) != 0) {
+        return;
+    }
+    auto machine = std::make_shared<SshProcessClass>(options_, host);
+    machine->begin();
+    begun_[host] = machine;
 }
 
 void SshManagementService::close_all() {
+    begun_.clear();
     end_ssh_masters(options_);
 }
 

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <map>
+#include <memory>
+#include <string>
+
 #include "platform/management_service.h"
 #include "platform/process_starter.h"
 #include "platform/ssh_options.h"
@@ -18,14 +22,19 @@ class SshProcessClass : public ProcessClass {
     int Create(const std::string& command_line, const std::string& folder,
                int& process_id) override;
     std::string lost_connection() const override { return starter_.lost_reason(); }
+    // Launches the starter without waiting for it.
+    void begin() { starter_.begin(); }
+    // Waits for the starter: true once the machine is reached.
+    bool ready() { return starter_.ready(); }
 
   private:
     SshStarter starter_;
 };
 
 // The management service over ssh. The local computer is served by the
-// process starter; any other machine is reached with "ssh HOST true", which
-// opens the master connection that its process class then reuses.
+// process starter; any other machine by its starter shell, whose greeting
+// shows the machine is reached, and whose login opens the master connection
+// the machine's other ssh commands reuse.
 class SshManagementService : public ManagementService {
   public:
     // Ends first the masters that a killed controller left.
@@ -38,6 +47,9 @@ class SshManagementService : public ManagementService {
     // Throws ZelkonError with ssh's own reason when the machine cannot be
     // reached, and for a host name that ssh would read as an option.
     std::shared_ptr<ProcessClass> connect(const std::string& host) override;
+    // Launches the machine's starter, so that the logins of all machines
+    // overlap; connect() then waits for it.
+    void begin_connect(const std::string& host) override;
     // Ends every master connection (those of the remote pipes too, when they
     // share the control folder). Safe to call again.
     void close_all();
@@ -46,6 +58,7 @@ class SshManagementService : public ManagementService {
     ProcessStarter& local_;
     std::string computer_name_;
     SshOptions options_;
+    std::map<std::string, std::shared_ptr<SshProcessClass>> begun_;
 };
 
 }  // namespace zelkon

@@ -3,16 +3,17 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <thread>
 
 #include "platform/captured_run.h"
+#include "platform/spawn.h"
 #include "platform/ssh_texts.h"
 #include "platform/starter_protocol.h"
 
@@ -21,26 +22,6 @@ namespace {
 
 constexpr int kLostStatus = 255;  // as ssh exits when it cannot reach the machine
 constexpr std::size_t kErrorTextKept = 4096;
-
-// In the child: only async-signal-safe calls. The socket is its standard
-// input and output, the pipe its standard error.
-[[noreturn]] void exec_ssh(int io, int errors, char* const* argv, const std::string& cannot_run,
-                           pid_t parent) {
-    prctl(PR_SET_PDEATHSIG, SIGTERM);  // the starter never outlives the controller
-    if (getppid() != parent) {
-        _exit(127);
-    }
-    dup2(io, STDIN_FILENO);
-    dup2(io, STDOUT_FILENO);
-    dup2(errors, STDERR_FILENO);
-    signal(SIGPIPE, SIG_DFL);
-    sigset_t none;
-    sigemptyset(&none);
-    sigprocmask(SIG_SETMASK, &none, nullptr);
-    execvp(argv[0], argv);
-    (void)!write(STDERR_FILENO, cannot_run.data(), cannot_run.size());
-    _exit(127);
-}
 
 }  // namespace
 
@@ -56,7 +37,7 @@ int SshStarter::start(const std::string& command_line, const std::string& folder
     if (!starter_request(command_line, folder, request)) {
         return 1;
     }
-    if (!lost_reason_.empty() || (child_ < 0 && !launch())) {
+    if (!ready()) {
         return kLostStatus;
     }
     std::string answer;
@@ -65,6 +46,26 @@ int SshStarter::start(const std::string& command_line, const std::string& folder
         return kLostStatus;
     }
     return read_starter_answer(answer, process_id);
+}
+
+void SshStarter::begin() {
+    if (child_ < 0 && lost_reason_.empty()) {
+        launch();
+    }
+}
+
+bool SshStarter::ready() {
+    begin();
+    // Lines a chatty start-up file prints come first; they are no answer.
+    std::string line;
+    while (!greeted_ && lost_reason_.empty()) {
+        if (!next_line(line)) {
+            lose();
+        } else {
+            greeted_ = line == kStarterGreeting;
+        }
+    }
+    return greeted_;
 }
 
 bool SshStarter::launch() {
@@ -80,27 +81,24 @@ bool SshStarter::launch() {
         lost_reason_ = "cannot start the starter shell";
         return false;
     }
-    std::vector<char*> argv;
-    for (const std::string& argument : arguments_) {
-        argv.push_back(const_cast<char*>(argument.c_str()));
-    }
-    argv.push_back(nullptr);
-    std::string cannot_run = "cannot run " + arguments_.front() + "\n";
-    pid_t parent = getpid();
-    pid_t child = fork();
-    if (child == 0) {
-        exec_ssh(pair[1], error_pipe[1], argv.data(), cannot_run, parent);
-    }
+    SpawnRequest request;
+    request.arguments = arguments_;
+    request.streams[0] = pair[1];
+    request.streams[1] = pair[1];
+    request.streams[2] = error_pipe[1];
+    request.end_with_parent = true;  // the starter never outlives the controller
+    SpawnResult child = spawn_process(request);
     close(pair[1]);
     close(error_pipe[1]);
     io_ = pair[0];
     errors_ = error_pipe[0];
     fcntl(errors_, F_SETFL, O_NONBLOCK);
-    child_ = child;
-    if (child < 0) {
-        lose();
+    if (child.process_id == 0) {
+        end_child();
+        lost_reason_ = "cannot run " + arguments_.front() + ": " + std::strerror(child.error);
         return false;
     }
+    child_ = child.process_id;
     return true;
 }
 

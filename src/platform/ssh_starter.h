@@ -7,9 +7,9 @@
 
 namespace zelkon {
 
-// One machine's starter shell (see starter_protocol.h), run through ssh and
-// started at its first use. Once it is gone, so is the machine: every start
-// fails and lost_reason() says why, in ssh's words.
+// One machine's starter shell (see starter_protocol.h), run through ssh,
+// started by begin() or at its first use. Once it is gone, so is the
+// machine: every start fails and lost_reason() says why, in ssh's words.
 class SshStarter {
   public:
     // The ssh arguments that run starter_command(); an answer that takes
@@ -23,6 +23,11 @@ class SshStarter {
     // not be entered, or a request its lines cannot carry); 255 when the
     // starter is lost.
     int start(const std::string& command_line, const std::string& folder, int& process_id);
+    // Starts ssh and the starter without waiting for either, so that the
+    // logins of several machines overlap.
+    void begin();
+    // Waits for the starter's greeting: true once the machine is reached.
+    bool ready();
     // Empty while the starter is there.
     const std::string& lost_reason() const { return lost_reason_; }
 
@@ -34,6 +39,7 @@ class SshStarter {
     void read_errors();
     void lose();
     void end_child();
+    bool greeted_ = false;
 
     std::vector<std::string> arguments_;
     int answer_timeout_ms_;

@@ -20,6 +20,8 @@ std::string starter_command() {
     // enter, leaves the starter as it was. setsid makes the new session in
     // place, so $! is the command's own id.
     std::string script =
+        std::string("echo '") + kStarterGreeting +
+        "'; "
         "while IFS= read -r f && IFS= read -r c; do "
         "( if [ -n \"$f\" ]; then cd -- \"$f\" 2>/dev/null || exit 1; fi; "
         "setsid /bin/sh -c \"$c\" </dev/null >/dev/null 2>&1 & echo $! ) || echo \"E $?\"; "

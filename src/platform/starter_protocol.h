@@ -9,6 +9,8 @@ namespace zelkon {
 // costs a round trip on an open channel rather than an ssh client and a login
 // shell of its own.
 //
+// Once running, the starter says so with one line, the greeting: whatever
+// the login's start-up files print comes before it and is not an answer.
 // A request is two lines, the folder (empty: the login's home) and the
 // command line. The answer is one line: the process id of the command,
 // started detached through "/bin/sh -c" as remote_start_command starts it, or
@@ -17,6 +19,9 @@ namespace zelkon {
 
 // The remote command that runs the starter: plain sh, nothing to install.
 std::string starter_command();
+
+// The starter's first line of its own.
+constexpr const char* kStarterGreeting = "zelkon starter ready";
 
 // The request for one start; false when folder or command line hold a line
 // break or a NUL, which the request's lines cannot carry.

@@ -237,19 +237,16 @@ int read_greeting(int fd, int greeting_ms) {
                                                                             : kPipeBrokenPipe;
 }
 
-// One attempt through ssh: 0 with a greeted connection, kPipeBusy, or another
-// error with ssh's last word in `reason`.
-int try_remote(const std::vector<std::string>& arguments, int greeting_ms,
-               std::unique_ptr<PipeConnection>& connection, std::string& reason) {
+// Starts the dial's ssh: 0, or the code of a start that failed.
+int spawn_dial(const std::vector<std::string>& arguments, RemoteDial& dial) {
     int pair[2];
     if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0) {
         return pipe_error_from_errno(errno);
     }
-    OwnedFd ours(pair[0]);
+    dial.stream.reset(pair[0]);
     OwnedFd theirs(pair[1]);
-    OwnedFd messages;
     OwnedFd their_messages;
-    if (int code = open_message_pipe(messages, their_messages); code != 0) {
+    if (int code = open_message_pipe(dial.messages, their_messages); code != 0) {
         return code;
     }
     SpawnRequest request;
@@ -259,26 +256,47 @@ int try_remote(const std::vector<std::string>& arguments, int greeting_ms,
     request.streams[2] = their_messages.get();
     request.end_with_parent = true;  // an ssh child never outlives us
     SpawnResult child = spawn_process(request);
-    theirs.reset();
-    their_messages.reset();
     if (child.process_id == 0) {
         // As a dial that ended without a greeting: fork failing is ours, the rest is ssh's.
         return child.error == EAGAIN || child.error == ENOMEM ? pipe_error_from_errno(child.error)
                                                               : kPipeFileNotFound;
     }
+    dial.child = child.process_id;
+    return 0;
+}
+
+// A started dial's greeting: 0 with a greeted connection, kPipeBusy, or
+// another error with ssh's last word in `reason`.
+int finish_dial(RemoteDial& dial, int greeting_ms, std::unique_ptr<PipeConnection>& connection,
+                std::string& reason) {
     // A dial that cannot reach the pipe, or an ssh that cannot log in, ends
     // without a greeting, having said why on standard error.
-    int code = read_greeting(ours.get(), greeting_ms);
+    int code = read_greeting(dial.stream.get(), greeting_ms);
     if (code != 0) {
-        ours.reset();
-        kill(child.process_id, SIGTERM);
-        RemoteConnection::end_child(child.process_id);
-        reason = last_nonblank_line(pass_on_messages(messages.get()));
+        dial.stream.reset();
+        kill(dial.child, SIGTERM);
+        RemoteConnection::end_child(dial.child);
+        dial.child = 0;
+        reason = last_nonblank_line(pass_on_messages(dial.messages.get()));
         return code;
     }
-    connection =
-        std::make_unique<RemoteConnection>(std::move(ours), child.process_id, std::move(messages));
+    connection = std::make_unique<RemoteConnection>(std::move(dial.stream), dial.child,
+                                                    std::move(dial.messages));
+    dial.child = 0;
     return 0;
+}
+
+// One attempt through ssh, on `begun` when given.
+int try_remote(const std::vector<std::string>& arguments, int greeting_ms,
+               std::unique_ptr<RemoteDial> begun, std::unique_ptr<PipeConnection>& connection,
+               std::string& reason) {
+    if (!begun) {
+        begun = std::make_unique<RemoteDial>();
+        if (int code = spawn_dial(arguments, *begun); code != 0) {
+            return code;
+        }
+    }
+    return finish_dial(*begun, greeting_ms, connection, reason);
 }
 
 }  // namespace
@@ -302,10 +320,34 @@ std::unique_ptr<PipeConnection> open_unix_socket(const std::string& path, int wa
     }
 }
 
+RemoteDial::~RemoteDial() {
+    if (child > 0) {
+        stream.reset();
+        kill(child, SIGTERM);
+        RemoteConnection::end_child(child);
+    }
+}
+
+std::unique_ptr<RemoteDial> begin_remote_dial(const SshOptions& ssh,
+                                              const std::string& dial_command,
+                                              const std::string& host, const std::string& name) {
+    if (host.empty() || host[0] == '-' || name.empty()) {
+        return nullptr;
+    }
+    auto dial = std::make_unique<RemoteDial>();
+    dial->host = host;
+    dial->name = name;
+    if (spawn_dial(ssh.run_on(host, dial_command + " " + shell_quote(name)), *dial) != 0) {
+        return nullptr;
+    }
+    return dial;
+}
+
 std::unique_ptr<PipeConnection> open_remote_pipe(const SshOptions& ssh,
                                                  const std::string& dial_command,
                                                  const std::string& host, const std::string& name,
-                                                 int wait_ms, int& error, std::string& reason) {
+                                                 int wait_ms, int& error, std::string& reason,
+                                                 std::unique_ptr<RemoteDial> begun) {
     reason.clear();
     // A host name that ssh would read as an option is refused.
     if (host.empty() || host[0] == '-' || name.empty()) {
@@ -317,7 +359,8 @@ std::unique_ptr<PipeConnection> open_remote_pipe(const SshOptions& ssh,
     Deadline deadline = Deadline::after(wait_ms);
     std::unique_ptr<PipeConnection> connection;
     while (true) {
-        error = try_remote(arguments, deadline.left_at_least(kRemoteLoginMs), connection, reason);
+        error = try_remote(arguments, deadline.left_at_least(kRemoteLoginMs), std::move(begun),
+                           connection, reason);
         if (error != kPipeBusy) {
             return connection;
         }

@@ -10,10 +10,12 @@ namespace zelkon {
 namespace {
 
 constexpr int kReplyBytes = 256;
-constexpr int kListingLooks = 5;
-constexpr int kListingLookIntervalMs = 100;
-constexpr int kSettleMs = 100;
-constexpr int kSlurmListingLooks = 10;
+// A listing is looked for often, so that a machine that answers at once is
+// not held up, for as long as the former 100 ms wait and 5 looks 100 ms apart.
+constexpr int kListingWaitMs = 600;
+constexpr int kListingLookIntervalMs = 10;
+// A step takes longer to begin than a local process.
+constexpr int kSlurmListingWaitMs = 6000;
 // The status of a machine whose listing did not appear in time.
 constexpr std::int32_t kListingMissing = 5;
 
@@ -95,15 +97,15 @@ void ServerSetup::test_machine(SetupProgress& setup, std::int32_t i) {
     } else {
         status = job.use_rpc ? send_listing_by_pipe(machine, command)
                              : start_listing_by_process_class(machine, command);
-        wait_and_let_events_run(kSettleMs);
+        events.yield();
         if (status == 0) {
-            status = listing_appeared(setup, machine) ? 0 : kListingMissing;
+            status = listing_appeared(setup, machine, kListingWaitMs) ? 0 : kListingMissing;
         }
     }
     if (status != 0) {
         fail_machine(setup, machine);
     }
-    wait_and_let_events_run(kSettleMs);
+    events.yield();
 }
 
 std::int32_t ServerSetup::call_pipe(const Machine& machine, const std::string& text,
@@ -141,13 +143,7 @@ std::int32_t ServerSetup::test_slurm_node(SetupProgress& setup, const Machine& m
                             channels.server_wmi_process.at(slot)->failure_reason());
         return code;
     }
-    // A step takes longer to begin than a local process.
-    bool appeared = false;
-    for (int look = 0; look < kSlurmListingLooks && !appeared; ++look) {
-        wait_and_let_events_run(kSettleMs);
-        appeared = listing_appeared(setup, machine);
-    }
-    return appeared ? 0 : kListingMissing;
+    return listing_appeared(setup, machine, kSlurmListingWaitMs) ? 0 : kListingMissing;
 }
 
 std::int32_t ServerSetup::start_listing_by_process_class(const Machine& machine,
@@ -162,11 +158,11 @@ std::int32_t ServerSetup::start_listing_by_process_class(const Machine& machine,
 
 // True when the listing appeared and names no program as missing: a task
 // that cannot start would otherwise fail without a word.
-bool ServerSetup::listing_appeared(SetupProgress& setup, const Machine& machine) {
+bool ServerSetup::listing_appeared(SetupProgress& setup, const Machine& machine, int wait_ms) {
     std::string listing = job.local_work_path + "dir.lst";
     bool found = files.file_exists(listing);
-    for (int look = 0; look < kListingLooks && !found; ++look) {
-        clock.sleep_ms(kListingLookIntervalMs);
+    for (int waited = 0; waited < wait_ms && !found; waited += kListingLookIntervalMs) {
+        wait_and_let_events_run(kListingLookIntervalMs);
         found = files.file_exists(listing);
     }
     if (!found) {

@@ -26,7 +26,7 @@ void ServerSetup::address_the_pipes() {
         pipe.ClosePipe();
         const std::string& name = servers.task_servers[i].name;
         pipe.SetServer(to_upper(name) == local_name ? "." : name);
-        pipe.SetPipeName("Zelkon_Server");
+        pipe.SetPipeName(kServerPipeName);
     }
 }
 

@@ -56,6 +56,7 @@ bool RunSetup::run_setup_stages(SetupProgress& setup) {
     setup.write_info("Set up work folders");
     setup.begin_stage(10, "Set up the work folders");
     parts_.server_setup.set_up_machine_work_folders(setup);
+    parts_.server_setup.reach_machines_ahead();
     setup.begin_stage(11, "Set up the current working directory");
     if (!current_directory.set(job.local_path)) {
         throw ZelkonError(kErrorPathNotFound, "Path not found: " + job.local_path);

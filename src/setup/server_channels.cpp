@@ -1,3 +1,5 @@
+#include <vector>
+
 #include "model/Module_zelkon_cluster.h"
 #include "platform/dial_failure.h"
 #include "platform/error.h"
@@ -12,6 +14,22 @@ constexpr int kPipeRetryWaitMs = 500;
 
 }  // namespace
 
+void ServerSetup::reach_machines_ahead() {
+    for (std::int32_t i = 1; i <= servers.num_servers(); ++i) {
+        const Machine& machine = servers.machines[i];
+        if (machine.is_local || machine.slurm) {
+            continue;
+        }
+        if (job.use_rpc) {
+            // Its other pipes follow once this one has opened the master
+            // connection, which they then share.
+            pipes.dial_ahead(machine.name, kServerPipeName);
+        } else {
+            management.begin_connect(machine.name);
+        }
+    }
+}
+
 void ServerSetup::open_task_server_channels(SetupProgress& setup) {
     host.append_run_log("\r\rSet up the servers");
     host.append_run_log("\r\rCluster data file: " + data.cluster_data_file);
@@ -21,23 +39,15 @@ void ServerSetup::open_task_server_channels(SetupProgress& setup) {
         channels.server_process_id.assign(slots, 0);
     }
     setup.opened_task_servers = 0;
+    std::vector<bool> tried_first = job.use_rpc ? open_first_pipes(setup) : std::vector<bool>();
     std::shared_ptr<ProcessClass> machine_class;
     for (std::int32_t i = 1; i <= servers.num_task_servers(); ++i) {
         TaskServer& server = servers.task_servers[i];
         host.append_run_log("\r\rServer: " + server.name + "/" +
                             format_number(server.instance, "0"));
-        const std::string& unreachable = servers.machines[server.machine].unreachable;
-        if (job.use_rpc && !unreachable.empty()) {
-            // A machine down, a name not known, a login refused: that holds
-            // for its other pipes too, and a dead machine costs one time-out,
-            // not one per task server.
-            server.failed = true;
-            setup.write_info("RPC pipe " + format_number(i, "0") +
-                             " not tried: the first pipe of " + server.name +
-                             " did not open: " + unreachable);
-        } else if (job.use_rpc) {
-            open_pipe(setup, i);
-        } else {
+        if (job.use_rpc && !tried_first[static_cast<std::size_t>(i)]) {
+            open_pipe_unless_unreachable(setup, i);
+        } else if (!job.use_rpc) {
             connect_process_class(i, machine_class);
             ++setup.opened_task_servers;
         }
@@ -48,8 +58,39 @@ void ServerSetup::open_task_server_channels(SetupProgress& setup) {
         server.busy = false;
         server.task = 0;
     }
+    pipes.drop_dials_ahead();
     empty_earlier_job_folders(setup);
     copy_cluster_data_file();
+}
+
+// Each machine's first pipe first: it opens the master connection that the
+// machine's other pipes share, and once it is open they are all begun, on
+// every machine at once. True for the task servers whose pipe was tried.
+std::vector<bool> ServerSetup::open_first_pipes(SetupProgress& setup) {
+    std::vector<bool> tried(static_cast<std::size_t>(servers.num_task_servers()) + 1, false);
+    for (std::int32_t m = 1; m <= servers.num_servers(); ++m) {
+        std::int32_t first = servers.machines[m].first_task_server;
+        if (servers.machines[m].count > 0 && servers.machines[m].unreachable.empty()) {
+            open_pipe(setup, first);
+            tried[static_cast<std::size_t>(first)] = true;
+        }
+    }
+    return tried;
+}
+
+void ServerSetup::open_pipe_unless_unreachable(SetupProgress& setup, std::int32_t i) {
+    TaskServer& server = servers.task_servers[i];
+    const std::string& unreachable = servers.machines[server.machine].unreachable;
+    if (unreachable.empty()) {
+        open_pipe(setup, i);
+        return;
+    }
+    // A machine down, a name not known, a login refused: that holds for its
+    // other pipes too, and a dead machine costs one time-out, not one per
+    // task server.
+    server.failed = true;
+    setup.write_info("RPC pipe " + format_number(i, "0") + " not tried: the first pipe of " +
+                     server.name + " did not open: " + unreachable);
 }
 
 void ServerSetup::open_pipe(SetupProgress& setup, std::int32_t i) {
@@ -62,6 +103,7 @@ void ServerSetup::open_pipe(SetupProgress& setup, std::int32_t i) {
             setup.write_info("RPC pipe " + format_number(i, "0") + " opened");
             ++setup.opened_task_servers;
             server.failed = false;
+            dial_rest_of_machine_ahead(server);
             return;
         }
         setup.write_info("RPC pipe " + format_number(i, "0") + " failed");
@@ -81,6 +123,18 @@ void ServerSetup::open_pipe(SetupProgress& setup, std::int32_t i) {
             return;
         }
         clock.sleep_ms(kPipeRetryWaitMs);
+    }
+}
+
+// Once a machine's first pipe is open, its master connection is there for
+// the others: they are all begun, so that their logins overlap.
+void ServerSetup::dial_rest_of_machine_ahead(const TaskServer& server) {
+    const Machine& machine = servers.machines[server.machine];
+    if (server.instance != 0 || machine.is_local) {
+        return;
+    }
+    for (std::int32_t k = 1; k < machine.count; ++k) {
+        pipes.dial_ahead(machine.name, kServerPipeName);
     }
 }
 

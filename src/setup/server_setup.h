@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/server_connections.h"
 #include "model/form_controls.h"
@@ -36,6 +37,9 @@ struct ServerSetupServices {
     FormHost& host;
 };
 
+// The pipe each task server's listener serves.
+inline constexpr const char* kServerPipeName = "Zelkon_Server";
+
 class ServerSetup {
   public:
     ServerSetup(FormControls& controls, const JobSettings& job, JobData& data, ServerTable& servers,
@@ -63,6 +67,9 @@ class ServerSetup {
     void address_the_pipes();
     // Stage 10.
     void set_up_machine_work_folders(SetupProgress& setup);
+    // After stage 10: begins reaching every other machine, so that their
+    // logins overlap each other and the initialisation.
+    void reach_machines_ahead();
     // For a stage-10 failure on another machine's folder (its description
     // names a path under the net root): how such folders are reached.
     // Otherwise "".
@@ -77,7 +84,10 @@ class ServerSetup {
     std::string create_folder_chain(const std::string& start_path);
     void set_up_machine_folder(SetupProgress& setup, std::int32_t machine);
     // Stage 25.
+    std::vector<bool> open_first_pipes(SetupProgress& setup);
+    void open_pipe_unless_unreachable(SetupProgress& setup, std::int32_t server);
     void open_pipe(SetupProgress& setup, std::int32_t server);
+    void dial_rest_of_machine_ahead(const TaskServer& server);
     void connect_process_class(std::int32_t server, std::shared_ptr<ProcessClass>& machine_class);
     void empty_earlier_job_folders(SetupProgress& setup);
     void copy_cluster_data_file();
@@ -91,7 +101,7 @@ class ServerSetup {
     std::int32_t start_listing_by_process_class(const Machine& machine, const std::string& command);
     std::int32_t test_slurm_node(SetupProgress& setup, const Machine& machine,
                                  const std::string& listing);
-    bool listing_appeared(SetupProgress& setup, const Machine& machine);
+    bool listing_appeared(SetupProgress& setup, const Machine& machine, int wait_ms);
     void remove_listing(const std::string& listing);
     void fail_machine(SetupProgress& setup, const Machine& machine);
     void set_enabled_color(std::int32_t server, std::uint32_t color);

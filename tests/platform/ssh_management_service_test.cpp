@@ -63,10 +63,12 @@ TEST(StarterProtocol, AnAnswerIsAProcessIdOrAFailureStatus) {
 }
 
 // Whole runs start remote tasks through the starter; one that ends they cannot show.
+// What a login's start-up files print before the greeting is not taken for an answer.
 TEST(StarterProtocol, AStarterThatEndsLosesTheMachineWithSshsReason) {
     SshOptions ssh;
     ssh.program = {"/bin/sh", "-c",
-                   "read f; read c; echo 4242; echo 'Connection to nodeA closed.' >&2; exit 255",
+                   "echo 'Welcome to nodeA'; echo 1111; echo 'zelkon starter ready'; read f; "
+                   "read c; echo 4242; echo 'Connection to nodeA closed.' >&2; exit 255",
                    "ssh"};
     SshProcessClass machine(ssh, "nodeA");
     int process_id = 0;
