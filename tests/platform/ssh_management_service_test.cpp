@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "overlapping_logins.h"
 #include "platform/error.h"
 #include "platform/fake/fake_process_starter.h"
 #include "platform/starter_protocol.h"
@@ -44,6 +45,20 @@ TEST(SshManagementService, AnSshThatCannotBeRunIsTheReasonTheMachineIsUnavailabl
         EXPECT_EQ(error.number(), kErrorMachineUnavailable);
         EXPECT_EQ(error.description(), "cannot run /no/such/ssh: No such file or directory");
     }
+}
+
+// Machines begun together log in at the same time; connect() then waits for each.
+TEST(SshManagementService, MachinesBegunTogetherLogInAtOnce) {
+    TempFolder temp;
+    FakeProcessStarter processes;
+    SshOptions ssh;
+    ssh.program = {"/bin/sh", "-c", overlapping_login(temp.path(), "zelkon starter ready\\n"),
+                   "ssh"};
+    SshManagementService service(processes, "Control1", ssh);
+    service.begin_connect("nodeA");
+    service.begin_connect("nodeB");
+    EXPECT_NO_THROW(service.connect("nodeA"));
+    EXPECT_NO_THROW(service.connect("nodeB"));
 }
 
 TEST(StarterProtocol, AnAnswerIsAProcessIdOrAFailureStatus) {

@@ -65,6 +65,7 @@ class ServerSetupTest : public ::testing::Test, public RunBench {
         server_setup.update_number_of_pipes();
         server_setup.address_the_pipes();
         server_setup.set_up_machine_work_folders(setup);
+        server_setup.reach_machines_ahead();
         server_setup.open_task_server_channels(setup);
         server_setup.test_server_connections(setup);
         setup.info_file.reset();

@@ -113,6 +113,26 @@ TEST_F(ServerSetupTest, WithRpcOnlyAMachineWideFailureSparesTheOtherPipes) {
     }
 }
 
+// Every machine's login begins before the set-up waits for any. With RPC a machine's other
+// pipes follow its first, whose login opens the master connection they share.
+TEST_F(ServerSetupTest, EveryMachineIsReachedAtOnce) {
+    controls.Text_server.text = "nodeA/2\r\nnodeB/2";
+    run_stages();
+    EXPECT_EQ(
+        fake.management.reached,
+        (std::vector<std::string>{"begin nodeA", "begin nodeB", "connect nodeA", "connect nodeB"}));
+    ServerSetupTest rpc;
+    rpc.use_rpc();
+    rpc.controls.Text_server.text = "nodeA/2\r\nnodeB/2";
+    rpc.listen("nodeA", 2);
+    rpc.listen("nodeB", 2);
+    rpc.run_stages();
+    EXPECT_EQ(rpc.fake.pipes.reached,
+              (std::vector<std::string>{"ahead nodeA", "ahead nodeB", "open nodeA", "ahead nodeA",
+                                        "open nodeB", "ahead nodeB", "open nodeA", "open nodeB"}));
+    EXPECT_EQ(rpc.red_rows(), std::vector<std::string>{});
+}
+
 // Clients live as long as the form: fewer servers reuse them, more add only the missing.
 TEST_F(ServerSetupTest, PipeClientsAreReusedWhateverTheNumberOfTaskServers) {
     use_rpc();

@@ -28,7 +28,7 @@ std::shared_ptr<ProcessClass> FakeManagementService::connect(const std::string& 
     if (local_processes_ != nullptr && is_local_host(host, computer_name_)) {
         return std::make_shared<LocalProcessClass>(*local_processes_);
     }
-    connects.push_back(host);
+    reached.push_back("connect " + host);
     if (auto slow = delays_ms_.find(host); slow != delays_ms_.end()) {
         if (clock_ != nullptr) {
             clock_->sleep_ms(slow->second);

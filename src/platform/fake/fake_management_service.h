@@ -38,6 +38,7 @@ class FakeManagementService : public ManagementService {
 
     // Throws ZelkonError with the reason given for an unreachable machine.
     std::shared_ptr<ProcessClass> connect(const std::string& host) override;
+    void begin_connect(const std::string& host) override { reached.push_back("begin " + host); }
 
     void make_unreachable(const std::string& host, std::string reason);
     void make_reachable(const std::string& host);
@@ -60,7 +61,8 @@ class FakeManagementService : public ManagementService {
                int& process_id);
     int start_refused(const std::string& host, int process_id);
 
-    std::vector<std::string> connects;    // every host asked for, in order
+    // Every other machine begun ("begin HOST") or connected ("connect HOST"), in order.
+    std::vector<std::string> reached;
     std::vector<CreatedProcess> created;  // every Create call, in order
     // Runs at each successful Create (a test writes the files it would write).
     std::function<void(const CreatedProcess&)> on_create;

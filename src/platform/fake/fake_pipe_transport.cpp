@@ -199,6 +199,9 @@ std::unique_ptr<PipeConnection> FakePipeTransport::open(const std::string& serve
                                                         const std::string& name, int wait_ms,
                                                         int& error) {
     servers_opened.push_back(server);
+    if (server != ".") {
+        reached.push_back("open " + server);
+    }
     last_failure_.clear();
     if (auto down = unreachable.find(server); down != unreachable.end()) {
         last_failure_ = down->second;

@@ -53,6 +53,9 @@ class FakePipeTransport : public PipeTransport {
     std::unique_ptr<PipeConnection> open(const std::string& server, const std::string& name,
                                          int wait_ms, int& error) override;
     std::string last_open_failure() const override { return last_failure_; }
+    void dial_ahead(const std::string& server, const std::string& /*name*/) override {
+        reached.push_back("ahead " + server);
+    }
 
     // A client driven by the test; null when nothing listens on the name.
     std::shared_ptr<FakePipeLink> connect_client(const std::string& name);
@@ -69,6 +72,8 @@ class FakePipeTransport : public PipeTransport {
     int fail_next_connect = 0;
     int refused_clients = 0;
     std::vector<std::string> servers_opened;  // every server an open() was for
+    // Every other computer's pipe dialled ahead ("ahead S") or opened ("open S"), in order.
+    std::vector<std::string> reached;
     // Other computers whose pipes a test serves here: a pipe NAME on server S
     // is the pipe remote_pipes[S] + NAME of this transport.
     std::map<std::string, std::string> remote_pipes;
