@@ -66,6 +66,15 @@ report "GNU parallel -j8, this computer" \
 report "GNU parallel -S 4/nodeA,4/nodeB" \
     "$(timed parallel --will-cite --ssh "$ssh_command" -S 4/nodeA,4/nodeB sleep ::: $ones </dev/null)"
 
+# What reaching nodeA costs: a whole login (what each machine's first pipe
+# or starter costs), and a session through its open master connection (what
+# each further pipe costs). Both run the login's start-up files.
+master=(-o "ControlPath=$work/master")
+login=$(timed $ssh_command "${master[@]}" -o ControlMaster=yes -o ControlPersist=30 nodeA true </dev/null)
+session=$(timed $ssh_command "${master[@]}" nodeA true </dev/null)
+$ssh_command "${master[@]}" -O exit nodeA 2>/dev/null || true
+printf '%-48s %7.2f s\n' "one login to nodeA" "$login" "one session through its master" "$session"
+
 echo
 printf '%-44s %10s  %10s\n' "completion to next start, same server" median p99
 wait_report "controller, this computer x 8" 1

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Makespan of 96 tasks of one second each on the 8 CPUs of an allocation:
 # the controller inside salloc with the server list "slurm" (every task a
-# job step), and the same 96 "sleep 1" as a job array. Starts a one-node
+# job step), the same 96 "sleep 1" as 8 loops of srun steps (the floor of a
+# step per task), and as a job array. Starts a one-node
 # scheduler cluster of its own (this computer as 8 CPUs, private folders and
 # ports), as the tests do; needs root. Each figure is printed with its ratio
 # to the ideal 96 x 1 s / 8 = 12 s; then the wait from a task's end to the
@@ -84,6 +85,16 @@ done
 read -r span whole < <(controller_run slurm No 1 salloc --quiet --nodes=1 --ntasks=8)
 report "controller in salloc, slurm (8 steps): makespan" "$span"
 report "controller in salloc, slurm (8 steps): whole" "$whole"
+
+# The floor of a step per task: 8 shell loops, each running 12 steps of
+# "sleep 1" one after another, with no controller at all.
+begin=$(date +%s.%N)
+salloc --quiet --nodes=1 --ntasks=8 bash -c 'for server in 1 2 3 4 5 6 7 8; do
+    ( for task in $(seq 12); do
+        srun --nodes=1 --ntasks=1 --cpus-per-task=1 --exact sleep 1; done ) &
+    done; wait'
+end=$(date +%s.%N)
+report "8 loops of 12 srun steps, no controller" "$(echo "$end - $begin" | bc)"
 
 # The same work as a job array of 96 one-CPU jobs.
 begin=$(date +%s.%N)
