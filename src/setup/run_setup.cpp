@@ -14,15 +14,18 @@ void RunSetup::Command_start_cluster_run_Click(int Index) {
     setup.index = Index;
     host.begin_run_report();
     try {
-        if (!run_setup_stages(setup)) {
+        if (run_setup_stages(setup)) {
+            common_exit(setup);
+        } else {
             remove_unused_job_folder(setup);
             host.report_run_end(RunOutcome::setup_stopped);
-            return;
         }
-        common_exit(setup);
     } catch (const std::exception& error) {
         setup_error_path(setup, error);
     }
+    // A set-up that stopped before the pipes were opened leaves no dial to
+    // hold a listener's client until the next one.
+    parts_.server_setup.drop_dials_ahead();
 }
 
 bool RunSetup::run_setup_stages(SetupProgress& setup) {

@@ -70,6 +70,8 @@ class ServerSetup {
     // After stage 10: begins reaching every other machine, so that their
     // logins overlap each other and the initialisation.
     void reach_machines_ahead();
+    // Ends the pipe dials begun ahead that no opening took up.
+    void drop_dials_ahead() { pipes.drop_dials_ahead(); }
     // For a stage-10 failure on another machine's folder (its description
     // names a path under the net root): how such folders are reached.
     // Otherwise "".

@@ -70,13 +70,15 @@ TEST_F(RunSetupTest, ATestGivesItsVerdictAndStartsNothing) {
 }
 
 // A set-up that stops says why, ends once, and removes a job folder it left
-// empty; one that stops after tasks could have written there keeps it.
+// empty; one that stops after tasks could have written there keeps it. No pipe
+// dialled ahead is left to hold a listener's client.
 TEST_F(RunSetupTest, ASetUpThatStopsSaysWhyAndCleansUp) {
     using Arrange = std::function<void(RunSetupTest&)>;
     const std::tuple<Arrange, std::string, RunOutcome, bool> cases[] = {
         {[](RunSetupTest& t) { t.form.controls.Text_server.text = ""; },
          "No server names have been specified", RunOutcome::setup_stopped, false},
         {[](RunSetupTest& t) {
+             t.form.controls.Check_use_RPC.value = 1;
              t.fake.processes.on_wait = [](const FakeProcessStarter::Started&) {
                  throw ZelkonError(462, "The remote server machine does not exist");
              };
@@ -100,6 +102,7 @@ TEST_F(RunSetupTest, ASetUpThatStopsSaysWhyAndCleansUp) {
         EXPECT_FALSE(t.form.Timer_cluster_task->enabled() || t.form.controls.busy_pointer);
         EXPECT_TRUE(t.form.controls.Command_start_cluster_run[0].enabled);
         EXPECT_EQ(t.fake.files.folder_exists("/data/Work/Job_12"), folder_stays) << said;
+        EXPECT_TRUE(t.fake.pipes.dials_ahead.empty()) << said;
     }
 }
 

@@ -202,6 +202,9 @@ std::unique_ptr<PipeConnection> FakePipeTransport::open(const std::string& serve
     if (server != ".") {
         reached.push_back("open " + server);
     }
+    if (auto dial = dials_ahead.find(server); dial != dials_ahead.end() && --dial->second == 0) {
+        dials_ahead.erase(dial);
+    }
     last_failure_.clear();
     if (auto down = unreachable.find(server); down != unreachable.end()) {
         last_failure_ = down->second;

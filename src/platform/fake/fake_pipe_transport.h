@@ -55,7 +55,9 @@ class FakePipeTransport : public PipeTransport {
     std::string last_open_failure() const override { return last_failure_; }
     void dial_ahead(const std::string& server, const std::string& /*name*/) override {
         reached.push_back("ahead " + server);
+        dials_ahead[server] += 1;
     }
+    void drop_dials_ahead() override { dials_ahead.clear(); }
 
     // A client driven by the test; null when nothing listens on the name.
     std::shared_ptr<FakePipeLink> connect_client(const std::string& name);
@@ -74,6 +76,7 @@ class FakePipeTransport : public PipeTransport {
     std::vector<std::string> servers_opened;  // every server an open() was for
     // Every other computer's pipe dialled ahead ("ahead S") or opened ("open S"), in order.
     std::vector<std::string> reached;
+    std::map<std::string, int> dials_ahead;  // per server, begun and not yet taken up
     // Other computers whose pipes a test serves here: a pipe NAME on server S
     // is the pipe remote_pipes[S] + NAME of this transport.
     std::map<std::string, std::string> remote_pipes;
