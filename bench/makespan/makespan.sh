@@ -66,6 +66,11 @@ report "GNU parallel -j8, this computer" \
 report "GNU parallel -S 4/nodeA,4/nodeB" \
     "$(timed parallel --will-cite --ssh "$ssh_command" -S 4/nodeA,4/nodeB sleep ::: $ones </dev/null)"
 
+# Test Cluster Setup on nodeA/4 + nodeB/4, the listeners still up.
+printf '%-48s %7.2f s\n' \
+    "Test Cluster Setup, nodeA/4 + nodeB/4, ssh" "$(setup_test_time $'nodeA/4\r\nnodeB/4' No 4)" \
+    "Test Cluster Setup, nodeA/4 + nodeB/4, RPC" "$(setup_test_time $'nodeA/4\r\nnodeB/4' Yes 5)"
+
 # What reaching nodeA costs: a whole login (what each machine's first pipe
 # or starter costs), and a session through its open master connection (what
 # each further pipe costs). Both run the login's start-up files.

@@ -41,6 +41,25 @@ threshold = 0
 INP
 }
 
+# The job in FOLDER/inv and its settings file FOLDER/settings.inp.
+make_settings() {
+    local folder=$1 servers=$2 use_rpc=$3 job=$4
+    make_job "$folder/inv"
+    printf '%s\r\n' "Nimbal_Controller settings V1.0" "" "Job ID" "$job" "" "Work Drive" \
+        "$folder" "" "Work Folder" "Work" "" "Local Path" "$folder/inv/" "" \
+        "Folder Share Name" "" "" "Max Tasks" "96" "" "Use RPC" "$use_rpc" "" "ServerList" \
+        "$servers" >"$folder/settings.inp"
+}
+
+# The seconds Test Cluster Setup takes headless on these servers.
+setup_test_time() {
+    local servers=$1 use_rpc=$2 job=$3
+    local folder=$work/job$job
+    make_settings "$folder" "$servers" "$use_rpc" "$job"
+    XDG_CONFIG_HOME=$folder/config timed zelkon-cluster-controller --headless --test-setup \
+        --settings "$folder/settings.inp" "$folder/inv"
+}
+
 # Runs one cluster run headless, after any launcher words (salloc ...);
 # prints "makespan whole" in seconds: from the run's start (its "Zelkon
 # Cluster started" line) to the program's end, and the whole command.
@@ -48,11 +67,7 @@ controller_run() {
     local servers=$1 use_rpc=$2 job=$3
     shift 3
     local folder=$work/job$job
-    make_job "$folder/inv"
-    printf '%s\r\n' "Nimbal_Controller settings V1.0" "" "Job ID" "$job" "" "Work Drive" \
-        "$folder" "" "Work Folder" "Work" "" "Local Path" "$folder/inv/" "" \
-        "Folder Share Name" "" "" "Max Tasks" "96" "" "Use RPC" "$use_rpc" "" "ServerList" \
-        "$servers" >"$folder/settings.inp"
+    make_settings "$folder" "$servers" "$use_rpc" "$job"
     local begin started end
     : >"$times"
     begin=$(date +%s.%N)
