@@ -24,12 +24,15 @@ std::string task_program_command(const TaskCommandParts& parts) {
 // A task program that cannot start (not found, a missing library, a usage
 // error) exits at once and leaves nothing behind; the wrapper then writes
 // the .err file that the completion check reads, with the first line the
-// program or the shell wrote on standard error.
+// program or the shell wrote on standard error. It appears whole, renamed
+// into place: the check may look at any moment.
 std::string task_command(const TaskCommandParts& parts) {
     std::string error_file = shell_word(parts.job_path + parts.task_name + ".err");
+    std::string part_file = shell_word(parts.job_path + parts.task_name + ".err.part");
     return "m=$(" + task_program_command(parts) + " 2>&1 >/dev/null); s=$?; [ $s -eq 0 ] || [ -e " +
            error_file + " ] || { l=$(printf '%s\\n' \"$m\" | sed '1!d;s/^sh: [0-9]*: //'); " +
-           "printf 'exited with status %s%s\\n' $s \"${l:+: $l}\" > " + error_file + "; }";
+           "printf 'exited with status %s%s\\n' $s \"${l:+: $l}\" > " + part_file + " && mv -f " +
+           part_file + " " + error_file + "; }";
 }
 
 }  // namespace zelkon

@@ -39,13 +39,13 @@ class SshStarter {
     void read_errors();
     void lose();
     void end_child();
-    bool greeted_ = false;
 
     std::vector<std::string> arguments_;
     int answer_timeout_ms_;
     pid_t child_ = -1;
     int io_ = -1;
     int errors_ = -1;
+    bool greeted_ = false;
     std::string pending_;
     std::string error_text_;
     bool timed_out_ = false;

@@ -1,6 +1,7 @@
 #include "engine/task_command.h"
 #include "engine_fixture.h"
 #include "piperpc/utf16.h"
+#include "program_run.h"
 
 namespace zelkon {
 namespace {
@@ -10,6 +11,16 @@ using Lines = std::vector<std::string>;
 std::string command_of(const std::string& job_path, std::int32_t task, std::int32_t threads) {
     return task_command({job_path, RunBench::task_name(task), RunBench::kDataFile, task,
                          (task - 1) * 100 + 1, task * 100, threads});
+}
+
+// A program that cannot start leaves its reason in the .err file, which appears whole.
+TEST(TaskCommand, AProgramThatCannotStartLeavesItsReasonInTheErrFile) {
+    TempFolder temp;
+    std::string job_path = temp.path() + "/";
+    run_command(temp, "PATH=/usr/bin:/bin; " + command_of(job_path, 3, 0));
+    std::string error_file = job_path + RunBench::task_name(3) + ".err";
+    EXPECT_EQ(file_text(error_file), "exited with status 127: zelkon_cluster_task: not found\n");
+    EXPECT_FALSE(std::filesystem::exists(error_file + ".part"));
 }
 
 // The lowest free servers take the tasks; a failed start passes the task on.
