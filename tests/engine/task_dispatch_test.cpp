@@ -89,6 +89,7 @@ TEST_F(EngineTest, PipeStartsSendTheCommandAndANonZeroResultIsAFailedStart) {
     std::vector<std::vector<std::uint8_t>> requests;
     auto listener = std::make_unique<PipeRPC>(fake.pipes, fake.clock, fake.computer_name);
     listener->SetPipeName("Zelkon_Server");
+    listener->SetMaxRequest(65536);  // as the listener program takes task command lines
     listener->Called = [&](int, ByteArray& request, ByteArray&) {
         requests.push_back(request.bytes);
     };
