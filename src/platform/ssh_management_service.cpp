@@ -51,6 +51,11 @@ std::shared_ptr<ProcessClass> SshManagementService::connect(const std::string& h
     std::shared_ptr<SshProcessClass> machine = std::move(begun_[host]);
     begun_.erase(host);
     if (!machine->ready()) {
+        if (machine->stopped()) {
+            throw ZelkonError(kErrorStoppedBySignal,
+                              "The set-up was stopped by a signal while ssh reached " + host,
+                              "ssh");
+        }
         throw ZelkonError(kErrorMachineUnavailable, machine->lost_connection(), "ssh");
     }
     return machine;

@@ -26,6 +26,7 @@ class SshProcessClass : public ProcessClass {
     void begin() { starter_.begin(); }
     // Waits for the starter: true once the machine is reached.
     bool ready() { return starter_.ready(); }
+    bool stopped() const { return starter_.stopped(); }
 
   private:
     SshStarter starter_;
@@ -45,7 +46,8 @@ class SshManagementService : public ManagementService {
     SshManagementService& operator=(const SshManagementService&) = delete;
 
     // Throws ZelkonError with ssh's own reason when the machine cannot be
-    // reached, and for a host name that ssh would read as an option.
+    // reached, and for a host name that ssh would read as an option; one
+    // with kErrorStoppedBySignal when a stop signal ends the wait.
     std::shared_ptr<ProcessClass> connect(const std::string& host) override;
     // Launches the machine's starter, so that the logins of all machines
     // overlap; connect() then waits for it.

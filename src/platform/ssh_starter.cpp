@@ -7,12 +7,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <thread>
 
 #include "platform/captured_run.h"
+#include "platform/pending_stop.h"
 #include "platform/spawn.h"
 #include "platform/ssh_texts.h"
 #include "platform/starter_protocol.h"
@@ -22,6 +24,7 @@ namespace {
 
 constexpr int kLostStatus = 255;  // as ssh exits when it cannot reach the machine
 constexpr std::size_t kErrorTextKept = 4096;
+constexpr int kStopLookMs = 100;
 
 }  // namespace
 
@@ -58,11 +61,14 @@ bool SshStarter::ready() {
     begin();
     // Lines a chatty start-up file prints come first; they are no answer.
     std::string line;
-    while (!greeted_ && lost_reason_.empty()) {
-        if (!next_line(line)) {
-            lose();
-        } else {
+    while (!greeted_ && lost_reason_.empty() && !stopped_) {
+        if (next_line(line, true)) {
             greeted_ = line == kStarterGreeting;
+        } else if (stopped_) {
+            kill(child_, SIGTERM);  // a login that hangs would hold the end up
+            end_child();
+        } else {
+            lose();
         }
     }
     return greeted_;
@@ -118,7 +124,7 @@ bool SshStarter::send_all(const std::string& data) {
     return true;
 }
 
-bool SshStarter::next_line(std::string& line) {
+bool SshStarter::next_line(std::string& line, bool until_stop_signal) {
     auto deadline =
         std::chrono::steady_clock::now() + std::chrono::milliseconds(answer_timeout_ms_);
     std::size_t end;
@@ -129,8 +135,15 @@ bool SshStarter::next_line(std::string& line) {
             timed_out_ = true;
             return false;
         }
+        if (until_stop_signal && stop_signal_pending()) {
+            stopped_ = true;
+            return false;
+        }
+        // A login may take ssh's whole time-out: a stop signal is looked for between slices.
+        int slice = until_stop_signal ? std::min<int>(kStopLookMs, static_cast<int>(left.count()))
+                                      : static_cast<int>(left.count());
         pollfd fds[2] = {{io_, POLLIN, 0}, {errors_, POLLIN, 0}};
-        int ready = poll(fds, 2, static_cast<int>(left.count()));
+        int ready = poll(fds, 2, slice);
         if (ready < 0 && errno != EINTR) {
             return false;
         }

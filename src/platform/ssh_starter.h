@@ -26,16 +26,19 @@ class SshStarter {
     // Starts ssh and the starter without waiting for either, so that the
     // logins of several machines overlap.
     void begin();
-    // Waits for the starter's greeting: true once the machine is reached.
+    // Waits for the starter's greeting: true once the machine is reached;
+    // false when it is lost, or when a stop signal came (stopped()).
     bool ready();
+    bool stopped() const { return stopped_; }
     // Empty while the starter is there.
     const std::string& lost_reason() const { return lost_reason_; }
 
   private:
     bool launch();
     bool send_all(const std::string& data);
-    // False when the starter ended or did not answer in time.
-    bool next_line(std::string& line);
+    // False when the starter ended or did not answer in time, or, when
+    // asked to, once a stop signal is pending.
+    bool next_line(std::string& line, bool until_stop_signal = false);
     void read_errors();
     void lose();
     void end_child();
@@ -46,6 +49,7 @@ class SshStarter {
     int io_ = -1;
     int errors_ = -1;
     bool greeted_ = false;
+    bool stopped_ = false;
     std::string pending_;
     std::string error_text_;
     bool timed_out_ = false;

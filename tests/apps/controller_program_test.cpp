@@ -102,21 +102,26 @@ TEST_F(ControllerProgram, TermDuringTheSetUpEndsTheInitialisationAndCleansUp) {
         << "the initialisation's child outlived the set-up";
 }
 
-// TERM while a pipe to a machine whose login hangs is opened ends the set-up.
-TEST_F(ControllerProgram, TermWhileThePipesOpenEndsTheSetUp) {
+// TERM while the set-up waits for a machine whose login hangs ends the set-up,
+// whether it waits for its first pipe or for its starter shell.
+TEST_F(ControllerProgram, TermWhileAMachinesLoginHangsEndsTheSetUp) {
     fs::create_directories(temp.file("net"));
     fs::create_directory_symlink("/", temp.file("net/deadhost"));
-    write_settings("Yes", "deadhost/8");
-    // The first pipe's login begins before the initialisation; its opening waits for it.
-    ProgramRun done = run(
-        "--headless " + settings + inv,
-        "ZELKON_NET_ROOT='" + temp.file("net") + "' ZELKON_SSH_COMMAND=\"sh -c 'exec sleep 60'\"",
-        "until grep -q 'Server: deadhost/0' out.txt" + std::string(kUnlessEnded) +
-            "; kill -TERM $!");
-    EXPECT_EQ(done.code, 1);
-    EXPECT_TRUE(contains(done.err, "stopped by a signal while the RPC pipes were opened"))
-        << done.err;
-    EXPECT_TRUE(contains(done.out, "Zelkon Cluster finished at")) << done.out;
+    for (const auto& [use_rpc, said] :
+         {std::pair{"Yes", "stopped by a signal while the RPC pipes were opened"},
+          std::pair{"No", "stopped by a signal while ssh reached deadhost"}}) {
+        write_settings(use_rpc, "deadhost/8");
+        // The login begins before the initialisation; the set-up waits for it once it
+        // names the cluster data file.
+        ProgramRun done = run("--headless " + settings + inv,
+                              "ZELKON_NET_ROOT='" + temp.file("net") +
+                                  "' ZELKON_SSH_COMMAND=\"sh -c 'exec sleep 60'\"",
+                              "until grep -q 'Cluster data file' out.txt" +
+                                  std::string(kUnlessEnded) + "; kill -TERM $!");
+        EXPECT_EQ(done.code, 1) << use_rpc;
+        EXPECT_TRUE(contains(done.err, said)) << done.err;
+        EXPECT_TRUE(contains(done.out, "Zelkon Cluster finished at")) << done.out;
+    }
 }
 
 }  // namespace
