@@ -104,15 +104,8 @@ class Form_zelkon_cluster_controller {
         assembly_log,
         InitialisationServices{platform.files, platform.processes, platform.management,
                                platform.dialogs, host}};
-    ServerSetup server_setup{
-        controls,
-        job,
-        data,
-        servers,
-        channels,
-        ServerSetupServices{platform.files, platform.clock, platform.events, platform.management,
-                            platform.slurm, platform.pipes, platform.timers, platform.computer_name,
-                            platform.environment, host}};
+    ServerSetup server_setup{controls, job,      data,
+                             servers,  channels, server_setup_services(platform, host)};
     RunSetup run_setup{
         RunSetupRecords{controls, job, data, servers, tasks, assembly_state, run, estimates},
         RunSetupServices{platform.files, platform.clock, platform.dialogs,

@@ -15,6 +15,7 @@
 #include "platform/file_system.h"
 #include "platform/management_service.h"
 #include "platform/pipe_transport.h"
+#include "platform/platform.h"
 #include "platform/slurm_steps.h"
 #include "platform/system_info.h"
 #include "setup/setup_progress.h"
@@ -36,6 +37,15 @@ struct ServerSetupServices {
     Environment& environment;
     FormHost& host;
 };
+
+// Those of a whole platform.
+inline ServerSetupServices server_setup_services(const Platform& platform, FormHost& host) {
+    return {platform.files,       platform.clock,
+            platform.events,      platform.management,
+            platform.slurm,       platform.pipes,
+            platform.timers,      platform.computer_name,
+            platform.environment, host};
+}
 
 // The pipe each task server's listener serves.
 inline constexpr const char* kServerPipeName = "Zelkon_Server";

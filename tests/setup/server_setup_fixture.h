@@ -96,14 +96,8 @@ class ServerSetupTest : public ::testing::Test, public RunBench {
     std::vector<std::unique_ptr<FakeListener>> listeners;
     SettingsCheck settings_check{controls,        job, servers, fake.dialogs, fake.computer_name,
                                  fake.environment};
-    ServerSetup server_setup{
-        controls,
-        job,
-        data,
-        servers,
-        channels,
-        ServerSetupServices{fake.files, fake.clock, fake.events, fake.management, fake.slurm,
-                            fake.pipes, fake.clock, fake.computer_name, fake.environment, host}};
+    ServerSetup server_setup{controls, job,      data,
+                             servers,  channels, server_setup_services(fake.bundle(), host)};
 };
 
 }  // namespace zelkon
